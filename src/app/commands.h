@@ -1,0 +1,34 @@
+// The command-line subcommands. Each lives in its own command_*.cpp and registers itself with
+// CORVANE_COMMAND, so that main() needs no edit when one is added.
+#pragma once
+
+#include <QStringList>
+#include <QTextStream>
+
+namespace corvane::app {
+
+// A subcommand receives the arguments after its name and returns the process exit status.
+using CommandFunction = int (*)(const QStringList &args);
+
+struct Command {
+    const char *name;
+    const char *usage; // one line, shown by --help
+    CommandFunction run;
+};
+
+// Registers a command at static-initialisation time; returns true so it can seed a static.
+bool registerCommand(const Command &command);
+const Command *findCommand(const QString &name);
+QList<Command> registeredCommands();
+
+// Standard streams for command output (UTF-8).
+QTextStream &out();
+QTextStream &err();
+
+} // namespace corvane::app
+
+#define CORVANE_COMMAND_CAT2(a, b) a##b
+#define CORVANE_COMMAND_CAT(a, b) CORVANE_COMMAND_CAT2(a, b)
+#define CORVANE_COMMAND(name, usage, fn)                                                           \
+    static const bool CORVANE_COMMAND_CAT(s_registered_, __LINE__) =                               \
+        ::corvane::app::registerCommand({name, usage, fn})

@@ -1,0 +1,2 @@
+// placeholder; replaced by the settings work
+#pragma once
