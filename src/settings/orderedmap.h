@@ -1,0 +1,107 @@
+// OrderedMap: a dictionary from QString keys that keeps insertion order, so that dumps, lists and
+// project files follow the source and are deterministic. Lookup is O(1) through a hash of
+// positions; removal is O(n) (rare in this program).
+#pragma once
+
+#include <QHash>
+#include <QList>
+#include <QString>
+
+#include <utility>
+
+namespace corvane {
+
+template <typename V>
+class OrderedMap {
+public:
+    using Entry = std::pair<QString, V>;
+
+    bool contains(const QString &key) const { return m_index.contains(key); }
+    qsizetype size() const { return m_entries.size(); }
+    bool isEmpty() const { return m_entries.isEmpty(); }
+
+    // Inserts or replaces; a replaced entry keeps its place.
+    void insert(const QString &key, V value)
+    {
+        auto it = m_index.constFind(key);
+        if (it != m_index.constEnd()) {
+            m_entries[*it].second = std::move(value);
+            return;
+        }
+        m_index.insert(key, m_entries.size());
+        m_entries.append(Entry(key, std::move(value)));
+    }
+
+    // The value for key, or nullptr.
+    const V *find(const QString &key) const
+    {
+        auto it = m_index.constFind(key);
+        return it == m_index.constEnd() ? nullptr : &m_entries[*it].second;
+    }
+    V *find(const QString &key)
+    {
+        auto it = m_index.constFind(key);
+        return it == m_index.constEnd() ? nullptr : &m_entries[*it].second;
+    }
+    // The value for key, or a default-constructed value.
+    V value(const QString &key) const
+    {
+        const V *v = find(key);
+        return v ? *v : V();
+    }
+    // The value for key, inserted default-constructed when absent.
+    V &operator[](const QString &key)
+    {
+        if (V *v = find(key))
+            return *v;
+        insert(key, V());
+        return m_entries.last().second;
+    }
+
+    bool remove(const QString &key)
+    {
+        auto it = m_index.constFind(key);
+        if (it == m_index.constEnd())
+            return false;
+        m_entries.removeAt(*it);
+        m_index.clear();
+        for (qsizetype i = 0; i < m_entries.size(); ++i)
+            m_index.insert(m_entries[i].first, i);
+        return true;
+    }
+    void clear()
+    {
+        m_entries.clear();
+        m_index.clear();
+    }
+
+    QList<QString> keys() const
+    {
+        QList<QString> k;
+        k.reserve(m_entries.size());
+        for (const auto &e : m_entries)
+            k.append(e.first);
+        return k;
+    }
+    QList<V> values() const
+    {
+        QList<V> v;
+        v.reserve(m_entries.size());
+        for (const auto &e : m_entries)
+            v.append(e.second);
+        return v;
+    }
+
+    auto begin() const { return m_entries.cbegin(); }
+    auto end() const { return m_entries.cend(); }
+    auto begin() { return m_entries.begin(); }
+    auto end() { return m_entries.end(); }
+
+    bool operator==(const OrderedMap &other) const { return m_entries == other.m_entries; }
+
+private:
+    QList<Entry> m_entries;
+    QHash<QString, qsizetype> m_index;
+};
+
+} // namespace corvane
