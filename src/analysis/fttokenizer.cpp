@@ -1,0 +1,142 @@
+#include "fttokenizer.h"
+
+namespace corvane
+{
+
+namespace
+{
+
+bool isDigit(QChar c)
+{
+    return c.unicode() >= '0' && c.unicode() <= '9';
+}
+
+bool isBlank(QChar c)
+{
+    return c.unicode() == ' ' || c.unicode() == '\t';
+}
+
+// Index just past the first c at or after from, or the end of s when there is none.
+qsizetype endAfter(QStringView s, QChar c, qsizetype from)
+{
+    const qsizetype at = from < s.size() ? s.indexOf(c, from) : -1;
+    return at < 0 ? s.size() : at + 1;
+}
+
+} // namespace
+
+void FTTokenizer::tokenize(QStringView s, QList<QStringView> &out)
+{
+    out.clear();
+    const qsizetype n = s.size();
+    const QChar *d = s.data();
+    qsizetype start = 0; // start of the pending run
+    qsizetype i = 0;
+
+    const auto flush = [&](qsizetype end) {
+        if (end > start)
+            out.append(s.sliced(start, end - start));
+        start = end;
+    };
+    const auto emitToken = [&](qsizetype from, qsizetype end) {
+        out.append(s.sliced(from, end - from));
+        start = end;
+        i = end;
+    };
+
+    while (i < n) {
+        const char16_t c = d[i].unicode();
+        switch (c) {
+        case ' ':
+            flush(i);
+            start = ++i;
+            break;
+        case '%':
+        case ')':
+        case '*':
+        case '+':
+        case ',':
+        case '-':
+        case '/':
+        case '<':
+        case '>':
+            flush(i);
+            emitToken(i, i + 1);
+            break;
+        case '(':
+            if (i + 1 < n && d[i + 1] == u'/') {
+                // "(/ 1, 2 /)": one token, together with a word directly before it.
+                emitToken(start, endAfter(s, u')', i + 1));
+            } else {
+                flush(i);
+                emitToken(i, i + 1);
+            }
+            break;
+        case '"':
+        case '\'':
+            // A literal runs to the same quote; "it''s" thus gives 'it' and 's'.
+            emitToken(start, endAfter(s, QChar(c), i + 1));
+            break;
+        case '[':
+            if (i > start) {
+                flush(i);
+                emitToken(i, i + 1);
+            } else {
+                emitToken(i, endAfter(s, u']', i + 1));
+            }
+            break;
+        case '.': {
+            bool inNumber = false;
+            if (i > 0 && i + 1 < n) {
+                const QChar prev = d[i - 1];
+                const QChar next = d[i + 1];
+                inNumber = (isDigit(prev) && isDigit(next)) || (isBlank(prev) && isDigit(next)) ||
+                           (isDigit(prev) && isBlank(next));
+            }
+            if (inNumber) {
+                ++i;
+            } else {
+                // An operator or logical constant: .and. .eq. .true.
+                flush(i);
+                emitToken(i, endAfter(s, u'.', i + 1));
+            }
+            break;
+        }
+        case ':':
+            flush(i);
+            if (i + 1 < n && d[i + 1] == u':') {
+                i += 2;
+                start = i;
+            } else {
+                emitToken(i, i + 1);
+            }
+            break;
+        case '=':
+            flush(i);
+            emitToken(i, (i + 1 < n && d[i + 1] == u'>') ? i + 2 : i + 1);
+            break;
+        default:
+            ++i;
+            break;
+        }
+    }
+    flush(n);
+}
+
+QStringList FTTokenizer::tokenizeStatement(QStringView statement) const
+{
+    QList<QStringView> views;
+    tokenize(statement, views);
+    QStringList tokens;
+    tokens.reserve(views.size());
+    for (QStringView v : views)
+        tokens.append(v.toString());
+    return tokens;
+}
+
+QStringList FTTokenizer::tokenizeStatement(const std::optional<QString> &statement) const
+{
+    return statement ? tokenizeStatement(QStringView(*statement)) : QStringList();
+}
+
+} // namespace corvane
