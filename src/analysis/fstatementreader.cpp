@@ -174,6 +174,7 @@ std::optional<QString> FStatementReader::nextF90FortranStatement()
     if (pos < 0)
         pos = 0;
     QString result;
+    bool afterContinuation = false; // the last piece ended with '&'
 
     for (;;) {
         pos = skipNonAlpha(d, pos, n);
@@ -194,6 +195,7 @@ std::optional<QString> FStatementReader::nextF90FortranStatement()
             const qsizetype end = close < 0 ? n : close + 1;
             result.append(collected);
             appendLiteral(result, QStringView(d + pos, end - pos));
+            afterContinuation = false;
             pos = end;
             while (pos < n && (d[pos] == u' ' || d[pos] == u'\t'))
                 ++pos;
@@ -205,12 +207,16 @@ std::optional<QString> FStatementReader::nextF90FortranStatement()
             result.append(collected);
             pos = findLineEnd(d, pos + 1, n);
             pos += lineEndLength(d, pos, n);
+            afterContinuation = true;
             continue;
         }
         if (t == '!') {
             result.append(collected);
             pos = findLineEnd(d, pos + 1, n);
             pos += lineEndLength(d, pos, n);
+            // Comment lines may stand between a continued line and its continuation.
+            if (collected.isEmpty() && afterContinuation)
+                continue;
             break;
         }
         // A line end or ';' ends the statement.
