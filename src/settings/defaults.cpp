@@ -2,6 +2,7 @@
 
 #include "settingskeys.h"
 
+#include <QFile>
 #include <QMetaType>
 
 #include <optional>
@@ -92,6 +93,19 @@ Defaults &Defaults::instance()
 Defaults::Defaults(std::unique_ptr<QSettings> settings, QObject *parent)
     : QObject(parent), m_settings(std::move(settings)), m_registered(registeredDefaults())
 {
+    if (m_settings && m_settings->status() == QSettings::FormatError) {
+        const QString path = m_settings->fileName();
+        const QString copy = path + QStringLiteral(".unreadable");
+        QFile::remove(copy);
+        if (QFile::copy(path, copy))
+            m_loadProblem = QStringLiteral("The settings file %1 could not be read; Corvane uses "
+                                           "the default settings. A copy was kept as %2.")
+                                .arg(path, copy);
+        else
+            m_loadProblem = QStringLiteral("The settings file %1 could not be read; Corvane uses "
+                                           "the default settings.")
+                                .arg(path);
+    }
 }
 
 Defaults::~Defaults() = default;
@@ -137,6 +151,8 @@ void Defaults::setValue(const QString &key, const QVariant &value)
         remove(key);
         return;
     }
+    if (!m_settings)
+        return;
     const QVariant before = this->value(key);
     m_settings->setValue(key, value);
     if (this->value(key) != before)
@@ -145,7 +161,7 @@ void Defaults::setValue(const QString &key, const QVariant &value)
 
 void Defaults::remove(const QString &key)
 {
-    if (!m_settings->contains(key))
+    if (!m_settings || !m_settings->contains(key))
         return;
     const QVariant before = value(key);
     m_settings->remove(key);
@@ -159,9 +175,22 @@ void Defaults::registerDefaults(const QVariantMap &defaults)
         m_registered.insert(it.key(), it.value());
 }
 
-void Defaults::sync()
+Result<void> Defaults::sync()
 {
+    if (!m_settings)
+        return {};
     m_settings->sync();
+    switch (m_settings->status()) {
+    case QSettings::NoError:
+        return {};
+    case QSettings::AccessError:
+        return Error{
+            QStringLiteral("cannot write the settings file %1").arg(m_settings->fileName())};
+    case QSettings::FormatError:
+        return Error{QStringLiteral("cannot read the settings file %1: it is not a settings file")
+                         .arg(m_settings->fileName())};
+    }
+    return {};
 }
 
 void Defaults::setFixedFamilyResolver(FixedFamilyResolver resolver)

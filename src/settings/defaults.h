@@ -9,6 +9,8 @@
 #include <QSettings>
 #include <QVariant>
 
+#include "result.h"
+
 #include <functional>
 #include <memory>
 
@@ -53,8 +55,14 @@ public:
     // registeredDefaults() registered.
     void registerDefaults(const QVariantMap &defaults);
 
-    // Writes pending changes to disk (QSettings also does so on its own, lazily).
-    void sync();
+    // Writes pending changes to disk (QSettings also does so on its own, lazily); the error names
+    // the settings file when it cannot be written or read.
+    Result<void> sync();
+
+    // Empty, or a message for the user when the settings file could not be read when the store
+    // was made. QSettings would overwrite such a file with only what it understood, so a copy is
+    // kept beside it first (the name ends in ".unreadable").
+    QString loadProblem() const { return m_loadProblem; }
 
     // Gives the system fixed-pitch family name; the GUI installs one built on QFontDatabase.
     using FixedFamilyResolver = std::function<QString()>;
@@ -66,6 +74,7 @@ signals:
 private:
     std::unique_ptr<QSettings> m_settings;
     QVariantMap m_registered;
+    QString m_loadProblem;
 };
 
 // The registered defaults of the application (every key with its value).

@@ -180,7 +180,7 @@ TEST_F(DefaultsTest, StoredValuesOverrideAndSurviveTheFile)
             store->setValue(c.key, c.stored);
             EXPECT_EQ(store->value(c.key), c.stored) << c.key;
         }
-        store->sync();
+        ASSERT_TRUE(store->sync().ok());
     }
     // A fresh store reads the file: flags, numbers and lists keep their types. QSettings caches
     // files by path, so read a copy to make sure the text itself is parsed.
@@ -210,8 +210,44 @@ TEST_F(DefaultsTest, GarbledStoredValuesFallBackToTheDefault)
     EXPECT_EQ(store->value("WindowWidth"), QVariant(120));
     EXPECT_EQ(store->value("autoSaveFiles"), QVariant(false));
     // Nothing is lost: the stored text stays in the file until the user stores another value.
-    store->sync();
+    EXPECT_TRUE(store->sync().ok());
     EXPECT_TRUE(test::readFile(iniPath()).contains("Indentsizekey=three"));
+}
+
+TEST_F(DefaultsTest, SyncReportsAFileThatCannotBeWritten)
+{
+    // The settings file's folder is a regular file, so nothing can be written below it.
+    test::writeFile(dir.filePath("blocker"), "x");
+    Defaults store(
+        std::make_unique<QSettings>(dir.filePath("blocker/Corvane.conf"), QSettings::IniFormat));
+    store.setValue("Indentsizekey", 4);
+    const Result<void> r = store.sync();
+    EXPECT_FALSE(r.ok());
+    EXPECT_TRUE(r.error().contains("blocker/Corvane.conf")) << r.error().toStdString();
+    // The value stays in effect for this session.
+    EXPECT_EQ(store.value("Indentsizekey"), QVariant(4));
+
+    auto good = makeStore();
+    good->setValue("Indentsizekey", 4);
+    EXPECT_TRUE(good->sync().ok());
+}
+
+TEST_F(DefaultsTest, AnUnreadableFileIsKeptBeforeItIsOverwritten)
+{
+    // QSettings rewrites a damaged file with only what it understood; the original must survive.
+    const QByteArray damaged = "[General\nfoo=\"open\n\xff\xfe\n[Corvane]\nColorSyntax=false\n";
+    test::writeFile(iniPath(), damaged);
+    auto store = makeStore();
+    EXPECT_TRUE(store->loadProblem().contains(iniPath())) << store->loadProblem().toStdString();
+    store->setValue("Indentsizekey", 4);
+    (void)store->sync();
+    EXPECT_EQ(test::readFile(iniPath() + ".unreadable"), damaged);
+
+    // A sound file gives no message and no copy.
+    QFile::remove(iniPath() + ".unreadable");
+    auto again = makeStore();
+    EXPECT_TRUE(again->loadProblem().isEmpty());
+    EXPECT_FALSE(QFile::exists(iniPath() + ".unreadable"));
 }
 
 TEST_F(DefaultsTest, RemoveRestoresTheRegisteredValue)
