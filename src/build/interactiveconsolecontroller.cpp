@@ -1,0 +1,325 @@
+#include "interactiveconsolecontroller.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <cstring>
+
+namespace corvane
+{
+
+namespace
+{
+constexpr int kStartTimeoutMs = 10000;
+constexpr int kKillGraceMs = 3000;
+
+QString text(const char *literal)
+{
+    return QString::fromUtf8(literal);
+}
+} // namespace
+
+QString signalName(int signalNumber)
+{
+    if (const char *abbrev = sigabbrev_np(signalNumber))
+        return QStringLiteral("SIG") + QString::fromLatin1(abbrev);
+    return QStringLiteral("signal %1").arg(signalNumber);
+}
+
+InteractiveConsoleController::InteractiveConsoleController(Console *console, QObject *parent)
+    : QObject(parent), m_console(console)
+{
+    m_flushTimer.setSingleShot(true);
+    m_flushTimer.setInterval(kFlushIntervalMs);
+    connect(&m_flushTimer, &QTimer::timeout, this, &InteractiveConsoleController::flushPending);
+}
+
+InteractiveConsoleController::~InteractiveConsoleController()
+{
+    // The current child and any detached one still being reaped end with the runner.
+    for (QProcess *p : findChildren<QProcess *>(Qt::FindDirectChildrenOnly)) {
+        p->disconnect();
+        if (p->state() != QProcess::NotRunning) {
+            p->kill();
+            p->waitForFinished(1000);
+        }
+        delete p;
+    }
+}
+
+void InteractiveConsoleController::startNewTask(const QString &contextInfo)
+{
+    m_contextInfo = contextInfo;
+    m_hasPostedErrors = false;
+    m_acceptTypedInput = false;
+    m_errorString.clear();
+    m_lastExitCode = 0;
+    m_lastSignal.reset();
+    m_lastPid = 0;
+    m_outDecoder.resetState();
+    m_errDecoder.resetState();
+    m_pending.clear();
+    m_deliveredChars = 0;
+    m_droppedChars = 0;
+}
+
+bool InteractiveConsoleController::failStart(const QString &message)
+{
+    addString(message, Console::Role::Error);
+    emit consoleTaskCompleted(this);
+    return false;
+}
+
+bool InteractiveConsoleController::executeWithData(const std::optional<QByteArray> &data,
+                                                   const std::optional<QStringList> &arguments,
+                                                   bool writingContinuously,
+                                                   const QString &contextInfo)
+{
+    if (m_taskActive || m_process)
+        return false;
+    startNewTask(contextInfo);
+    if (pathToExecutable.isEmpty())
+        return failStart(text(consoletexts::kPathNotSet) + QLatin1Char('\n'));
+    if (nameOfExecutable.isEmpty())
+        return failStart(text(consoletexts::kNameNotSet) + QLatin1Char('\n'));
+
+    const QString launchPath = pathToExecutable + nameOfExecutable;
+    const QString baseDir = workingDirectory.isEmpty() ? QDir::currentPath() : workingDirectory;
+    const QString program = QDir(baseDir).absoluteFilePath(launchPath);
+    if (!QFileInfo::exists(program)) {
+        addString(text(consoletexts::kFileNotFound).arg(launchPath), Console::Role::Error);
+        return failStart(text(consoletexts::kBuildAgain));
+    }
+
+    auto *p = new QProcess(this);
+    p->setProgram(program);
+    if (arguments)
+        p->setArguments(*arguments);
+    if (environmentDictionary)
+        p->setProcessEnvironment(*environmentDictionary);
+    if (!workingDirectory.isEmpty())
+        p->setWorkingDirectory(workingDirectory);
+    p->setProcessChannelMode(QProcess::SeparateChannels);
+    connect(p, &QProcess::readyReadStandardOutput, this, [this] { readFromProcess(false); });
+    connect(p, &QProcess::readyReadStandardError, this, [this] { readFromProcess(true); });
+    connect(p, &QProcess::finished, this, &InteractiveConsoleController::onProcessFinished);
+
+    m_acceptTypedInput = !data.has_value();
+    m_errorString = QStringLiteral(" ");
+    m_stdOutEmpty = false;
+    m_stdErrEmpty = false;
+    m_taskSentTermination = false;
+
+    p->start(QIODevice::ReadWrite);
+    if (!p->waitForStarted(kStartTimeoutMs)) {
+        const QString reason = p->errorString();
+        p->disconnect(this);
+        delete p;
+        m_acceptTypedInput = false;
+        return failStart(text(consoletexts::kCouldNotStart).arg(launchPath, reason));
+    }
+    m_process = p;
+    m_taskActive = true;
+    m_lastPid = p->processId();
+    if (data)
+        p->write(*data); // buffered by QProcess and written as the pipe drains
+    if (!writingContinuously) {
+        // Nothing more can be typed while this waits, so the child gets end of input.
+        p->closeWriteChannel();
+        p->waitForFinished(-1);
+    }
+    return true;
+}
+
+void InteractiveConsoleController::sendDataToExecutable(const QByteArray &data)
+{
+    if (m_process && m_process->state() == QProcess::Running && !data.isEmpty())
+        m_process->write(data);
+}
+
+void InteractiveConsoleController::closeInput()
+{
+    if (m_process)
+        m_process->closeWriteChannel();
+}
+
+bool InteractiveConsoleController::isRunningExecutable() const
+{
+    return m_process && m_process->state() != QProcess::NotRunning;
+}
+
+void InteractiveConsoleController::killExecute()
+{
+    if (!m_taskActive)
+        return;
+    m_taskActive = false;
+    m_acceptTypedInput = false;
+    flushPending();
+    detachProcess();
+    emit consoleTaskCompleted(this);
+}
+
+void InteractiveConsoleController::detachProcess()
+{
+    QProcess *p = m_process.data();
+    m_process = nullptr;
+    if (!p)
+        return;
+    p->disconnect(this);
+    if (p->state() == QProcess::NotRunning) {
+        p->deleteLater();
+        return;
+    }
+    // Reap the child in the background: a request to end, then a kill after a grace period.
+    connect(p, &QProcess::finished, p, &QObject::deleteLater);
+    p->terminate();
+    QTimer::singleShot(kKillGraceMs, p, [p] { p->kill(); });
+}
+
+void InteractiveConsoleController::readFromProcess(bool isError)
+{
+    if (!m_process)
+        return;
+    const QByteArray chunk =
+        isError ? m_process->readAllStandardError() : m_process->readAllStandardOutput();
+    if (!chunk.isEmpty())
+        streamChunk(chunk, isError);
+}
+
+void InteractiveConsoleController::onProcessFinished(int exitCode, QProcess::ExitStatus status)
+{
+    // QProcess has read everything the pipes held; hand over the rest, then both stream ends,
+    // then the termination.
+    readFromProcess(false);
+    readFromProcess(true);
+    executeOutputAvailable(QByteArray());
+    executeErrorAvailable(QByteArray());
+    executeDidComplete(exitCode, status);
+}
+
+void InteractiveConsoleController::executeOutputAvailable(const QByteArray &chunk)
+{
+    if (!m_taskActive)
+        return;
+    if (chunk.isEmpty())
+        m_stdOutEmpty = true;
+    else
+        streamChunk(chunk, false);
+    maybeFinish();
+}
+
+void InteractiveConsoleController::executeErrorAvailable(const QByteArray &chunk)
+{
+    if (!m_taskActive)
+        return;
+    if (chunk.isEmpty())
+        m_stdErrEmpty = true;
+    else
+        streamChunk(chunk, true);
+    maybeFinish();
+}
+
+void InteractiveConsoleController::streamChunk(const QByteArray &chunk, bool isError)
+{
+    if (isError) {
+        const QString decoded = m_errDecoder.decode(chunk);
+        if (m_errorString.size() < kErrorStringLimit)
+            m_errorString += decoded.left(kErrorStringLimit - m_errorString.size());
+        m_hasPostedErrors = true;
+        m_stdErrEmpty = false;
+        queueText(decoded, Console::Role::Error);
+    } else {
+        m_stdOutEmpty = false;
+        queueText(m_outDecoder.decode(chunk), Console::Role::Normal);
+    }
+}
+
+void InteractiveConsoleController::executeDidComplete(int exitCode, QProcess::ExitStatus status)
+{
+    if (!m_taskActive || m_taskSentTermination)
+        return;
+    m_taskSentTermination = true;
+    m_lastExitCode = exitCode;
+    if (status == QProcess::CrashExit) {
+        // On Unix QProcess reports the number of the signal that ended the child.
+        m_lastSignal = exitCode;
+        addString(text(consoletexts::kTerminatedBySignal)
+                      .arg(QString::number(exitCode), signalName(exitCode)),
+                  Console::Role::Error);
+    } else if (exitCode != 0) {
+        addString(text(consoletexts::kExitedWithCode).arg(exitCode), Console::Role::Error);
+    }
+    maybeFinish();
+}
+
+void InteractiveConsoleController::maybeFinish()
+{
+    if (m_taskActive && m_taskSentTermination && m_stdOutEmpty && m_stdErrEmpty)
+        finishExecution();
+}
+
+void InteractiveConsoleController::finishExecution()
+{
+    m_taskActive = false;
+    m_acceptTypedInput = false;
+    if (m_process) {
+        const QByteArray err = m_process->readAllStandardError();
+        if (!err.isEmpty())
+            streamChunk(err, true);
+        const QByteArray out = m_process->readAllStandardOutput();
+        if (!out.isEmpty())
+            streamChunk(out, false);
+    }
+    flushPending();
+    detachProcess();
+    emit consoleTaskCompleted(this);
+    addString(text(consoletexts::kCompleted), Console::Role::Info);
+}
+
+void InteractiveConsoleController::queueText(const QString &text, Console::Role role)
+{
+    if (text.isEmpty())
+        return;
+    if (!m_pending.isEmpty() && role != m_pendingRole)
+        flushPending();
+    m_pendingRole = role;
+    m_pending += text;
+    if (m_pending.size() >= kFlushChars)
+        flushPending();
+    else if (!m_flushTimer.isActive())
+        m_flushTimer.start();
+}
+
+void InteractiveConsoleController::flushPending()
+{
+    m_flushTimer.stop();
+    if (m_pending.isEmpty() || !m_console)
+        return;
+    QString batch;
+    batch.swap(m_pending);
+    if (consoleTail > 0 && m_deliveredChars + batch.size() > consoleTail) {
+        // Keep a bounded tail: start the console over with a note of what was dropped.
+        m_droppedChars += m_deliveredChars;
+        if (batch.size() > consoleTail) {
+            m_droppedChars += batch.size() - consoleTail;
+            batch = batch.right(consoleTail);
+        }
+        m_console->clear();
+        m_console->append(text(consoletexts::kOutputDropped).arg(m_droppedChars),
+                          Console::Role::Info);
+        m_deliveredChars = 0;
+    }
+    m_deliveredChars += batch.size();
+    m_console->append(batch, m_pendingRole);
+    emit textAppended();
+}
+
+void InteractiveConsoleController::addString(const QString &text, Console::Role role)
+{
+    flushPending();
+    if (m_console)
+        m_console->append(text, role);
+    emit textAppended();
+}
+
+} // namespace corvane
