@@ -1,0 +1,227 @@
+#include "makefilegenerator.h"
+
+#include "build/parser.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+
+#include <functional>
+
+namespace corvane
+{
+
+namespace
+{
+
+QString readText(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QString();
+    return QString::fromUtf8(file.readAll());
+}
+
+QString directoryOf(const QString &path)
+{
+    return QFileInfo(path).path();
+}
+
+bool fileExists(const QString &path)
+{
+    QFileInfo info(path);
+    return info.exists() && !info.isDir();
+}
+
+QString expandTilde(const QString &path)
+{
+    if (path == QLatin1String("~"))
+        return QDir::homePath();
+    if (path.startsWith(QLatin1String("~/")))
+        return QDir::homePath() + path.mid(1);
+    return path;
+}
+
+} // namespace
+
+// The uses and resolved includes written in one file, before following the includes.
+struct MakefileGenerator::DirectScan {
+    QStringList uses;
+    QStringList includes;
+};
+
+// Each file's direct scan, kept for one scan so that a shared include file is read once.
+class MakefileGenerator::ScanCache
+{
+public:
+    QHash<QString, DirectScan> scans;
+};
+
+MakefileGenerator::MakefileGenerator(MakefileSettings settings)
+    : m_settings(std::move(settings)), m_libraryModules{QStringLiteral("mpi"),
+                                                        QStringLiteral("iso_fortran_env"),
+                                                        QStringLiteral("iso_c_binding"),
+                                                        QStringLiteral("ieee_arithmetic"),
+                                                        QStringLiteral("ieee_exceptions"),
+                                                        QStringLiteral("ieee_features"),
+                                                        QStringLiteral("omp_lib"),
+                                                        QStringLiteral("omp_lib_kinds")}
+{
+}
+
+bool MakefileGenerator::isIncludeFile(const QString &path) const
+{
+    return m_settings.includeExtensions.contains(QFileInfo(path).suffix().toLower());
+}
+
+std::optional<QStringList> MakefileGenerator::tokensFromLineWithKeyword(QStringView keyword,
+                                                                        LineScanner &scanner)
+{
+    return scanner.tokensFromLineWithKeyword(keyword);
+}
+
+MakefileGenerator::DirectScan MakefileGenerator::scanFile(const QString &path) const
+{
+    DirectScan scan;
+    LineScanner scanner(readText(path));
+    QSet<QString> seen;
+    while (!scanner.atEnd()) {
+        const std::optional<QStringList> tokens = scanner.tokensFromLineWithKeyword(u"use");
+        if (!tokens)
+            break;
+        if (tokens->size() < 2 || tokens->at(0).toLower() != QLatin1String("use"))
+            continue;
+        QString name = tokens->at(1);
+        const QString nature = name.toLower();
+        if (nature == QLatin1String("intrinsic"))
+            continue;
+        // "use, non_intrinsic :: m" names m.
+        if (nature == QLatin1String("non_intrinsic")) {
+            if (tokens->size() < 3)
+                continue;
+            name = tokens->at(2);
+        }
+        if (m_libraryModules.contains(name.toLower()) || seen.contains(name))
+            continue;
+        seen.insert(name);
+        scan.uses << name;
+    }
+    scanner.rewind();
+    while (!scanner.atEnd()) {
+        const std::optional<QStringList> tokens = scanner.tokensFromLineWithKeyword(u"include");
+        if (!tokens)
+            break;
+        if (tokens->size() < 2 || tokens->at(0).toLower() != QLatin1String("include"))
+            continue;
+        const QString quotedName = tokens->at(1);
+        if (quotedName.size() < 2)
+            continue;
+        const std::optional<QString> found =
+            pathOfIncludefile(quotedName.mid(1, quotedName.size() - 2), path);
+        if (found && !scan.includes.contains(*found))
+            scan.includes << *found;
+    }
+    return scan;
+}
+
+FileDependencies MakefileGenerator::collectDependencies(const QString &path, ScanCache &cache) const
+{
+    auto direct = [&](const QString &file) -> const DirectScan & {
+        auto it = cache.scans.find(file);
+        if (it == cache.scans.end())
+            it = cache.scans.insert(file, scanFile(file));
+        return *it;
+    };
+    FileDependencies result;
+    QSet<QString> modules;
+    QSet<QString> visited{path};
+    auto addUses = [&](const QStringList &uses) {
+        for (const QString &use : uses)
+            if (!modules.contains(use)) {
+                modules.insert(use);
+                result.modules << use;
+            }
+    };
+    // Depth first, in include order; each include file once, so mutual includes end.
+    std::function<void(const QString &)> follow = [&](const QString &file) {
+        const QStringList includes = direct(file).includes;
+        for (const QString &include : includes) {
+            if (visited.contains(include))
+                continue;
+            visited.insert(include);
+            result.includeFiles << include;
+            addUses(direct(include).uses);
+            follow(include);
+        }
+    };
+    addUses(direct(path).uses);
+    follow(path);
+    return result;
+}
+
+FileDependencies MakefileGenerator::dependenciesForFileAndItsIncludes(const QString &path) const
+{
+    ScanCache cache;
+    return collectDependencies(path, cache);
+}
+
+DependenciesMap MakefileGenerator::dependenciesForFiles(const QStringList &paths) const
+{
+    DependenciesMap map;
+    ScanCache cache;
+    for (const QString &path : paths)
+        if (!isIncludeFile(path))
+            map.insert(path.toLower(), collectDependencies(path, cache));
+    return map;
+}
+
+ModuleFilesMap MakefileGenerator::filesForModuleNames(const QStringList &paths) const
+{
+    ModuleFilesMap map;
+    for (const QString &path : paths) {
+        if (isIncludeFile(path))
+            continue;
+        LineScanner scanner(readText(path));
+        while (!scanner.atEnd()) {
+            const std::optional<QStringList> tokens = scanner.tokensFromLineWithKeyword(u"module");
+            if (!tokens)
+                break;
+            if (tokens->size() < 2 || tokens->at(0).toLower() != QLatin1String("module"))
+                continue;
+            const QString name = tokens->at(1).toLower();
+            if (name != QLatin1String("procedure"))
+                map.insert(name, path);
+        }
+    }
+    return map;
+}
+
+std::optional<QString> MakefileGenerator::pathOfIncludefile(const QString &name,
+                                                            const QString &usedInFile) const
+{
+    const QString here = directoryOf(usedInFile);
+    const QString beside = here + QLatin1Char('/') + name;
+    if (fileExists(beside))
+        return beside;
+    if (m_settings.includeFlags.isEmpty())
+        return std::nullopt;
+    const QStringList tokens = Parser::parseforIncludePaths(m_settings.includeFlags);
+    for (const QString &token : tokens) {
+        const QString directory = expandTilde(Parser::unquotedPath(token));
+        // "./inc" and "../inc" are taken from the including file's folder.
+        QString base;
+        if (QDir::isAbsolutePath(directory))
+            base = QDir::cleanPath(directory);
+        else if (directory.contains(QLatin1String("./")))
+            base = QDir::cleanPath(here + QLatin1Char('/') + directory);
+        else
+            base = QDir::cleanPath(QFileInfo(directory).absoluteFilePath());
+        const QString candidate = base + QLatin1Char('/') + name;
+        if (fileExists(candidate))
+            return candidate;
+    }
+    return std::nullopt;
+}
+
+} // namespace corvane
