@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QMetaType>
+#include <QRegularExpression>
 
 #include <optional>
 
@@ -35,6 +36,23 @@ QMetaType knownUnregisteredType(const QString &key)
     if (key == QLatin1String(keys::environmentVariables))
         return QMetaType(QMetaType::QVariantMap);
     return QMetaType();
+}
+
+bool isColorKey(const QString &key)
+{
+    static const QStringList kColorKeys = {
+        keys::CommentColor,      keys::PreprocessorColor,  keys::NormalColor,
+        keys::KeywordColor,      keys::IntrinsicColor,     keys::StringColor,
+        keys::WindowColor,       keys::consoleNormalColor, keys::consoleInfoColor,
+        keys::consoleErrorColor, keys::consoleWindowColor};
+    return kColorKeys.contains(key);
+}
+
+// "#rrggbb" (either case), the one colour form the settings hold.
+bool isColorText(const QString &text)
+{
+    static const QRegularExpression kColor(QStringLiteral("^#[0-9a-fA-F]{6}$"));
+    return kColor.match(text).hasMatch();
 }
 
 // Text that is an acceptable flag, so that a garbled "ColorSyntax=maybe" does not read as false.
@@ -116,7 +134,8 @@ QVariant Defaults::value(const QString &key) const
     if (m_settings && m_settings->contains(key)) {
         const QMetaType type =
             registered.isValid() ? registered.metaType() : knownUnregisteredType(key);
-        if (std::optional<QVariant> stored = convertStored(m_settings->value(key), type))
+        std::optional<QVariant> stored = convertStored(m_settings->value(key), type);
+        if (stored && (!isColorKey(key) || isColorText(stored->toString())))
             return *stored;
         // A stored value of the wrong shape (edited by hand, or from an old version) is passed
         // over; the registered default shows instead and the stored text stays untouched.

@@ -202,13 +202,17 @@ TEST_F(DefaultsTest, GarbledStoredValuesFallBackToTheDefault)
 {
     // A hand-edited settings file: unreadable values must not turn into 0 or false.
     test::writeFile(iniPath(), "[General]\nColorSyntax=maybe\nIndentsizekey=three\n"
-                               "FontSize=big\nWindowWidth=120\nautoSaveFiles=false\n");
+                               "FontSize=big\nWindowWidth=120\nautoSaveFiles=false\n"
+                               "CommentColor=reddish\nKeywordColor=#12\nStringColor=#A0B1C2\n");
     auto store = makeStore();
     EXPECT_EQ(store->value("ColorSyntax"), QVariant(true));
     EXPECT_EQ(store->value("Indentsizekey"), QVariant(3));
     EXPECT_EQ(store->value("FontSize"), QVariant(10.0));
     EXPECT_EQ(store->value("WindowWidth"), QVariant(120));
     EXPECT_EQ(store->value("autoSaveFiles"), QVariant(false));
+    EXPECT_EQ(store->value("CommentColor"), QVariant(QString("#ff0000")));
+    EXPECT_EQ(store->value("KeywordColor"), QVariant(QString("#0000ff")));
+    EXPECT_EQ(store->value("StringColor"), QVariant(QString("#A0B1C2")));
     // Nothing is lost: the stored text stays in the file until the user stores another value.
     EXPECT_TRUE(store->sync().ok());
     EXPECT_TRUE(test::readFile(iniPath()).contains("Indentsizekey=three"));
