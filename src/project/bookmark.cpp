@@ -49,23 +49,6 @@ std::optional<QString> findByIdentity(const QString &dir, const Bookmark::Conten
     return std::nullopt;
 }
 
-// The longest tail of the old path ("src/a.f90", then "a.f90") that names a file below root:
-// a project checked out again in another folder keeps its layout but not its inodes.
-std::optional<QString> findByTail(const QString &root, const QString &oldPath)
-{
-    if (root.isEmpty())
-        return std::nullopt;
-    const QStringList parts = QDir::cleanPath(oldPath).split('/', Qt::SkipEmptyParts);
-    const int longest = std::min<int>(int(parts.size()), 12);
-    for (int n = longest; n >= 1; --n) {
-        const QString tail = parts.mid(parts.size() - n).join('/');
-        const QString candidate = QDir(root).filePath(tail);
-        if (QFileInfo(candidate).isFile())
-            return QDir::cleanPath(candidate);
-    }
-    return std::nullopt;
-}
-
 } // namespace
 
 QString Bookmark::expandTilde(const QString &path)
@@ -123,7 +106,23 @@ std::optional<QString> Bookmark::resolve(const QByteArray &bookmark, const QStri
         return renamed;
     if (auto moved = findByIdentity(searchRoot, *c, true, budget))
         return moved;
-    return findByTail(searchRoot, c->path);
+    return findBelow(c->path, searchRoot);
+}
+
+// A project checked out again in another folder keeps its layout but not its inodes.
+std::optional<QString> Bookmark::findBelow(const QString &oldPath, const QString &root)
+{
+    if (root.isEmpty())
+        return std::nullopt;
+    const QStringList parts = QDir::cleanPath(oldPath).split('/', Qt::SkipEmptyParts);
+    const int longest = std::min<int>(int(parts.size()), 12);
+    for (int n = longest; n >= 1; --n) {
+        const QString tail = parts.mid(parts.size() - n).join('/');
+        const QString candidate = QDir(root).filePath(tail);
+        if (QFileInfo(candidate).isFile())
+            return QDir::cleanPath(candidate);
+    }
+    return std::nullopt;
 }
 
 } // namespace corvane

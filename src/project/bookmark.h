@@ -33,6 +33,10 @@ public:
     static std::optional<QString> resolve(const QByteArray &bookmark,
                                           const QString &searchRoot = QString());
 
+    // The longest tail of oldPath ("src/a.f90", then "a.f90") naming a file below root: how a
+    // project checked out again in another folder finds its sources. nullopt when none does.
+    static std::optional<QString> findBelow(const QString &oldPath, const QString &root);
+
     // The parsed bytes, or nullopt for anything that is not a bookmark of ours.
     static std::optional<Contents> parse(const QByteArray &bookmark);
 

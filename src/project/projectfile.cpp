@@ -1,7 +1,105 @@
+// Reading and writing the project file: a keyed archive whose root is a dictionary of settings,
+// the file list with a bookmark per file, notes, the window state and the last diagnostics.
 #include "mydocument.h"
+
+#include "project/archivecoders.h"
+#include "project/bookmark.h"
+#include "project/keyedarchive.h"
+#include "project/prompts.h"
+#include "settings/defaults.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QRectF>
+#include <QSaveFile>
 
 namespace corvane
 {
+
+namespace
+{
+
+namespace key
+{
+const char consoleText[] = "consoleText";
+const char errorsDictionary[] = "errorsDictionary";
+const char projectNotes[] = "ProjectNotes";
+const char projectCompilerPath[] = "ProjectCompilerPath";
+const char fileList[] = "fileList";
+const char fileBookmarks[] = "fileBookmarks";
+const char debugCompilerFlags[] = "debugCompilerFlags";
+const char debugLinkerFlags[] = "debugLinkerFlags";
+const char releaseCompilerFlags[] = "releaseCompilerFlags";
+const char releaseLinkerFlags[] = "releaseLinkerFlags";
+const char isDebugBuild[] = "isDebugBuild";
+const char inputFileName[] = "inputFileName";
+const char inputFileBookmark[] = "inputFileBookmark";
+const char inputOption[] = "inputOption";
+const char includeFlags[] = "includeFlags";
+const char numberOfProcessors[] = "numberOfProcessors";
+const char compiler[] = "compiler";
+const char continuouslyUpdateConsole[] = "ContinuouslyUpdateConsole";
+const char compileForLibrary[] = "compileForLibrary";
+const char windowStates[] = "windowStates";
+const char shelf[] = "bookmarkFilesForShelf";
+const char userNotificationInfo[] = "userNotificationInfo";
+const char commandLineArguments[] = "commandLineArguments";
+const char legacyCompilerFlags[] = "compilerFlags";
+const char legacyLinkerFlags[] = "linkerFlags";
+} // namespace key
+
+const char kMissingFilesMessage[] =
+    "The following files could no longer be found and are removed from the project:";
+const char kMissingInputMessage[] = "The input file has been moved or its name has been changed. "
+                                    "Find it and re-add to the project.";
+
+// Typed reads: a value of the wrong type counts as missing.
+std::optional<QString> stringAt(const QVariantMap &m, const char *k)
+{
+    const QVariant v = m.value(k);
+    if (v.typeId() == QMetaType::QString)
+        return v.toString();
+    return std::nullopt;
+}
+
+std::optional<qint64> integerAt(const QVariantMap &m, const char *k)
+{
+    const QVariant v = m.value(k);
+    switch (v.typeId()) {
+    case QMetaType::LongLong:
+    case QMetaType::Bool:
+        return v.toLongLong();
+    case QMetaType::Double:
+        return qint64(v.toDouble());
+    default:
+        return std::nullopt;
+    }
+}
+
+// Integer settings are read as 32-bit values.
+std::optional<qint64> int32At(const QVariantMap &m, const char *k)
+{
+    if (auto v = integerAt(m, k))
+        return qint64(qint32(*v));
+    return std::nullopt;
+}
+
+std::optional<bool> boolAt(const QVariantMap &m, const char *k)
+{
+    if (auto v = integerAt(m, k))
+        return *v != 0;
+    return std::nullopt;
+}
+
+QVariantMap defaultWindowStates()
+{
+    return {{"showToolbar", true},
+            {"showOptionsPane", true},
+            {"workAreaItem", qint64(0)},
+            {"windowFrame", QRectF()}};
+}
+
+} // namespace
 
 Result<std::unique_ptr<MyDocument>> MyDocument::open(const QString &path, Prompts &prompts)
 {
@@ -11,14 +109,207 @@ Result<std::unique_ptr<MyDocument>> MyDocument::open(const QString &path, Prompt
     return doc;
 }
 
-Result<void> MyDocument::read(const QString &path, Prompts &)
+Result<void> MyDocument::read(const QString &path, Prompts &prompts)
 {
-    return Error{QString("cannot read %1: not implemented yet").arg(path)};
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return Error{QString("cannot open %1: %2").arg(path, file.errorString())};
+    if (file.size() > KeyedArchive::kMaxBytes)
+        return Error{QString("cannot open %1: the file is too large to be a project").arg(path)};
+    const QByteArray bytes = file.readAll();
+    // Everything is decoded and checked before any field changes, so a bad file leaves the
+    // document as it was.
+    Result<QVariant> decoded = KeyedArchive::decode(bytes);
+    if (!decoded)
+        return Error{QString("cannot open %1: %2").arg(path, decoded.error())};
+    if (decoded->typeId() != QMetaType::QVariantMap)
+        return Error{QString("cannot open %1: the archive does not hold a project "
+                             "(its root is not a dictionary)")
+                         .arg(path)};
+    const QVariantMap root = decoded->toMap();
+    m_fileName = QFileInfo(path).absoluteFilePath();
+    const QString searchRoot = docDirectoryPath();
+
+    if (auto v = stringAt(root, key::consoleText))
+        m_consoleString = *v;
+    if (root.contains(key::errorsDictionary))
+        m_errorsDictionary = errorsDictionaryFromVariant(root.value(key::errorsDictionary));
+    for (const QVariant &n : root.value(key::projectNotes).toList())
+        if (n.typeId() == QMetaType::fromType<CorvaneNote>().id())
+            m_notes.append(n.value<CorvaneNote>());
+
+    // The configuration flags come before the compiler path, whose compiler number reads them.
+    m_debugCompilerFlags = stringAt(root, key::debugCompilerFlags).value_or(QString());
+    m_debugLinkerFlags = stringAt(root, key::debugLinkerFlags).value_or(QString());
+    m_releaseCompilerFlags = stringAt(root, key::releaseCompilerFlags).value_or(QString());
+    m_releaseLinkerFlags = stringAt(root, key::releaseLinkerFlags).value_or(QString());
+    if (auto v = stringAt(root, key::legacyCompilerFlags))
+        m_releaseCompilerFlags = *v;
+    if (auto v = stringAt(root, key::legacyLinkerFlags))
+        m_releaseLinkerFlags = *v;
+    m_isDebugBuild = boolAt(root, key::isDebugBuild).value_or(false);
+    m_projectCompilerPath = stringAt(root, key::projectCompilerPath)
+                                .value_or(Defaults::instance().stringValue("compilerPath"));
+    m_compiler = compilerNumber();
+    m_compiler = int32At(root, key::compiler).value_or(m_compiler);
+    m_inputOption = int32At(root, key::inputOption).value_or(m_inputOption);
+    m_numberOfProcessors = int32At(root, key::numberOfProcessors).value_or(m_numberOfProcessors);
+    m_includeFlags = stringAt(root, key::includeFlags).value_or(QString());
+    m_continuouslyUpdateConsole =
+        boolAt(root, key::continuouslyUpdateConsole).value_or(m_continuouslyUpdateConsole);
+    if (auto v = boolAt(root, key::compileForLibrary))
+        m_compileForLibrary = *v;
+    if (root.value(key::windowStates).typeId() == QMetaType::QVariantMap)
+        m_windowStates = root.value(key::windowStates).toMap();
+    if (root.value(key::shelf).typeId() == QMetaType::QVariantList) {
+        QStringList shelf;
+        for (const QVariant &s : root.value(key::shelf).toList())
+            if (s.typeId() == QMetaType::QString)
+                shelf << s.toString();
+        m_shelfFiles = shelf;
+    }
+    if (root.contains(key::userNotificationInfo)) {
+        const QVariantMap info = root.value(key::userNotificationInfo).toMap();
+        setUserNotificationInfo(info);
+    }
+    m_commandLineArguments = stringAt(root, key::commandLineArguments).value_or(QString());
+
+    // The file list: a path that is gone is looked for through its bookmark, then below the
+    // project folder by the tail of its old path (a checkout in another folder).
+    const QString list = stringAt(root, key::fileList).value_or(QString());
+    const QVariantList bookmarks = root.value(key::fileBookmarks).toList();
+    QStringList missing;
+    const QStringList paths = list.split('\n');
+    for (qsizetype i = 0; i < paths.size(); ++i) {
+        const QString &p = paths[i];
+        if (p.isEmpty())
+            continue;
+        std::optional<QString> found;
+        if (QFileInfo::exists(p))
+            found = p;
+        else if (i < bookmarks.size() && bookmarks[i].typeId() == QMetaType::QByteArray)
+            found = Bookmark::resolve(bookmarks[i].toByteArray(), searchRoot);
+        if (!found)
+            found = Bookmark::findBelow(p, searchRoot);
+        if (found && !fortranFileNamed(*found))
+            m_projectFiles.append(std::make_shared<FortranFile>(*found));
+        else if (!found)
+            missing << p;
+    }
+    if (!missing.isEmpty()) {
+        QString info;
+        for (qsizetype i = 0; i < missing.size(); ++i)
+            info += QString("(%1) %2\n\n").arg(i + 1).arg(missing[i]);
+        prompts.beep();
+        prompts.alert(kMissingFilesMessage, info);
+    }
+
+    if (auto name = stringAt(root, key::inputFileName)) {
+        const QVariant stored = root.value(key::inputFileBookmark);
+        std::optional<QString> resolved;
+        if (stored.typeId() == QMetaType::QByteArray)
+            resolved = Bookmark::resolve(stored.toByteArray(), searchRoot);
+        if (!name->isEmpty() && QFileInfo::exists(*name)) {
+            m_inputFileName = *name;
+            m_inputFileBookmark = Bookmark::create(*name);
+        } else if (resolved || (resolved = Bookmark::findBelow(*name, searchRoot))) {
+            m_inputFileName = *resolved;
+            m_inputFileBookmark = stored.typeId() == QMetaType::QByteArray
+                                      ? stored.toByteArray()
+                                      : Bookmark::create(*resolved);
+        } else {
+            m_inputFileName.clear();
+            m_inputFileBookmark.clear();
+            prompts.alert(kMissingInputMessage, QString("Name: %1").arg(*name));
+        }
+    }
+
+    m_needsFullRecompile = false;
+    sortProjectFiles();
+    m_changeCount = 0;
+    emit fileListDidChange();
+    emit changed();
+    return {};
 }
 
 Result<void> MyDocument::write(const QString &path)
 {
-    return Error{QString("cannot write %1: not implemented yet").arg(path)};
+    const WindowData window = windowData();
+    const Defaults &defaults = Defaults::instance();
+    QVariantMap root;
+    if (defaults.boolValue("saveConsoleSessions") && !window.consoleText.isEmpty())
+        root.insert(key::consoleText, window.consoleText);
+    if (window.errorsDictionary && !window.errorsDictionary->isEmpty())
+        root.insert(key::errorsDictionary, errorsDictionaryToVariant(*window.errorsDictionary));
+    if (!m_notes.isEmpty()) {
+        QVariantList notes;
+        for (const CorvaneNote &n : m_notes)
+            notes << QVariant::fromValue(n);
+        root.insert(key::projectNotes, notes);
+    }
+    const QString compilerPath = !m_projectCompilerPath.isEmpty()
+                                     ? m_projectCompilerPath
+                                     : defaults.stringValue("compilerPath");
+    if (!compilerPath.isEmpty())
+        root.insert(key::projectCompilerPath, compilerPath);
+
+    if (!m_projectFiles.isEmpty()) {
+        QStringList paths;
+        QVariantList bookmarks;
+        for (const FilePtr &f : m_projectFiles) {
+            if (auto resolved = Bookmark::resolve(f->bookmark(), docDirectoryPath())) {
+                paths << *resolved;
+                bookmarks << f->bookmark();
+            } else {
+                paths << f->filePath();
+                bookmarks << Bookmark::create(f->filePath()); // empty when none: lists stay aligned
+            }
+        }
+        root.insert(key::fileList, paths.join('\n'));
+        root.insert(key::fileBookmarks, bookmarks);
+    }
+
+    auto optionalString = [&](const char *k, const QString &value) {
+        if (!value.isNull())
+            root.insert(k, value);
+    };
+    optionalString(key::debugCompilerFlags, m_debugCompilerFlags);
+    optionalString(key::debugLinkerFlags, m_debugLinkerFlags);
+    optionalString(key::releaseCompilerFlags, m_releaseCompilerFlags);
+    optionalString(key::releaseLinkerFlags, m_releaseLinkerFlags);
+    root.insert(key::isDebugBuild, m_isDebugBuild);
+    if (!m_inputFileName.isEmpty()) {
+        root.insert(key::inputFileName, m_inputFileName);
+        const bool resolves =
+            Bookmark::resolve(m_inputFileBookmark, docDirectoryPath()).has_value();
+        root.insert(key::inputFileBookmark,
+                    resolves ? m_inputFileBookmark : Bookmark::create(m_inputFileName));
+    }
+    root.insert(key::inputOption, m_inputOption);
+    optionalString(key::includeFlags, m_includeFlags);
+    root.insert(key::numberOfProcessors, m_numberOfProcessors);
+    root.insert(key::compiler, m_compiler);
+    root.insert(key::continuouslyUpdateConsole, m_continuouslyUpdateConsole);
+    if (m_compileForLibrary)
+        root.insert(key::compileForLibrary, *m_compileForLibrary);
+    root.insert(key::windowStates,
+                window.windowStates.isEmpty() ? defaultWindowStates() : window.windowStates);
+    if (window.shelfFiles && !window.shelfFiles->isEmpty())
+        root.insert(key::shelf, *window.shelfFiles);
+    root.insert(key::userNotificationInfo, userNotificationInfo());
+    optionalString(key::commandLineArguments, m_commandLineArguments);
+
+    Result<QByteArray> bytes = KeyedArchive::encode(root);
+    if (!bytes)
+        return Error{QString("cannot save %1: %2").arg(path, bytes.error())};
+    // Written to a temporary file and renamed over the old one: a crash or a full disk never
+    // leaves half a project.
+    QSaveFile out(path);
+    if (!out.open(QIODevice::WriteOnly) || out.write(*bytes) != bytes->size() || !out.commit())
+        return Error{QString("cannot save %1: %2").arg(path, out.errorString())};
+    m_fileName = QFileInfo(path).absoluteFilePath();
+    markUnchanged();
+    return {};
 }
 
 } // namespace corvane
