@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 namespace corvane {
 
 class Prompts {
@@ -13,6 +15,13 @@ public:
     // Asks a question; returns the index of the chosen button (0 = first, the default).
     virtual int ask(const QString &message, const QString &informativeText,
                     const QStringList &buttons) = 0;
+    // Asks without holding up the caller: the window shows a sheet and calls answered later; by
+    // default the question is asked at once.
+    virtual void askLater(const QString &message, const QString &informativeText,
+                          const QStringList &buttons, std::function<void(int)> answered)
+    {
+        answered(ask(message, informativeText, buttons));
+    }
     // Tells the user something; one "OK" button.
     virtual void alert(const QString &message, const QString &informativeText) = 0;
     // A file-system or I/O error, as the platform's error panel shows it.
