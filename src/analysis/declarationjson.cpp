@@ -1,0 +1,293 @@
+#include "analysis/declarationjson.h"
+
+namespace corvane
+{
+
+namespace
+{
+
+// A minimal streaming writer: objects keep the order in which fields are written, which
+// QJsonObject (sorted keys) cannot.
+class Writer
+{
+public:
+    QString out;
+
+    void beginObject() { open(u'{'); }
+    void endObject() { close(u'}'); }
+    void beginArray() { open(u'['); }
+    void endArray() { close(u']'); }
+    void key(const QString &k)
+    {
+        separate();
+        string(k);
+        out += u':';
+        m_afterKey = true;
+    }
+    void value(const QString &s)
+    {
+        separate();
+        string(s);
+    }
+    void value(bool b)
+    {
+        separate();
+        out += b ? QStringLiteral("true") : QStringLiteral("false");
+    }
+    void value(unsigned n)
+    {
+        separate();
+        out += QString::number(n);
+    }
+    // Writes "key": text only when text is present.
+    void optional(const QString &k, const QString &text)
+    {
+        if (!text.isNull()) {
+            key(k);
+            value(text);
+        }
+    }
+    void optional(const QString &k, const std::optional<QStringList> &list)
+    {
+        if (!list)
+            return;
+        key(k);
+        beginArray();
+        for (const QString &s : *list)
+            value(s);
+        endArray();
+    }
+
+private:
+    void open(QChar c)
+    {
+        separate();
+        out += c;
+        m_first = true;
+    }
+    void close(QChar c)
+    {
+        out += c;
+        m_first = false;
+    }
+    void separate()
+    {
+        if (m_afterKey) {
+            m_afterKey = false;
+            return;
+        }
+        if (!m_first && !out.isEmpty())
+            out += u',';
+        m_first = false;
+    }
+    void string(const QString &s)
+    {
+        out += u'"';
+        for (QChar c : s) {
+            switch (c.unicode()) {
+            case u'"':
+                out += QStringLiteral("\\\"");
+                break;
+            case u'\\':
+                out += QStringLiteral("\\\\");
+                break;
+            case u'\n':
+                out += QStringLiteral("\\n");
+                break;
+            case u'\r':
+                out += QStringLiteral("\\r");
+                break;
+            case u'\t':
+                out += QStringLiteral("\\t");
+                break;
+            default:
+                if (c.unicode() < 0x20)
+                    out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
+                else
+                    out += c;
+            }
+        }
+        out += u'"';
+    }
+
+    bool m_first = true;
+    bool m_afterKey = false;
+};
+
+void write(Writer &w, const FVariable &v)
+{
+    w.beginObject();
+    w.optional("name", v.name);
+    w.optional("typeName", v.typeName);
+    w.key("isDerivedType");
+    w.value(v.isDerivedType);
+    w.optional("attributes", v.attributes);
+    w.optional("declaredValue", v.declaredValue);
+    w.optional("access", v.access);
+    w.endObject();
+}
+
+void writeVariables(Writer &w, const QString &key, const DeclarationMap<FVariable> &map)
+{
+    if (!map)
+        return;
+    w.key(key);
+    w.beginObject();
+    for (const auto &entry : *map) {
+        w.key(entry.first);
+        write(w, *entry.second);
+    }
+    w.endObject();
+}
+
+void write(Writer &w, const FDefinitionInfo &d)
+{
+    w.beginObject();
+    w.optional("fileSource", d.fileSource);
+    w.optional("procedureSource", d.procedureSource);
+    w.endObject();
+}
+
+void write(Writer &w, const FDerivedType &t)
+{
+    w.beginObject();
+    w.optional("name", t.name);
+    if (const auto host = t.definingProgramUnit.lock())
+        w.optional("definingProgramUnit", host->name);
+    if (t.defInfo) {
+        w.key("defInfo");
+        write(w, *t.defInfo);
+    }
+    w.optional("superclassName", t.superclassName);
+    w.optional("interface", t.interface);
+    w.optional("access", t.access);
+    w.optional("attributes", t.attributes);
+    w.optional("finalRoutines", t.finalRoutines);
+    writeVariables(w, "variables", t.variables);
+    if (t.typeboundProcedures) {
+        w.key("typeboundProcedures");
+        w.beginArray();
+        for (const auto &b : *t.typeboundProcedures) {
+            w.beginObject();
+            w.optional("name", b->name);
+            w.optional("bindingName", b->bindingName);
+            w.optional("attributes", b->attributes);
+            w.key("pass");
+            w.value(b->pass);
+            w.optional("access", b->access);
+            w.endObject();
+        }
+        w.endArray();
+    }
+    if (t.genericBindings) {
+        w.key("genericBindings");
+        w.beginObject();
+        for (const auto &entry : *t.genericBindings) {
+            w.optional(entry.first, std::optional<QStringList>(entry.second));
+        }
+        w.endObject();
+    }
+    w.endObject();
+}
+
+void write(Writer &w, const FProgramUnit &u)
+{
+    w.beginObject();
+    w.optional("name", u.name);
+    w.key("pUnitType");
+    w.value(u.pUnitType);
+    if (const auto host = u.definingProgramUnit.lock())
+        w.optional("definingProgramUnit", host->name);
+    w.optional("genericName", u.genericName);
+    if (u.defInfo) {
+        w.key("defInfo");
+        write(w, *u.defInfo);
+    }
+    w.optional("modulesUsed", u.modulesUsed);
+    w.optional("attributes", u.attributes);
+    w.optional("argumentList", u.argumentList);
+    if (u.arguments) {
+        w.key("arguments");
+        w.beginArray();
+        for (const auto &a : *u.arguments)
+            write(w, *a);
+        w.endArray();
+    }
+    w.optional("languageBinding", u.languageBinding);
+    if (u.returnVariable) {
+        w.key("returnVariable");
+        write(w, *u.returnVariable);
+    }
+    w.optional("access", u.access);
+    writeVariables(w, "variables", u.variables);
+    if (u.types) {
+        w.key("types");
+        w.beginObject();
+        for (const auto &entry : *u.types) {
+            w.key(entry.first);
+            write(w, *entry.second);
+        }
+        w.endObject();
+    }
+    if (u.interfaces) {
+        w.key("interfaces");
+        w.beginObject();
+        for (const auto &entry : *u.interfaces) {
+            w.key(entry.first);
+            w.beginArray();
+            for (const Tuple &t : entry.second) {
+                w.beginObject();
+                w.optional("name", t.name);
+                w.optional("value", t.value);
+                w.endObject();
+            }
+            w.endArray();
+        }
+        w.endObject();
+    }
+    if (u.procedures) {
+        w.key("procedures");
+        w.beginObject();
+        for (const auto &entry : *u.procedures) {
+            w.key(entry.first);
+            write(w, *entry.second); // nesting depth is the caller's concern (see index command)
+        }
+        w.endObject();
+    }
+    w.endObject();
+}
+
+void writeUnits(Writer &w, const QString &key, const DeclarationMap<FProgramUnit> &map)
+{
+    if (!map)
+        return;
+    w.key(key);
+    w.beginObject();
+    for (const auto &entry : *map) {
+        w.key(entry.first);
+        write(w, *entry.second);
+    }
+    w.endObject();
+}
+
+} // namespace
+
+QString declarationsJson(const FFileDeclarations &file)
+{
+    Writer w;
+    w.beginObject();
+    w.optional("name", file.name);
+    writeUnits(w, "modules", file.modules);
+    writeUnits(w, "nonModuleProcedures", file.nonModuleProcedures);
+    w.endObject();
+    return w.out;
+}
+
+QString declarationsJson(const FProgramUnit &unit)
+{
+    Writer w;
+    write(w, unit);
+    return w.out;
+}
+
+} // namespace corvane

@@ -1,0 +1,514 @@
+#include "analysis/ffileparser.h"
+
+#include "analysis/tokenmatch.h"
+
+#include <vector>
+
+namespace corvane
+{
+
+using namespace tokens;
+
+namespace
+{
+
+// "end", "end subroutine [name]", "endfunction", ...: the END statement of a program unit, as
+// opposed to the END of a construct or block ("end do", "end type", "end interface").
+bool isUnitEnd(const FFileParser::Tokens &t)
+{
+    if (t.isEmpty())
+        return false;
+    if (is(t[0], QLatin1StringView("end"))) {
+        return t.size() == 1 ||
+               isOneOf(t[1], {QLatin1StringView("subroutine"), QLatin1StringView("function"),
+                              QLatin1StringView("program"), QLatin1StringView("module")});
+    }
+    return isOneOf(t[0], {QLatin1StringView("endsubroutine"), QLatin1StringView("endfunction"),
+                          QLatin1StringView("endprogram"), QLatin1StringView("endmodule")});
+}
+
+// "end interface" or "endinterface".
+bool isEndInterface(const FFileParser::Tokens &t)
+{
+    if (t.isEmpty())
+        return false;
+    if (t.size() >= 2 && is(t[0], QLatin1StringView("end")) &&
+        is(t[1], QLatin1StringView("interface")))
+        return true;
+    return is(t[0], QLatin1StringView("endinterface"));
+}
+
+bool hasModuleNatureTokens(const FFileParser::Tokens &t)
+{
+    return t.size() > 2 && isChar(t[1], u',') &&
+           isOneOf(t[2], {QLatin1StringView("intrinsic"), QLatin1StringView("non_intrinsic")});
+}
+
+} // namespace
+
+struct FFileParser::Frame {
+    std::shared_ptr<FProgramUnit> unit;
+    bool inContains = false; // collecting contained procedures after CONTAINS
+};
+
+bool FFileParser::isIntrinsicModuleName(QStringView name)
+{
+    return isOneOf(name, {QLatin1StringView("ieee_exceptions"), QLatin1StringView("ieee_features"),
+                          QLatin1StringView("ieee_arithmetic"), QLatin1StringView("iso_c_binding"),
+                          QLatin1StringView("iso_fortran_env")});
+}
+
+bool FFileParser::readStatement(Statement &s)
+{
+    std::optional<QString> text = nextFortranStatement();
+    if (!text) {
+        s.text.clear();
+        s.tokens.clear();
+        s.kind = StatementClass::EmptyStmt;
+        return false;
+    }
+    s.text = std::move(*text);
+    FTTokenizer::tokenize(s.text, s.tokens);
+    s.kind = classifyStatementFromTokens(s.tokens);
+    return true;
+}
+
+bool FFileParser::closesEnclosingUnit(const Statement &s)
+{
+    return isProgramUnitStatement(s.kind) || s.kind == StatementClass::EndModuleStmt ||
+           isUnitEnd(s.tokens);
+}
+
+std::shared_ptr<FFileDeclarations> FFileParser::declarationsInFortranFile(const QString &path,
+                                                                          const QString &fileString,
+                                                                          unsigned type)
+{
+    auto result = std::make_shared<FFileDeclarations>();
+    result->name = path;
+    filePath = path;
+    startReading(fileString, type);
+    moduleScanCompleted = false;
+
+    std::vector<Frame> frames;
+    Statement st;
+    while (!scanner.isAtEnd()) {
+        const qsizetype before = scanner.location;
+        if (!readStatement(st))
+            continue;
+        const StatementClass kind = st.kind;
+        if (frames.empty()) {
+            // Between units everything up to the next header is passed over (BLOCK DATA too).
+            if (isProgramUnitStatement(kind))
+                frames.push_back({startUnit(st), false});
+            continue;
+        }
+        if (kind == StatementClass::ModuleStmt || kind == StatementClass::ProgramStmt) {
+            // Modules and main programs are never contained: the header closes every open unit
+            // and is read again at top level.
+            scanner.location = before;
+            if (kind == StatementClass::ModuleStmt)
+                moduleScanCompleted = true;
+            while (!frames.empty())
+                finishFrame(frames, *result);
+            continue;
+        }
+        if (kind == StatementClass::EndModuleStmt) {
+            // Closes the open units up to and including the innermost module; with no module
+            // open it closes the current unit only.
+            moduleScanCompleted = true;
+            qsizetype module = -1;
+            for (qsizetype i = qsizetype(frames.size()) - 1; i >= 0 && module < 0; --i) {
+                if (frames[size_t(i)].unit->pUnitType == ModuleType)
+                    module = i;
+            }
+            if (module < 0)
+                module = qsizetype(frames.size()) - 1;
+            while (qsizetype(frames.size()) > module)
+                finishFrame(frames, *result);
+            continue;
+        }
+        if (isUnitEnd(st.tokens)) {
+            finishFrame(frames, *result);
+            continue;
+        }
+        Frame &frame = frames.back();
+        if (kind == StatementClass::FunctionStmt || kind == StatementClass::SubroutineStmt) {
+            if (frame.inContains) {
+                frames.push_back({startUnit(st), false});
+            } else {
+                // A procedure header inside a body whose END is missing ends that body; the
+                // header is read again by the enclosing unit or at top level.
+                scanner.location = before;
+                finishFrame(frames, *result);
+            }
+            continue;
+        }
+        if (frame.inContains)
+            continue; // stray statements between contained procedures
+        if (kind == StatementClass::ContainsStmt) {
+            frame.inContains = true;
+            moduleScanCompleted = false;
+            continue;
+        }
+        specificationStatement(st, frame.unit);
+    }
+    while (!frames.empty())
+        finishFrame(frames, *result);
+    return result;
+}
+
+std::shared_ptr<FProgramUnit> FFileParser::startUnit(const Statement &header)
+{
+    auto unit = std::make_shared<FProgramUnit>();
+    const Tokens &t = header.tokens;
+    switch (header.kind) {
+    case StatementClass::ProgramStmt:
+        unit->pUnitType = MainProgramType;
+        if (t.size() > 1)
+            unit->name = t[1].toString();
+        break;
+    case StatementClass::FunctionStmt:
+        unit->pUnitType = FunctionType;
+        parseProcedureStatementFor(QLatin1StringView("function"), *unit, t);
+        break;
+    case StatementClass::SubroutineStmt:
+        unit->pUnitType = SubroutineType;
+        parseProcedureStatementFor(QLatin1StringView("subroutine"), *unit, t);
+        break;
+    default: // ModuleStmt
+        unit->pUnitType = ModuleType;
+        if (t.size() > 1)
+            unit->name = t[1].toString();
+        break;
+    }
+    return unit;
+}
+
+void FFileParser::finishFrame(std::vector<Frame> &frames, FFileDeclarations &result)
+{
+    std::shared_ptr<FProgramUnit> unit = std::move(frames.back().unit);
+    frames.pop_back();
+    assignBindingRenames(*unit);
+    if (unit->pUnitType != MainProgramType)
+        cleanUpProgramUnit(*unit);
+
+    if (!frames.empty()) {
+        Frame &host = frames.back();
+        if (unit->name.isNull()) {
+            // A unit without a name is dropped and ends the host's collection.
+            host.inContains = false;
+            return;
+        }
+        unit->definingProgramUnit = host.unit;
+        cleanUsesOfModuleName(host.unit->name, *unit);
+        unit->defInfo = std::make_shared<FDefinitionInfo>();
+        unit->defInfo->fileSource = filePath;
+        const QString name = unit->name;
+        storeDeclaration(host.unit->procedures, name, std::move(unit));
+        return;
+    }
+    if (unit->name.isNull())
+        return;
+    unit->defInfo = std::make_shared<FDefinitionInfo>();
+    unit->defInfo->fileSource = filePath;
+    const QString name = unit->name;
+    if (unit->pUnitType == ModuleType)
+        storeDeclaration(result.modules, name, std::move(unit));
+    else
+        storeDeclaration(result.nonModuleProcedures, name, std::move(unit));
+}
+
+void FFileParser::specificationStatement(const Statement &s,
+                                         const std::shared_ptr<FProgramUnit> &unit)
+{
+    const Tokens &t = s.tokens;
+    switch (s.kind) {
+    case StatementClass::UseStmt:
+        parseUseStatement(t, *unit);
+        break;
+    case StatementClass::IntrinsicTypeDeclarationStmt:
+        parseVariableDeclaration(t, unit->variables, false);
+        break;
+    case StatementClass::TypeDeclarationStmt:
+        parseVariableDeclaration(t, unit->variables, true);
+        break;
+    case StatementClass::AttributeStmt:
+        parseAttributeTokens(t, *unit);
+        break;
+    case StatementClass::TypeDefinitionStmt:
+        scanDerivedTypeDeclaration(t, unit);
+        break;
+    case StatementClass::InterfaceStmt:
+        parseInterfaceBlock(*unit, t.size() == 2 ? t[1].toString() : QString(), t.size() != 2);
+        break;
+    case StatementClass::AbstractInterfaceStmt:
+        skipBlockNamed(QLatin1StringView("interface"));
+        break;
+    default: // executable statements, construct ENDs, FORMAT, ENUM, PROCEDURE, ...
+        break;
+    }
+}
+
+void FFileParser::parseProcedureStatementFor(QLatin1StringView keyword, FProgramUnit &unit,
+                                             const Tokens &tokens)
+{
+    if (tokens.size() < 2)
+        return;
+    for (qsizetype k = 0; k < tokens.size(); ++k) {
+        if (!is(tokens[k], keyword))
+            continue;
+        if (k + 1 < tokens.size()) {
+            unit.name = tokens[k + 1].toString();
+            getPrefixArgumentsAndSuffix(unit, tokens, k);
+        }
+        return;
+    }
+}
+
+void FFileParser::getPrefixArgumentsAndSuffix(FProgramUnit &unit, const Tokens &tokens, qsizetype k)
+{
+    const qsizetype n = tokens.size();
+    std::shared_ptr<FVariable> prepared;
+    for (qsizetype i = 0; i < k;) {
+        const QStringView tok = tokens[i];
+        if (isOneOf(tok, {QLatin1StringView("recursive"), QLatin1StringView("pure"),
+                          QLatin1StringView("impure"), QLatin1StringView("module"),
+                          QLatin1StringView("elemental")})) {
+            if (!unit.attributes)
+                unit.attributes.emplace();
+            unit.attributes->append(tok.toString());
+            ++i;
+            continue;
+        }
+        if (unit.pUnitType == FunctionType) {
+            qsizetype j = i;
+            const QString type = variableTypeFromTokens(tokens, j);
+            if (!type.isNull()) {
+                prepared = std::make_shared<FVariable>();
+                prepared->typeName = type;
+                prepared->name = unit.name;
+                prepared->isDerivedType =
+                    !isOneOf(type, {QLatin1StringView("integer"), QLatin1StringView("real"),
+                                    QLatin1StringView("double"), QLatin1StringView("complex"),
+                                    QLatin1StringView("character"), QLatin1StringView("logical")});
+                // The token after a type specification is passed over ("double precision").
+                i = j + 1;
+                continue;
+            }
+            if (!unit.attributes)
+                unit.attributes.emplace();
+            unit.attributes->append(tok.toString());
+        }
+        ++i;
+    }
+
+    if (k + 1 >= n - 1)
+        return; // the name is the last token: no argument list
+    const qsizetype p = getDummyArguments(unit, tokens, k + 3);
+    if (p + 1 >= n)
+        return;
+    // RESULT clause: "result", "(", name, ")"; a BIND clause may follow it.
+    if (is(tokens[p + 1], QLatin1StringView("result")) && n - (p + 1) >= 4) {
+        if (prepared) {
+            prepared->name = tokens[p + 3].toString();
+            unit.returnVariable = prepared;
+            storeDeclaration(unit.variables, prepared->name, prepared);
+        }
+        getLanguageBindingSpec(unit, tokens, p + 5);
+    } else {
+        getLanguageBindingSpec(unit, tokens, p + 1);
+    }
+}
+
+QString FFileParser::variableTypeFromTokens(const Tokens &tokens, qsizetype &index)
+{
+    const qsizetype i = index;
+    const qsizetype n = tokens.size();
+    const QStringView tok = at(tokens, i);
+    if (isOneOf(tok, {QLatin1StringView("integer"), QLatin1StringView("real"),
+                      QLatin1StringView("double"), QLatin1StringView("complex"),
+                      QLatin1StringView("character"), QLatin1StringView("logical")}) &&
+        i + 1 < n - 1) {
+        if (isChar(tokens[i + 1], u'(')) {
+            qsizetype end = n;
+            const QString group = accumulateParenthetical(u'(', tokens, i + 1, end);
+            index = end + 1;
+            return tok.toString().toLower() + group;
+        }
+        index = i + 1;
+        return tok.toString().toLower();
+    }
+    if (i + 2 < n - 1 && isOneOf(tok, {QLatin1StringView("type"), QLatin1StringView("class")})) {
+        index = i + 4;
+        if (isChar(tokens[i + 2], u'*'))
+            return tok.toString().toLower() + QStringLiteral("(*)");
+        return tokens[i + 2].toString();
+    }
+    return QString();
+}
+
+qsizetype FFileParser::getDummyArguments(FProgramUnit &unit, const Tokens &tokens, qsizetype start)
+{
+    const qsizetype n = tokens.size();
+    if (start >= n)
+        return n - 1;
+    if (!unit.arguments)
+        unit.arguments.emplace();
+    if (!unit.variables)
+        unit.variables.emplace();
+    if (unit.argumentList.isNull())
+        unit.argumentList = QStringLiteral("(");
+    for (qsizetype i = start; i < n; ++i) {
+        const QStringView tok = tokens[i];
+        if (isChar(tok, u',')) {
+            unit.argumentList += QLatin1Char(',');
+        } else if (isChar(tok, u')')) {
+            unit.argumentList += QLatin1Char(')');
+            return i;
+        } else {
+            auto argument = std::make_shared<FVariable>();
+            argument->name = tok.toString();
+            argument->typeName = FVariable::implicitTypeName;
+            unit.arguments->append(argument);
+            unit.variables->insert(argument->name.toLower(), argument);
+            unit.argumentList += tok;
+        }
+    }
+    return n;
+}
+
+void FFileParser::getLanguageBindingSpec(FProgramUnit &unit, const Tokens &tokens, qsizetype start)
+{
+    if (start >= tokens.size() || !is(tokens[start], QLatin1StringView("bind")))
+        return;
+    QString text;
+    int depth = 0;
+    bool opened = false;
+    for (qsizetype i = start; i < tokens.size(); ++i) {
+        const QStringView tok = tokens[i];
+        text += tok;
+        if (isChar(tok, u'(')) {
+            ++depth;
+            opened = true;
+        } else if (isChar(tok, u')')) {
+            --depth;
+        }
+        if (opened && depth == 0)
+            break;
+    }
+    unit.languageBinding = text;
+}
+
+void FFileParser::parseUseStatement(const Tokens &tokens, FProgramUnit &unit)
+{
+    if (tokens.size() < 2 || !is(tokens[0], QLatin1StringView("use")))
+        return;
+    const qsizetype i = hasModuleNatureTokens(tokens) ? 3 : 1;
+    if (i >= tokens.size())
+        return;
+    const QStringView name = tokens[i];
+    if (isIntrinsicModuleName(name) ||
+        (!unit.name.isNull() && name.compare(unit.name, Qt::CaseInsensitive) == 0))
+        return;
+    if (!unit.modulesUsed)
+        unit.modulesUsed.emplace();
+    unit.modulesUsed->append(name.toString());
+}
+
+void FFileParser::parseInterfaceBlock(FProgramUnit &unit, const QString &name, bool skip)
+{
+    if (skip || name.isNull()) {
+        skipUnnamedInterface();
+        return;
+    }
+    if (!unit.interfaces)
+        unit.interfaces.emplace();
+    const QStringList specifics = proceduresForInterface();
+    if (specifics.isEmpty())
+        return;
+    QList<Tuple> list;
+    list.reserve(specifics.size());
+    for (const QString &s : specifics)
+        list.append({name, s});
+    unit.interfaces->insert(name.toLower(), list);
+}
+
+void FFileParser::skipUnnamedInterface()
+{
+    // The raw text is searched for "end interface" (any case, any blanks between the words, or
+    // none); the scan resumes on the line after it, or at the end of the text.
+    const QString &text = scanner.text;
+    qsizetype from = scanner.location;
+    while (true) {
+        const qsizetype hit =
+            text.indexOf(QLatin1StringView("interface"), from, Qt::CaseInsensitive);
+        if (hit < 0) {
+            scanner.location = text.size();
+            return;
+        }
+        from = hit + 9;
+        qsizetype j = hit;
+        while (j > scanner.location && (text[j - 1] == u' ' || text[j - 1] == u'\t'))
+            --j;
+        if (j - 3 < scanner.location || QStringView(text).mid(j - 3, 3).compare(
+                                            QLatin1StringView("end"), Qt::CaseInsensitive) != 0)
+            continue;
+        if (j - 4 >= 0 && (text[j - 4].isLetterOrNumber() || text[j - 4] == u'_'))
+            continue; // "blend interface", "xend interface": not an END statement
+        const qsizetype eol = text.indexOf(u'\n', from);
+        scanner.location = eol < 0 ? text.size() : eol + 1;
+        return;
+    }
+}
+
+QStringList FFileParser::proceduresForInterface()
+{
+    QStringList names;
+    Statement st;
+    while (!scanner.isAtEnd()) {
+        const qsizetype before = scanner.location;
+        if (!readStatement(st))
+            continue;
+        const Tokens &t = st.tokens;
+        if (isEndInterface(t))
+            break;
+        if (st.kind == StatementClass::ContainsStmt || st.kind == StatementClass::ModuleStmt ||
+            st.kind == StatementClass::ProgramStmt || st.kind == StatementClass::EndModuleStmt) {
+            // The block's END INTERFACE is missing: leave the rest to the unit loop.
+            scanner.location = before;
+            break;
+        }
+        if (t.size() < 2 || t[0].startsWith(QLatin1StringView("end"), Qt::CaseInsensitive))
+            continue; // the END statements of interface bodies
+        const qsizetype from =
+            is(t[0], QLatin1StringView("module")) && is(t[1], QLatin1StringView("procedure")) ? 2
+                                                                                              : 1;
+        for (qsizetype i = from; i < t.size(); ++i)
+            names.append(t[i].toString());
+    }
+    return names;
+}
+
+void FFileParser::skipBlockNamed(QLatin1StringView keyword)
+{
+    const QString joined = QStringLiteral("end") + keyword;
+    Statement st;
+    while (!scanner.isAtEnd()) {
+        const qsizetype before = scanner.location;
+        if (!readStatement(st))
+            continue;
+        const Tokens &t = st.tokens;
+        if (t.isEmpty())
+            continue;
+        if ((t.size() >= 2 && is(t[0], QLatin1StringView("end")) && is(t[1], keyword)) ||
+            t[0].compare(joined, Qt::CaseInsensitive) == 0)
+            return;
+        if (st.kind == StatementClass::ContainsStmt || st.kind == StatementClass::ModuleStmt ||
+            st.kind == StatementClass::ProgramStmt || st.kind == StatementClass::EndModuleStmt) {
+            scanner.location = before;
+            return;
+        }
+    }
+}
+
+} // namespace corvane

@@ -1,0 +1,96 @@
+// FFileParser: turns the text of one Fortran source file into its FFileDeclarations: modules and
+// external procedures with their variables, derived types, contained procedures, dummy arguments,
+// USE lists and named generic interfaces. A recogniser for declarations only: it walks the file
+// statement by statement, records what declaration statements say and passes over everything
+// else. It never fails: any text, however broken, yields whatever was recognised.
+//
+// Program units nest through an explicit stack (no recursion), so text with thousands of chained
+// CONTAINS parts cannot exhaust the call stack.
+#pragma once
+
+#include "analysis/ffiledeclarations.h"
+#include "analysis/fstatementreader.h"
+
+#include <QList>
+#include <QStringView>
+
+#include <memory>
+
+namespace corvane
+{
+
+class FFileParser : public FStatementReader
+{
+public:
+    using Tokens = QList<QStringView>;
+
+    // Parses fileString (fileType 1 free form, 0 fixed form). The result's name is path.
+    std::shared_ptr<FFileDeclarations>
+    declarationsInFortranFile(const QString &path, const QString &fileString, unsigned fileType);
+
+    // Modules that are never recorded as used: "iso_c_binding", "iso_fortran_env", the IEEE ones.
+    static bool isIntrinsicModuleName(QStringView name);
+
+    // Joins a bracketed group: "(", "len", "=", "*", ")"  ->  "(len=*)". start is the position
+    // of the opening token; end receives the position of the matching close (or the token count).
+    static QString accumulateParenthetical(QChar open, const Tokens &tokens, qsizetype start,
+                                           qsizetype &end);
+    // Joins an initial value after the "=" or "=>" at start, up to the "," or ")" that ends it
+    // (end receives its position, or the token count): "= f(1, 2), y"  ->  "f(1,2)".
+    static QString accumulateValue(const Tokens &tokens, qsizetype start, qsizetype &end);
+    // The entities of one type declaration statement, keyed by lower-cased name.
+    static OrderedMap<std::shared_ptr<FVariable>>
+    variablesfromDeclarationTokens(const Tokens &tokens, bool isDerivedType);
+
+    // The passes that tie one finished unit together.
+    static void assignBindingRenames(FProgramUnit &unit);
+    static void cleanUpProgramUnit(FProgramUnit &unit);
+    static void cleanUsesOfModuleName(const QString &hostName, FProgramUnit &unit);
+
+    // Set when END MODULE or another module header ended a collection of contained procedures.
+    bool moduleScanCompleted = false;
+
+private:
+    struct Statement {
+        QString text;
+        Tokens tokens; // views into text
+        StatementClass kind = StatementClass::EmptyStmt;
+    };
+    struct Frame;
+
+    // Reads and classifies the next statement; false when none was produced here.
+    bool readStatement(Statement &s);
+
+    std::shared_ptr<FProgramUnit> startUnit(const Statement &header);
+    void specificationStatement(const Statement &s, const std::shared_ptr<FProgramUnit> &unit);
+    void finishFrame(std::vector<Frame> &frames, FFileDeclarations &result);
+
+    void parseProcedureStatementFor(QLatin1StringView keyword, FProgramUnit &unit,
+                                    const Tokens &tokens);
+    void getPrefixArgumentsAndSuffix(FProgramUnit &unit, const Tokens &tokens, qsizetype k);
+    static QString variableTypeFromTokens(const Tokens &tokens, qsizetype &index);
+    static qsizetype getDummyArguments(FProgramUnit &unit, const Tokens &tokens, qsizetype start);
+    static void getLanguageBindingSpec(FProgramUnit &unit, const Tokens &tokens, qsizetype start);
+    static void parseUseStatement(const Tokens &tokens, FProgramUnit &unit);
+
+    void parseInterfaceBlock(FProgramUnit &unit, const QString &name, bool skip);
+    QStringList proceduresForInterface();
+    void skipBlockNamed(QLatin1StringView keyword);
+    void skipUnnamedInterface();
+    // Statements that end any open block whose own END is missing: a program-unit header,
+    // END MODULE or the END of a program unit. The caller leaves them to the unit loop.
+    static bool closesEnclosingUnit(const Statement &s);
+
+    static void parseVariableDeclaration(const Tokens &tokens, DeclarationMap<FVariable> &into,
+                                         bool isDerivedType);
+    static void parseAttributeTokens(const Tokens &tokens, FProgramUnit &unit);
+    void scanDerivedTypeDeclaration(const Tokens &tokens,
+                                    const std::shared_ptr<FProgramUnit> &unit);
+    static void getDerivedType(FDerivedType &type, const Tokens &tokens);
+    void scanTypeBoundProcedurePart(FDerivedType &type);
+    static void parseTypeboundProcedureDeclaration(FTypeboundProc &binding, const Tokens &tokens);
+    static void applyGenericName(FDerivedType &type, const Tokens &tokens);
+    static void parseFinalRoutines(FDerivedType &type, const Tokens &tokens);
+};
+
+} // namespace corvane

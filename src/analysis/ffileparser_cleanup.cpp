@@ -1,0 +1,115 @@
+// The passes that tie one finished program unit together: generic bindings, argument re-linking,
+// access transfer from attribute statements, FINAL marks, the function result and the USE of
+// the host module.
+#include "analysis/ffileparser.h"
+
+namespace corvane
+{
+
+void FFileParser::assignBindingRenames(FProgramUnit &unit)
+{
+    if (unit.interfaces) {
+        for (const auto &entry : *unit.interfaces) {
+            for (const Tuple &t : entry.second) {
+                if (const auto p = lookupDeclaration(unit.procedures, t.value))
+                    p->genericName = t.name;
+            }
+        }
+    }
+    if (!unit.types)
+        return;
+    for (const auto &typeEntry : *unit.types) {
+        const auto &type = typeEntry.second;
+        if (!type || !type->genericBindings)
+            continue;
+        for (const auto &generic : *type->genericBindings) {
+            for (const QString &specific : generic.second) {
+                if (const auto p = lookupDeclaration(unit.procedures, specific))
+                    p->genericName = generic.first;
+                if (!type->typeboundProcedures)
+                    continue;
+                for (const auto &binding : *type->typeboundProcedures) {
+                    if (binding->name == specific)
+                        binding->bindingName = generic.first;
+                }
+            }
+        }
+    }
+}
+
+void FFileParser::cleanUpProgramUnit(FProgramUnit &unit)
+{
+    // Dummy arguments become the variables their declarations created.
+    if (unit.variables && unit.arguments) {
+        for (auto &argument : *unit.arguments) {
+            if (auto declared = lookupDeclaration(unit.variables, argument->name))
+                argument = std::move(declared);
+        }
+    }
+
+    if (unit.types) {
+        for (const auto &typeEntry : *unit.types) {
+            const auto &type = typeEntry.second;
+            if (!type || !type->finalRoutines)
+                continue;
+            for (const QString &routine : *type->finalRoutines) {
+                if (const auto p = lookupDeclaration(unit.procedures, routine)) {
+                    if (!p->attributes)
+                        p->attributes.emplace();
+                    p->attributes->append(QStringLiteral("FINAL"));
+                }
+            }
+        }
+    }
+
+    // Entities known only from attribute statements that name a contained procedure, a type or
+    // a generic name hand their access over to it and disappear.
+    if (unit.variables) {
+        const QStringList names = unit.variableNames().value_or(QStringList());
+        for (const QString &name : names) {
+            const auto v = lookupDeclaration(unit.variables, name);
+            if (!v || v->typeName != FVariable::implicitTypeName)
+                continue;
+            if (const auto p = lookupDeclaration(unit.procedures, name)) {
+                p->access = v->access;
+                unit.variables->remove(name.toLower());
+                continue;
+            }
+            if (const auto t = lookupDeclaration(unit.types, name)) {
+                t->access = v->access;
+                unit.variables->remove(name.toLower());
+                continue;
+            }
+            bool matched = false;
+            if (unit.procedures) {
+                for (const auto &entry : *unit.procedures) {
+                    if (entry.second->genericName == name) {
+                        entry.second->access = v->access;
+                        matched = true;
+                    }
+                }
+            }
+            if (matched)
+                unit.variables->remove(name.toLower());
+        }
+        if (unit.variables->isEmpty())
+            unit.variables.reset();
+    }
+
+    if (unit.pUnitType == FunctionType && !unit.returnVariable)
+        unit.returnVariable = lookupDeclaration(unit.variables, unit.name);
+}
+
+void FFileParser::cleanUsesOfModuleName(const QString &hostName, FProgramUnit &unit)
+{
+    if (!unit.modulesUsed || hostName.isNull())
+        return;
+    for (qsizetype i = 0; i < unit.modulesUsed->size(); ++i) {
+        if (unit.modulesUsed->at(i).compare(hostName, Qt::CaseInsensitive) == 0) {
+            unit.modulesUsed->removeAt(i);
+            return;
+        }
+    }
+}
+
+} // namespace corvane

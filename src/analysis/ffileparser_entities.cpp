@@ -1,0 +1,470 @@
+// The declaration half of FFileParser: type declaration statements, attribute statements and
+// derived type definitions with their type-bound procedures.
+#include "analysis/ffileparser.h"
+
+#include "analysis/tokenmatch.h"
+
+namespace corvane
+{
+
+using namespace tokens;
+
+bool tokens::isTypeAttribute(QStringView token)
+{
+    for (const QString &word : FStatementReader::type_attr_spec()) {
+        if (word.size() == token.size() && token.compare(word, Qt::CaseInsensitive) == 0)
+            return true;
+    }
+    return false;
+}
+
+namespace
+{
+
+bool isAccessWord(QStringView t)
+{
+    return isOneOf(t, {QLatin1StringView("public"), QLatin1StringView("private"),
+                       QLatin1StringView("protected")});
+}
+
+// Entity names start with a letter (or "_" in some dialects); leftovers such as ")" or "%"
+// from constructs the parser does not model are passed over.
+bool canBeName(QStringView t)
+{
+    return !t.isEmpty() && (t[0].isLetter() || t[0] == u'_');
+}
+
+// "bind" directly followed by "(": the BIND(C) attribute, not a name.
+bool isBindAttribute(const FFileParser::Tokens &t, qsizetype i)
+{
+    return is(t[i], QLatin1StringView("bind")) && isChar(at(t, i + 1), u'(');
+}
+
+} // namespace
+
+QString FFileParser::accumulateParenthetical(QChar open, const Tokens &tokens, qsizetype start,
+                                             qsizetype &end)
+{
+    const char16_t openChar = open.unicode();
+    const char16_t closeChar = openChar == u'[' ? u']' : u')';
+    QString text(open);
+    int depth = 0;
+    for (qsizetype i = start + 1; i < tokens.size(); ++i) {
+        const QStringView tok = tokens[i];
+        text += tok;
+        if (isChar(tok, openChar)) {
+            ++depth;
+        } else if (isChar(tok, closeChar)) {
+            if (depth == 0) {
+                end = i;
+                return text;
+            }
+            --depth;
+        }
+    }
+    end = tokens.size();
+    return text;
+}
+
+QString FFileParser::accumulateValue(const Tokens &tokens, qsizetype start, qsizetype &end)
+{
+    QString text;
+    for (qsizetype i = start + 1; i < tokens.size(); ++i) {
+        const QStringView tok = tokens[i];
+        const char16_t first = tok.isEmpty() ? 0 : tok[0].unicode();
+        if (first == u')' || first == u',') {
+            end = i;
+            return text;
+        }
+        if (isChar(tok, u'(') || isChar(tok, u'[')) {
+            qsizetype close = tokens.size();
+            text += accumulateParenthetical(tok[0], tokens, i, close);
+            i = close;
+            continue;
+        }
+        if (first == u'>')
+            continue;
+        text += tok;
+    }
+    end = tokens.size();
+    return text;
+}
+
+OrderedMap<std::shared_ptr<FVariable>>
+FFileParser::variablesfromDeclarationTokens(const Tokens &tokens, bool isDerivedType)
+{
+    OrderedMap<std::shared_ptr<FVariable>> result;
+    const qsizetype n = tokens.size();
+    QString typeText;
+    qsizetype i = 1;
+    if (isDerivedType) {
+        typeText = at(tokens, 2).toString();
+        // Entities start after the parenthesis that closes type(...)/class(...), so a
+        // parameterised type "type(t(k=8))" declares no entities named "k" or ")".
+        qsizetype close = n;
+        if (isChar(at(tokens, 1), u'('))
+            accumulateParenthetical(u'(', tokens, 1, close);
+        i = close + 1;
+    } else if (is(at(tokens, 0), QLatin1StringView("double"))) {
+        typeText = at(tokens, 0).toString() + QLatin1Char(' ') + at(tokens, 1).toString();
+        i = 2;
+    } else {
+        typeText = at(tokens, 0).toString();
+    }
+
+    QStringList pending;
+    QString star;
+    QString access;
+    std::shared_ptr<FVariable> current;
+    while (i < n) {
+        const QStringView tok = tokens[i];
+        const char16_t first = tok[0].toLower().unicode();
+        if (first == u'(' || first == u'[') {
+            qsizetype close = n;
+            const QString group = accumulateParenthetical(tok[0], tokens, i, close);
+            if (current) {
+                if (!current->attributes)
+                    current->attributes.emplace();
+                current->attributes->append(
+                    (first == u'(' ? QStringLiteral("DIMENSION") : QStringLiteral("CO_DIMENSION")) +
+                    group);
+            } else if (!pending.isEmpty()) {
+                pending.last() += group;
+            } else {
+                typeText += group;
+            }
+            i = close + 1;
+        } else if (first == u'*') {
+            // "*8" or "*(*)": a length or kind written after the type keyword.
+            if (isChar(at(tokens, i + 1), u'(')) {
+                qsizetype close = n;
+                star = tok.toString() + accumulateParenthetical(u'(', tokens, i + 1, close);
+                i = close + 1;
+            } else {
+                star = tok.toString() + at(tokens, i + 1).toString();
+                i += 2;
+            }
+        } else if (first == u',') {
+            ++i;
+        } else if (first == u'=') {
+            qsizetype end = n;
+            const QString value = accumulateValue(tokens, i, end);
+            if (current)
+                current->declaredValue = value;
+            i = end + 1; // past the "," or ")" that ended the value
+        } else if (isTypeAttribute(tok) || (!current && isBindAttribute(tokens, i))) {
+            pending.append(tok.toString());
+            if (isAccessWord(tok))
+                access = tok.toString();
+            ++i;
+        } else if (canBeName(tok)) {
+            const QString key = tok.toString().toLower();
+            std::shared_ptr<FVariable> v = result.value(key);
+            if (!v) {
+                v = std::make_shared<FVariable>();
+                v->name = tok.toString();
+                result.insert(key, v);
+            }
+            v->typeName = typeText;
+            v->isDerivedType = isDerivedType;
+            if (!pending.isEmpty())
+                v->attributes = pending;
+            if (!star.isNull()) {
+                if (!v->attributes)
+                    v->attributes.emplace();
+                v->attributes->append(star);
+            }
+            if (!access.isNull())
+                v->access = access;
+            current = std::move(v);
+            ++i;
+        } else {
+            ++i;
+        }
+    }
+    return result;
+}
+
+void FFileParser::parseVariableDeclaration(const Tokens &tokens, DeclarationMap<FVariable> &into,
+                                           bool isDerivedType)
+{
+    auto found = variablesfromDeclarationTokens(tokens, isDerivedType);
+    if (!into) {
+        into = std::move(found);
+        return;
+    }
+    for (auto &entry : found)
+        into->insert(entry.first, std::move(entry.second));
+}
+
+void FFileParser::parseAttributeTokens(const Tokens &tokens, FProgramUnit &unit)
+{
+    const qsizetype n = tokens.size();
+    if (n < 2)
+        return;
+    const QStringView keyword = tokens[0];
+    const QString attribute = keyword.toString();
+    if (!unit.variables)
+        unit.variables.emplace();
+    auto entity = [&unit](QStringView name) {
+        const QString key = name.toString().toLower();
+        std::shared_ptr<FVariable> v = unit.variables->value(key);
+        if (!v) {
+            v = std::make_shared<FVariable>();
+            v->name = name.toString();
+            v->typeName = FVariable::implicitTypeName;
+            v->attributes.emplace();
+            unit.variables->insert(key, v);
+        }
+        if (!v->attributes)
+            v->attributes.emplace();
+        return v;
+    };
+
+    if (isOneOf(keyword, {QLatin1StringView("bind"), QLatin1StringView("data")})) {
+        // nothing is recorded
+    } else if (isOneOf(keyword,
+                       {QLatin1StringView("protected"), QLatin1StringView("value"),
+                        QLatin1StringView("optional"), QLatin1StringView("asynchronous")})) {
+        const bool isProtected = is(keyword, QLatin1StringView("protected"));
+        for (qsizetype i = 1; i < n; ++i) {
+            if (!canBeName(tokens[i]))
+                continue;
+            auto v = entity(tokens[i]);
+            v->attributes->append(attribute);
+            if (isProtected)
+                v->access = attribute;
+        }
+    } else {
+        QString text = attribute;
+        qsizetype i = 1;
+        if (is(keyword, QLatin1StringView("intent"))) {
+            qsizetype close = n;
+            if (isChar(tokens[1], u'(')) {
+                text += accumulateParenthetical(u'(', tokens, 1, close);
+                i = close + 1;
+            }
+        } else if (is(keyword, QLatin1StringView("parameter"))) {
+            i = 2;
+        }
+        const bool setsAccess =
+            isOneOf(keyword, {QLatin1StringView("public"), QLatin1StringView("private")});
+        std::shared_ptr<FVariable> current;
+        while (i < n) {
+            const QStringView tok = tokens[i];
+            const char16_t first = tok[0].unicode();
+            if (first == u'=') {
+                qsizetype end = n;
+                const QString value = accumulateValue(tokens, i, end);
+                if (current)
+                    current->declaredValue = value;
+                i = end + 1; // "parameter (n = 1)" must not declare an entity ")"
+            } else if (first == u'(' || first == u'[') {
+                qsizetype close = n;
+                const QString group = accumulateParenthetical(tok[0], tokens, i, close);
+                if (current)
+                    current->attributes->append(group);
+                i = close + 1;
+            } else if (first == u',') {
+                current.reset();
+                ++i;
+            } else if (canBeName(tok)) {
+                current = entity(tok);
+                current->attributes->append(text);
+                if (setsAccess)
+                    current->access = attribute;
+                ++i;
+            } else {
+                ++i;
+            }
+        }
+    }
+    if (unit.variables->isEmpty())
+        unit.variables.reset();
+}
+
+void FFileParser::scanDerivedTypeDeclaration(const Tokens &tokens,
+                                             const std::shared_ptr<FProgramUnit> &unit)
+{
+    auto type = std::make_shared<FDerivedType>();
+    type->definingProgramUnit = unit;
+    getDerivedType(*type, tokens);
+    // A header without a name stores nothing; its components are still read and dropped.
+    if (!type->name.isNull())
+        storeDeclaration(unit->types, type->name, type);
+
+    Statement st;
+    while (!scanner.isAtEnd()) {
+        const qsizetype before = scanner.location;
+        if (!readStatement(st))
+            continue;
+        const Tokens &t = st.tokens;
+        switch (st.kind) {
+        case StatementClass::IntrinsicTypeDeclarationStmt:
+            parseVariableDeclaration(t, type->variables, false);
+            continue;
+        case StatementClass::TypeDeclarationStmt:
+            parseVariableDeclaration(t, type->variables, true);
+            continue;
+        case StatementClass::ContainsStmt:
+            scanTypeBoundProcedurePart(*type);
+            return;
+        default:
+            break;
+        }
+        if ((t.size() >= 2 && is(t[0], QLatin1StringView("end")) &&
+             is(t[1], QLatin1StringView("type"))) ||
+            (!t.isEmpty() && is(t[0], QLatin1StringView("endtype"))))
+            return;
+        if (closesEnclosingUnit(st)) {
+            // END TYPE is missing: leave the statement to the unit loop.
+            scanner.location = before;
+            return;
+        }
+    }
+}
+
+void FFileParser::getDerivedType(FDerivedType &type, const Tokens &tokens)
+{
+    const qsizetype n = tokens.size();
+    if (n < 2)
+        return;
+    if (n <= 2 || !isChar(tokens[1], u',')) {
+        type.name = tokens[1].toString();
+        return;
+    }
+    for (qsizetype i = 2; i < n;) {
+        const QStringView tok = tokens[i];
+        if (isChar(tok, u'(') || isChar(tok, u')') || isChar(tok, u',')) {
+            ++i;
+        } else if (isTypeAttribute(tok) || isBindAttribute(tokens, i)) {
+            QString text = tok.toString();
+            ++i;
+            if (is(tok, QLatin1StringView("bind"))) {
+                qsizetype close = n;
+                text += accumulateParenthetical(u'(', tokens, i, close);
+                i = close + 1;
+            }
+            if (!type.attributes)
+                type.attributes.emplace();
+            type.attributes->append(text);
+            if (isAccessWord(tok))
+                type.access = tok.toString();
+        } else if (is(tok, QLatin1StringView("extends"))) {
+            if (i + 2 < n)
+                type.superclassName = tokens[i + 2].toString();
+            i += 3;
+        } else {
+            type.name = tok.toString();
+            return;
+        }
+    }
+}
+
+void FFileParser::scanTypeBoundProcedurePart(FDerivedType &type)
+{
+    Statement st;
+    while (!scanner.isAtEnd()) {
+        const qsizetype before = scanner.location;
+        if (!readStatement(st))
+            continue;
+        const Tokens &t = st.tokens;
+        if (t.isEmpty())
+            continue;
+        if (is(t[0], QLatin1StringView("procedure"))) {
+            auto binding = std::make_shared<FTypeboundProc>();
+            binding->pass = true;
+            parseTypeboundProcedureDeclaration(*binding, t);
+            if (!type.typeboundProcedures)
+                type.typeboundProcedures.emplace();
+            type.typeboundProcedures->append(binding);
+        } else if (is(t[0], QLatin1StringView("generic"))) {
+            applyGenericName(type, t);
+        } else if (is(t[0], QLatin1StringView("final"))) {
+            parseFinalRoutines(type, t);
+        } else if ((t.size() >= 2 && is(t[0], QLatin1StringView("end")) &&
+                    is(t[1], QLatin1StringView("type"))) ||
+                   is(t[0], QLatin1StringView("endtype"))) {
+            return;
+        } else if (closesEnclosingUnit(st)) {
+            scanner.location = before;
+            return;
+        }
+    }
+}
+
+void FFileParser::parseTypeboundProcedureDeclaration(FTypeboundProc &binding, const Tokens &tokens)
+{
+    const qsizetype n = tokens.size();
+    qsizetype i = 1;
+    if (isChar(at(tokens, 1), u'(')) {
+        qsizetype close = n;
+        accumulateParenthetical(u'(', tokens, 1, close); // the interface name is not recorded
+        i = close + 1;
+    }
+    bool pointer = false;
+    while (i < n) {
+        const QStringView tok = tokens[i];
+        if (isTypeAttribute(tok)) {
+            QString text = tok.toString();
+            if (is(tok, QLatin1StringView("pass")))
+                binding.pass = true;
+            else if (is(tok, QLatin1StringView("nopass")))
+                binding.pass = false;
+            else if (is(tok, QLatin1StringView("pointer")))
+                pointer = true;
+            ++i;
+            if (isChar(at(tokens, i), u'(')) {
+                qsizetype close = n;
+                text += accumulateParenthetical(u'(', tokens, i, close);
+                i = close + 1;
+            }
+            if (!binding.attributes)
+                binding.attributes.emplace();
+            binding.attributes->append(text);
+        } else if (isChar(tok, u',')) {
+            ++i;
+        } else if (at(tokens, i + 1) == u"=>" && !pointer) {
+            binding.bindingName = tok.toString();
+            i += 2;
+        } else {
+            binding.name = tok.toString();
+            return;
+        }
+    }
+}
+
+void FFileParser::applyGenericName(FDerivedType &type, const Tokens &tokens)
+{
+    const qsizetype n = tokens.size();
+    if (n < 2)
+        return;
+    qsizetype g = 1;
+    if (isChar(tokens[1], u','))
+        g = isOneOf(at(tokens, 2), {QLatin1StringView("public"), QLatin1StringView("private")}) ? 3
+                                                                                                : 2;
+    if (g >= n)
+        return;
+    const QStringView generic = tokens[g];
+    if (isOneOf(generic, {QLatin1StringView("operator"), QLatin1StringView("assignment")}))
+        return;
+    if (!type.genericBindings)
+        type.genericBindings.emplace();
+    QStringList &list = (*type.genericBindings)[generic.toString()];
+    for (qsizetype i = g + 2; i < n; ++i) {
+        if (!isChar(tokens[i], u','))
+            list.append(tokens[i].toString());
+    }
+}
+
+void FFileParser::parseFinalRoutines(FDerivedType &type, const Tokens &tokens)
+{
+    if (!type.finalRoutines)
+        type.finalRoutines.emplace();
+    for (qsizetype i = 1; i < tokens.size(); ++i) {
+        if (!isChar(tokens[i], u','))
+            type.finalRoutines->append(tokens[i].toString());
+    }
+}
+
+} // namespace corvane
