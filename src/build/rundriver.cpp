@@ -1,0 +1,340 @@
+#include "rundriver.h"
+
+#include "crashreport.h"
+#include "interactiveconsolecontroller.h"
+#include "project/mydocument.h"
+#include "project/prompts.h"
+#include "settings/defaults.h"
+#include "unix.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+
+namespace corvane
+{
+
+namespace
+{
+constexpr int kTimerIntervalMs = 1000;
+constexpr int kCrashCheckDelayMs = 1000;
+constexpr int kCoredumpTimeoutMs = 10000;
+
+QString text(const char *literal)
+{
+    return QString::fromUtf8(literal);
+}
+} // namespace
+
+RunDriver::RunDriver(MyDocument *document, InteractiveConsoleController *runner, Prompts *prompts,
+                     QObject *parent)
+    : QObject(parent), m_document(document), m_runner(runner), m_prompts(prompts),
+      m_crashDirectory(QString::fromLatin1(CrashReport::kApportDirectory))
+{
+    connect(m_runner, &InteractiveConsoleController::consoleTaskCompleted, this,
+            &RunDriver::consoleTaskDidComplete);
+    // The unit choice comes from the settings; the shown time starts at zero.
+    changeTimeUnits(Defaults::instance().intValue(QString::fromLatin1(runtexts::kTimeUnitsKey)));
+    m_elapsedCPUTime = 0;
+}
+
+RunDriver::~RunDriver() = default;
+
+QStringList RunDriver::splitArguments(const QString &commandLineArguments)
+{
+    if (commandLineArguments.isNull())
+        return {};
+    return commandLineArguments.split(QLatin1Char(' '));
+}
+
+QProcessEnvironment RunDriver::runEnvironment() const
+{
+    QProcessEnvironment env = Unix::environmentDictionary();
+    if (m_gFortranIsOldVersion)
+        env.insert(QStringLiteral("GFORTRAN_UNBUFFERED_ALL"), QStringLiteral("YES"));
+    if (m_document->compiler() == 2)
+        env.insert(QStringLiteral("OMP_NUM_THREADS"),
+                   QString::number(m_document->numberOfProcessors()));
+    env.insert(QStringLiteral("G95_UNBUFFERED_6"), QStringLiteral("true"));
+    return env;
+}
+
+bool RunDriver::run()
+{
+    emit consoleTabRequested();
+    return execute();
+}
+
+void RunDriver::stopEarly(bool runEnabled)
+{
+    emit buildEnabledChanged(true);
+    emit runEnabledChanged(runEnabled);
+    m_canRunExecutable = false;
+    // The close button was disabled for the run that did not happen.
+    emit closeButtonEnabledChanged(true);
+}
+
+bool RunDriver::execute()
+{
+    emit consoleTabRequested();
+    emit buildEnabledChanged(false);
+    emit runEnabledChanged(false);
+    m_canRunExecutable = false;
+    emit closeButtonEnabledChanged(false);
+
+    const QProcessEnvironment env = runEnvironment();
+    const QStringList userArguments = splitArguments(m_document->commandLineArguments());
+    QString directory, name;
+    QStringList arguments;
+    const QString executable = m_document->executableName();
+    const QString docDir = m_document->docDirectoryPath();
+    if (m_document->compiler() == 1) {
+        const bool coarray = m_document->projectCompilerPath().contains(QLatin1String("caf"));
+        name = coarray ? QStringLiteral("cafrun") : QStringLiteral("mpirun");
+        if (const auto found = Unix::which(name, env))
+            directory = Unix::directoryOf(*found);
+        arguments << QStringLiteral("-np") << QString::number(m_document->numberOfProcessors())
+                  << QStringLiteral("./%1").arg(executable) << userArguments;
+    } else {
+        directory = QStringLiteral("./");
+        name = executable;
+        arguments = userArguments;
+    }
+    m_runner->environmentDictionary = env;
+    m_runner->pathToExecutable = directory;
+    m_runner->nameOfExecutable = name;
+    m_runner->workingDirectory = docDir;
+    m_document->setContinuouslyUpdateConsole(true);
+
+    std::optional<QByteArray> input;
+    switch (m_document->inputOption()) {
+    case 0: {
+        const QString inputPath = m_document->inputFileName();
+        if (inputPath.isEmpty() || !QFileInfo(inputPath).isFile()) {
+            stopEarly(true);
+            m_prompts->alert(text(runtexts::kNoInputFile), text(runtexts::kNoInputFileInfo));
+            return false;
+        }
+        const QString contents = m_document->contentsOfInputFile(*m_prompts);
+        if (contents.isNull()) {
+            stopEarly(false);
+            return false;
+        }
+        // The last line may lack its line end; one line feed is added.
+        input = (contents + QLatin1Char('\n')).toUtf8();
+        break;
+    }
+    case 1:
+    case 2:
+        break;
+    default:
+        stopEarly(true);
+        return false;
+    }
+
+    taskStarted(text(runtexts::kRunning));
+    m_isExecutingFortranCode = true;
+    m_wasExecutingFortranCode = false;
+    const bool started = m_runner->executeWithData(
+        input, arguments, true, QString::fromLatin1(consoletexts::kExecuteOperation));
+    if (started)
+        m_lastPid = m_runner->lastProcessId();
+    return started;
+}
+
+void RunDriver::taskStarted(const QString &progressText)
+{
+    m_processIsRunning = true;
+    m_elapsedCPUTime = 0;
+    m_startTime = QDateTime::currentDateTime();
+    emit progressChanged(progressText);
+    emit elapsedTimeChanged(m_elapsedCPUTime);
+    m_cpuTimer = std::make_unique<QTimer>();
+    m_cpuTimer->setInterval(kTimerIntervalMs);
+    connect(m_cpuTimer.get(), &QTimer::timeout, this, &RunDriver::performPeriodicActions);
+    m_cpuTimer->start();
+}
+
+void RunDriver::abort()
+{
+    const bool wasRunning = m_processIsRunning;
+    m_runner->killExecute(); // its completion runs the handling below at once
+    if (m_processIsRunning)  // the completion was missed: reset all the same
+        consoleTaskDidComplete();
+    if (wasRunning)
+        m_runner->addString(text(runtexts::kAborted), Console::Role::Error);
+}
+
+void RunDriver::consoleTaskDidComplete()
+{
+    computeCPUTime(m_cpuTimer.get());
+    emit progressChanged(m_isIndexing && m_isIndexing() ? text(runtexts::kIndexing) : QString());
+    m_cpuTimer.reset();
+    m_processIsRunning = false;
+    emit buildEnabledChanged(true);
+    m_canRunExecutable = !m_document->compileForLibrary().value_or(false);
+    emit runEnabledChanged(m_canRunExecutable);
+
+    if (m_runner->contextInfo() == QLatin1String(consoletexts::kCompileOperation))
+        emit compileCompleted();
+
+    m_document->documentHasChanged();
+    emit closeButtonEnabledChanged(true);
+
+    const bool inView = !m_windowInView || m_windowInView();
+    if (m_isExecutingFortranCode) {
+        if (!inView) {
+            emit notifyUserOfCompletion();
+            m_wasExecutingFortranCode = true;
+        }
+        QTimer::singleShot(kCrashCheckDelayMs, this, &RunDriver::writeCrashLogIfAvailable);
+    }
+    m_isExecutingFortranCode = false;
+}
+
+void RunDriver::performPeriodicActions()
+{
+    computeCPUTime(m_cpuTimer.get());
+    if (!m_runner->isRunningExecutable())
+        abort();
+}
+
+void RunDriver::computeCPUTime(const QTimer *timer)
+{
+    if (timer != m_cpuTimer.get())
+        return;
+    m_elapsedCPUTime =
+        m_startTime.msecsTo(QDateTime::currentDateTime()) / 1000.0 * m_timeUnitsScale;
+    emit elapsedTimeChanged(m_elapsedCPUTime);
+}
+
+void RunDriver::changeTimeUnits(int index)
+{
+    const double old = m_timeUnitsScale;
+    switch (index) {
+    case 0:
+        m_timeUnitsScale = 1;
+        break;
+    case 1:
+        m_timeUnitsScale = 1.0 / 60;
+        break;
+    case 2:
+        m_timeUnitsScale = 1.0 / 3600;
+        break;
+    default:
+        break;
+    }
+    m_elapsedCPUTime = m_timeUnitsScale * m_elapsedCPUTime / old;
+    emit elapsedTimeChanged(m_elapsedCPUTime);
+}
+
+QString RunDriver::pathToExecutable() const
+{
+    return m_document->docDirectoryPath() + QLatin1Char('/') + m_document->executableName();
+}
+
+void RunDriver::writeCrashLogIfAvailable()
+{
+    const auto report = CrashReport::findReport(m_crashDirectory, m_document->executableName(),
+                                                m_startTime, *m_prompts);
+    if (report) {
+        m_runner->addString(text(runtexts::kCrashLog), Console::Role::Info);
+        m_runner->addString(*report, Console::Role::Error);
+        m_runner->addString(QStringLiteral("\n"), Console::Role::Error);
+        return;
+    }
+    if (m_runner->lastTerminatingSignal() && m_lastPid > 0)
+        appendCoredumpReport(m_lastPid);
+}
+
+void RunDriver::appendCoredumpReport(qint64 pid)
+{
+    const QString program = CrashReport::coredumpctl();
+    if (program.isEmpty())
+        return;
+    // Asked in the background: coredumpctl may take a moment to find the dump.
+    auto *p = new QProcess(this);
+    p->setStandardInputFile(QProcess::nullDevice());
+    connect(p, &QProcess::finished, this, [this, p](int code, QProcess::ExitStatus status) {
+        const QString report = QString::fromUtf8(p->readAllStandardOutput());
+        if (status == QProcess::NormalExit && code == 0 && !report.trimmed().isEmpty()) {
+            m_runner->addString(text(runtexts::kCrashLog), Console::Role::Info);
+            m_runner->addString(report, Console::Role::Error);
+            m_runner->addString(QStringLiteral("\n"), Console::Role::Error);
+        }
+        p->deleteLater();
+    });
+    connect(p, &QProcess::errorOccurred, p, [p](QProcess::ProcessError e) {
+        if (e == QProcess::FailedToStart)
+            p->deleteLater();
+    });
+    QTimer::singleShot(kCoredumpTimeoutMs, p, [p] { p->kill(); });
+    p->start(program, CrashReport::coredumpctlArguments(pid));
+}
+
+bool RunDriver::editInputFile()
+{
+    if (m_document->inputOption() != 0 || m_document->storedInputFileName().isEmpty())
+        return false;
+    m_currentTabIsInputFile = true;
+    emit inputFileTabRequested();
+    if (m_reloadInputFile) {
+        if (const auto contents = readInputfileIntoEditor())
+            emit inputFileTextLoaded(*contents);
+        m_reloadInputFile = false;
+    }
+    return true;
+}
+
+std::optional<QString> RunDriver::readInputfileIntoEditor()
+{
+    const QString contents = m_document->contentsOfInputFile(*m_prompts);
+    if (contents.isEmpty())
+        return std::nullopt;
+    return contents;
+}
+
+bool RunDriver::saveInputFile(const QString &contents)
+{
+    QFile f(m_document->inputFileName());
+    const QByteArray bytes = contents.toUtf8();
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(bytes) != bytes.size() ||
+        !f.flush()) {
+        m_prompts->presentError(QStringLiteral("The file \"%1\" couldn't be saved: %2")
+                                    .arg(QFileInfo(f.fileName()).fileName(), f.errorString()));
+        return false;
+    }
+    m_document->setInputFileWasEdited(false);
+    return true;
+}
+
+bool RunDriver::createNewInputFile(const QString &chosenPath)
+{
+    QFile f(chosenPath);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        m_prompts->presentError(QStringLiteral("The file \"%1\" couldn't be created: %2")
+                                    .arg(QFileInfo(chosenPath).fileName(), f.errorString()));
+        return false;
+    }
+    f.close();
+    m_document->setInputFileName(chosenPath);
+    m_reloadInputFile = true;
+    editInputFile();
+    return true;
+}
+
+void RunDriver::browseForInputFile(const QStringList &chosenPaths)
+{
+    if (chosenPaths.isEmpty())
+        return;
+    const QString path = chosenPaths.first();
+    if (path == m_document->storedInputFileName()) {
+        m_reloadInputFile = false;
+    } else {
+        m_document->setInputFileName(path);
+        m_reloadInputFile = true;
+    }
+    editInputFile();
+}
+
+} // namespace corvane
