@@ -43,6 +43,23 @@ bool isType(plist_t node, plist_type type)
     return node && plist_get_node_type(node) == type;
 }
 
+// A UID, or (as XML property lists spell one) a dictionary whose only key is "CF$UID".
+bool uidOf(plist_t node, uint64_t &uid)
+{
+    if (isType(node, PLIST_UID)) {
+        plist_get_uid_val(node, &uid);
+        return true;
+    }
+    if (isType(node, PLIST_DICT) && plist_dict_get_size(node) == 1) {
+        plist_t v = plist_dict_get_item(node, "CF$UID");
+        if (isType(v, PLIST_UINT)) {
+            plist_get_uint_val(v, &uid);
+            return true;
+        }
+    }
+    return false;
+}
+
 // The keys of a plist dictionary, in its order.
 QList<QByteArray> dictKeys(plist_t dict)
 {
@@ -72,11 +89,9 @@ public:
     // A field value: a UID refers to an object, anything else is an inline value.
     std::optional<QVariant> value(plist_t node, int depth)
     {
-        if (isType(node, PLIST_UID)) {
-            uint64_t uid = 0;
-            plist_get_uid_val(node, &uid);
+        uint64_t uid = 0;
+        if (uidOf(node, uid))
             return object(uid, depth);
-        }
         return inlineValue(node);
     }
 
@@ -178,10 +193,9 @@ private:
         if (!step())
             return std::nullopt;
         plist_t classRef = plist_dict_get_item(node, "$class");
-        if (!isType(classRef, PLIST_UID))
-            return QVariant(); // not an archived object: passed over
         uint64_t classUid = 0;
-        plist_get_uid_val(classRef, &classUid);
+        if (!uidOf(classRef, classUid))
+            return QVariant(); // not an archived object: passed over
         if (classUid == 0 || classUid >= m_count)
             return fail(QString("class reference %1 is out of range").arg(classUid));
         plist_t classDict = plist_array_get_item(m_objects, uint32_t(classUid));
@@ -314,10 +328,11 @@ Result<QVariant> KeyedArchive::decode(const QByteArray &bytes)
         return Error{"not a keyed archive (no \"$objects\")"};
     plist_t top = plist_dict_get_item(rootNode, "$top");
     plist_t rootRef = isType(top, PLIST_DICT) ? plist_dict_get_item(top, "root") : nullptr;
-    if (!isType(rootRef, PLIST_UID))
+    uint64_t rootUid = 0;
+    if (!uidOf(rootRef, rootUid))
         return Error{"not a keyed archive (no root object in \"$top\")"};
     Decoder decoder(objects);
-    std::optional<QVariant> result = decoder.value(rootRef, 0);
+    std::optional<QVariant> result = decoder.object(rootUid, 0);
     if (!result)
         return Error{"damaged archive: " + decoder.m_error};
     return *result;
