@@ -1,5 +1,7 @@
 #include "analysis/declarationjson.h"
 
+#include <vector>
+
 namespace corvane
 {
 
@@ -190,7 +192,8 @@ void write(Writer &w, const FDerivedType &t)
     w.endObject();
 }
 
-void write(Writer &w, const FProgramUnit &u)
+// Everything of a unit but its contained procedures; the object is left open.
+void writeUnitHead(Writer &w, const FProgramUnit &u)
 {
     w.beginObject();
     w.optional("name", u.name);
@@ -245,16 +248,45 @@ void write(Writer &w, const FProgramUnit &u)
         }
         w.endObject();
     }
-    if (u.procedures) {
+}
+
+// Contained procedures can nest thousands deep (text without END statements), so units are
+// written with an explicit stack rather than by recursion.
+void write(Writer &w, const FProgramUnit &top)
+{
+    struct Step {
+        enum Kind { Unit, Key, End } kind;
+        const FProgramUnit *unit = nullptr;
+        QString key;
+    };
+    std::vector<Step> stack;
+    stack.push_back({Step::Unit, &top, {}});
+    while (!stack.empty()) {
+        Step step = std::move(stack.back());
+        stack.pop_back();
+        if (step.kind == Step::Key) {
+            w.key(step.key);
+            continue;
+        }
+        if (step.kind == Step::End) {
+            w.endObject();
+            continue;
+        }
+        const FProgramUnit &u = *step.unit;
+        writeUnitHead(w, u);
+        stack.push_back({Step::End, nullptr, {}});
+        if (!u.procedures)
+            continue;
         w.key("procedures");
         w.beginObject();
-        for (const auto &entry : *u.procedures) {
-            w.key(entry.first);
-            write(w, *entry.second); // nesting depth is the caller's concern (see index command)
+        stack.push_back({Step::End, nullptr, {}});
+        const auto &procedures = *u.procedures;
+        for (auto it = procedures.end(); it != procedures.begin();) {
+            --it;
+            stack.push_back({Step::Unit, it->second.get(), {}});
+            stack.push_back({Step::Key, nullptr, it->first});
         }
-        w.endObject();
     }
-    w.endObject();
 }
 
 void writeUnits(Writer &w, const QString &key, const DeclarationMap<FProgramUnit> &map)

@@ -49,6 +49,7 @@ bool hasModuleNatureTokens(const FFileParser::Tokens &t)
 struct FFileParser::Frame {
     std::shared_ptr<FProgramUnit> unit;
     bool inContains = false; // collecting contained procedures after CONTAINS
+    QString resultName;      // the name in a RESULT clause of the header
 };
 
 bool FFileParser::isIntrinsicModuleName(QStringView name)
@@ -99,7 +100,7 @@ std::shared_ptr<FFileDeclarations> FFileParser::declarationsInFortranFile(const 
         if (frames.empty()) {
             // Between units everything up to the next header is passed over (BLOCK DATA too).
             if (isProgramUnitStatement(kind))
-                frames.push_back({startUnit(st), false});
+                pushUnit(frames, st);
             continue;
         }
         if (kind == StatementClass::ModuleStmt || kind == StatementClass::ProgramStmt) {
@@ -134,7 +135,7 @@ std::shared_ptr<FFileDeclarations> FFileParser::declarationsInFortranFile(const 
         Frame &frame = frames.back();
         if (kind == StatementClass::FunctionStmt || kind == StatementClass::SubroutineStmt) {
             if (frame.inContains) {
-                frames.push_back({startUnit(st), false});
+                pushUnit(frames, st);
             } else {
                 // A procedure header inside a body whose END is missing ends that body; the
                 // header is read again by the enclosing unit or at top level.
@@ -155,6 +156,13 @@ std::shared_ptr<FFileDeclarations> FFileParser::declarationsInFortranFile(const 
     while (!frames.empty())
         finishFrame(frames, *result);
     return result;
+}
+
+void FFileParser::pushUnit(std::vector<Frame> &frames, const Statement &header)
+{
+    m_resultName = QString();
+    auto unit = startUnit(header);
+    frames.push_back({std::move(unit), false, m_resultName});
 }
 
 std::shared_ptr<FProgramUnit> FFileParser::startUnit(const Statement &header)
@@ -187,10 +195,11 @@ std::shared_ptr<FProgramUnit> FFileParser::startUnit(const Statement &header)
 void FFileParser::finishFrame(std::vector<Frame> &frames, FFileDeclarations &result)
 {
     std::shared_ptr<FProgramUnit> unit = std::move(frames.back().unit);
+    const QString resultName = frames.back().resultName;
     frames.pop_back();
     assignBindingRenames(*unit);
     if (unit->pUnitType != MainProgramType)
-        cleanUpProgramUnit(*unit);
+        cleanUpProgramUnit(*unit, resultName);
 
     if (!frames.empty()) {
         Frame &host = frames.back();
@@ -302,6 +311,9 @@ void FFileParser::getPrefixArgumentsAndSuffix(FProgramUnit &unit, const Tokens &
         ++i;
     }
 
+    // A typed function without a RESULT clause returns a variable named after itself.
+    if (prepared)
+        unit.returnVariable = prepared;
     if (k + 1 >= n - 1)
         return; // the name is the last token: no argument list
     const qsizetype p = getDummyArguments(unit, tokens, k + 3);
@@ -309,9 +321,9 @@ void FFileParser::getPrefixArgumentsAndSuffix(FProgramUnit &unit, const Tokens &
         return;
     // RESULT clause: "result", "(", name, ")"; a BIND clause may follow it.
     if (is(tokens[p + 1], QLatin1StringView("result")) && n - (p + 1) >= 4) {
+        m_resultName = tokens[p + 3].toString();
         if (prepared) {
-            prepared->name = tokens[p + 3].toString();
-            unit.returnVariable = prepared;
+            prepared->name = m_resultName;
             storeDeclaration(unit.variables, prepared->name, prepared);
         }
         getLanguageBindingSpec(unit, tokens, p + 5);

@@ -15,6 +15,7 @@
 #include <QStringView>
 
 #include <memory>
+#include <vector>
 
 namespace corvane
 {
@@ -44,13 +45,17 @@ public:
 
     // The passes that tie one finished unit together.
     static void assignBindingRenames(FProgramUnit &unit);
-    static void cleanUpProgramUnit(FProgramUnit &unit);
+    // resultName: the name of a RESULT clause, where the function result is looked for instead
+    // of the function's own name.
+    static void cleanUpProgramUnit(FProgramUnit &unit, const QString &resultName = QString());
     static void cleanUsesOfModuleName(const QString &hostName, FProgramUnit &unit);
 
     // Set when END MODULE or another module header ended a collection of contained procedures.
     bool moduleScanCompleted = false;
 
 private:
+    QString m_resultName; // RESULT name of the header being parsed
+
     struct Statement {
         QString text;
         Tokens tokens; // views into text
@@ -61,6 +66,7 @@ private:
     // Reads and classifies the next statement; false when none was produced here.
     bool readStatement(Statement &s);
 
+    void pushUnit(std::vector<Frame> &frames, const Statement &header);
     std::shared_ptr<FProgramUnit> startUnit(const Statement &header);
     void specificationStatement(const Statement &s, const std::shared_ptr<FProgramUnit> &unit);
     void finishFrame(std::vector<Frame> &frames, FFileDeclarations &result);

@@ -37,7 +37,7 @@ void FFileParser::assignBindingRenames(FProgramUnit &unit)
     }
 }
 
-void FFileParser::cleanUpProgramUnit(FProgramUnit &unit)
+void FFileParser::cleanUpProgramUnit(FProgramUnit &unit, const QString &resultName)
 {
     // Dummy arguments become the variables their declarations created.
     if (unit.variables && unit.arguments) {
@@ -97,7 +97,8 @@ void FFileParser::cleanUpProgramUnit(FProgramUnit &unit)
     }
 
     if (unit.pUnitType == FunctionType && !unit.returnVariable)
-        unit.returnVariable = lookupDeclaration(unit.variables, unit.name);
+        unit.returnVariable =
+            lookupDeclaration(unit.variables, resultName.isNull() ? unit.name : resultName);
 }
 
 void FFileParser::cleanUsesOfModuleName(const QString &hostName, FProgramUnit &unit)

@@ -193,8 +193,21 @@ void FFileParser::parseVariableDeclaration(const Tokens &tokens, DeclarationMap<
         into = std::move(found);
         return;
     }
-    for (auto &entry : found)
+    for (auto &entry : found) {
+        // An entity first named by an attribute statement ("public :: x" before "integer :: x")
+        // keeps what that statement said.
+        if (const auto earlier = into->value(entry.first);
+            earlier && earlier->typeName == FVariable::implicitTypeName) {
+            FVariable &v = *entry.second;
+            if (v.access.isNull())
+                v.access = earlier->access;
+            if (earlier->attributes && !earlier->attributes->isEmpty())
+                v.attributes = *earlier->attributes + v.attributes.value_or(QStringList());
+            if (v.declaredValue.isNull())
+                v.declaredValue = earlier->declaredValue;
+        }
         into->insert(entry.first, std::move(entry.second));
+    }
 }
 
 void FFileParser::parseAttributeTokens(const Tokens &tokens, FProgramUnit &unit)

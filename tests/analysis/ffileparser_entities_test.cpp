@@ -158,6 +158,13 @@ TEST(FFileParser, AttributeStatements)
          {{"modules/m/variables", "{\"n\":{\"name\":\"n\",\"typeName\":\"(IMPLICIT)\","
                                   "\"isDerivedType\":false,\"attributes\":[\"parameter\"],"
                                   "\"declaredValue\":\"1\"}}"}}},
+        {"access statement before the declaration is kept (we had this bug)",
+         "module m\nprivate\npublic :: x, y\ndimension y(3)\ninteger :: x\nreal :: y\n"
+         "end module\n",
+         {{"modules/m/variables/x/access", "\"public\""},
+          {"modules/m/variables/x/typeName", "\"integer\""},
+          {"modules/m/variables/x/attributes", "[\"public\"]"},
+          {"modules/m/variables/y/attributes", "[\"public\",\"dimension\",\"(3)\"]"}}},
         {"declaration replaces the argument placeholder",
          "subroutine s(n)\ninteger :: n\nend\n",
          {{"nonModuleProcedures/s/variables/n/typeName", "\"integer\""},
