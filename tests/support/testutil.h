@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <ostream>
+
 namespace corvane::test {
 
 // Writes text (UTF-8) to path, creating folders; fails the current test loudly on error.
@@ -24,3 +26,20 @@ ProgramResult runProgram(const QString &program, const QStringList &args,
 QString corvaneExecutable();
 
 } // namespace corvane::test
+
+// Readable failure messages for Qt strings (found by GoogleTest through argument lookup).
+inline void PrintTo(const QString &s, std::ostream *os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
+inline void PrintTo(const QByteArray &b, std::ostream *os)
+{
+    *os << '"' << b.toStdString() << '"';
+}
+inline void PrintTo(const QStringList &l, std::ostream *os)
+{
+    *os << "{";
+    for (qsizetype i = 0; i < l.size(); ++i)
+        *os << (i ? ", " : "") << '"' << l[i].toStdString() << '"';
+    *os << "}";
+}
