@@ -1,7 +1,10 @@
 #include "fstatementreader.h"
 
+#include <QHash>
+
 #include <array>
 #include <string_view>
+#include <utility>
 
 namespace corvane
 {
@@ -127,6 +130,15 @@ void appendLiteral(QString &to, QStringView literal)
     }
 }
 
+// Appends piece; the first piece of a statement is copied exactly, without growth reserve.
+void appendPiece(QString &to, QStringView piece)
+{
+    if (to.isEmpty())
+        to = piece.toString();
+    else
+        to.append(piece);
+}
+
 bool isBlankLine(QStringView line)
 {
     for (QChar c : line)
@@ -185,7 +197,7 @@ std::optional<QString> FStatementReader::nextF90FortranStatement()
             ++pos;
         const QStringView collected(d + start, pos - start);
         if (pos >= n) {
-            result.append(collected);
+            appendPiece(result, collected);
             break;
         }
         const char16_t t = d[pos].unicode();
@@ -193,7 +205,7 @@ std::optional<QString> FStatementReader::nextF90FortranStatement()
             // A literal with no closing quote runs to the end of the text.
             const qsizetype close = scanner.text.indexOf(QChar(t), pos + 1);
             const qsizetype end = close < 0 ? n : close + 1;
-            result.append(collected);
+            appendPiece(result, collected);
             appendLiteral(result, QStringView(d + pos, end - pos));
             afterContinuation = false;
             pos = end;
@@ -204,14 +216,14 @@ std::optional<QString> FStatementReader::nextF90FortranStatement()
             continue;
         }
         if (t == '&') {
-            result.append(collected);
+            appendPiece(result, collected);
             pos = findLineEnd(d, pos + 1, n);
             pos += lineEndLength(d, pos, n);
             afterContinuation = true;
             continue;
         }
         if (t == '!') {
-            result.append(collected);
+            appendPiece(result, collected);
             pos = findLineEnd(d, pos + 1, n);
             pos += lineEndLength(d, pos, n);
             // Comment lines may stand between a continued line and its continuation.
@@ -221,7 +233,7 @@ std::optional<QString> FStatementReader::nextF90FortranStatement()
         }
         // A line end or ';' ends the statement.
         pos += (t == ';') ? 1 : lineEndLength(d, pos, n);
-        result.append(collected);
+        appendPiece(result, collected);
         break;
     }
     if (result.isEmpty())
@@ -383,24 +395,104 @@ QString lowerKeyword(QStringView token, char16_t (&buffer)[kMaxKeyword])
     return QString::fromRawData(reinterpret_cast<const QChar *>(buffer), token.size());
 }
 
+// What the classifier needs to know about a first token, found with one lookup.
+enum Group : unsigned char {
+    ProgramUnitGroup = 1,
+    PrefixGroup = 2,
+    DeclarationGroup = 4,
+    IntrinsicTypeGroup = 8,
+    AttributeGroup = 16,
+    EndGroup = 32,
+};
+enum class Word : unsigned char {
+    Other,
+    Program,
+    Subroutine,
+    Module,
+    Contains,
+    Use,
+    Type,
+    Class,
+    Abstract,
+    Interface,
+    Associate,
+    Format,
+    EndModule,
+    Entry,
+    Enum,
+    Procedure,
+};
+struct KeywordEntry {
+    unsigned char groups = 0;
+    Word word = Word::Other;
+};
+
+const QHash<QString, KeywordEntry> &keywordIndex()
+{
+    static const QHash<QString, KeywordEntry> index = [] {
+        QHash<QString, KeywordEntry> h;
+        const auto add = [&h](const auto &words, unsigned char group) {
+            for (const QString &w : words)
+                h[w].groups |= group;
+        };
+        add(FStatementReader::programUnitSet(), ProgramUnitGroup);
+        add(FStatementReader::prefixSet(), PrefixGroup);
+        add(FStatementReader::declarationKeywords(), DeclarationGroup);
+        add(FStatementReader::intrinsicTypeSpec(), IntrinsicTypeGroup);
+        add(FStatementReader::attributeSpecificationKeywords(), AttributeGroup);
+        add(FStatementReader::end_stmts(), EndGroup);
+        const std::pair<const char *, Word> words[] = {
+            {"program", Word::Program},
+            {"subroutine", Word::Subroutine},
+            {"module", Word::Module},
+            {"contains", Word::Contains},
+            {"use", Word::Use},
+            {"type", Word::Type},
+            {"class", Word::Class},
+            {"abstract", Word::Abstract},
+            {"interface", Word::Interface},
+            {"associate", Word::Associate},
+            {"format", Word::Format},
+            {"endmodule", Word::EndModule},
+            {"entry", Word::Entry},
+            {"enum", Word::Enum},
+            {"procedure", Word::Procedure},
+        };
+        for (const auto &[w, id] : words)
+            h[QString::fromLatin1(w)].word = id;
+        return h;
+    }();
+    return index;
+}
+
+KeywordEntry lookupKeyword(QStringView token)
+{
+    char16_t buffer[kMaxKeyword];
+    const QString lower = lowerKeyword(token, buffer);
+    if (lower.isNull())
+        return {};
+    return keywordIndex().value(lower);
+}
+
+bool isChar(QStringView token, char16_t c)
+{
+    return token.size() == 1 && token.front() == c;
+}
+
 StatementClass classify(const QList<QStringView> &tokens)
 {
     const qsizetype n = tokens.size();
     if (n == 0)
         return StatementClass::EmptyStmt;
-    char16_t buffer[kMaxKeyword];
-    const QString first = lowerKeyword(tokens[0], buffer);
-    if (first.isNull())
-        return StatementClass::OtherStmt;
+    const KeywordEntry first = lookupKeyword(tokens[0]);
+    const Word word = first.word;
 
-    if (FStatementReader::programUnitSet().contains(first) ||
-        FStatementReader::prefixSet().contains(first) ||
-        FStatementReader::declarationKeywords().contains(first)) {
-        if (first == u"program")
+    if (first.groups & (ProgramUnitGroup | PrefixGroup | DeclarationGroup)) {
+        if (word == Word::Program)
             return StatementClass::ProgramStmt;
-        if (first == u"subroutine")
+        if (word == Word::Subroutine)
             return StatementClass::SubroutineStmt;
-        if (first == u"module" && n == 2)
+        if (word == Word::Module && n == 2)
             return StatementClass::ModuleStmt;
         for (QStringView token : tokens) {
             if (is(token, QLatin1StringView("function")))
@@ -409,37 +501,37 @@ StatementClass classify(const QList<QStringView> &tokens)
                 return StatementClass::SubroutineStmt;
         }
     }
-    if (first == u"contains" && n == 1)
+    if (word == Word::Contains && n == 1)
         return StatementClass::ContainsStmt;
-    if (first == u"use")
+    if (word == Word::Use)
         return StatementClass::UseStmt;
-    if (FStatementReader::intrinsicTypeSpec().contains(first))
+    if (first.groups & IntrinsicTypeGroup)
         return StatementClass::IntrinsicTypeDeclarationStmt;
-    if ((first == u"type" || first == u"class") && n > 1 && tokens[1] == u"(")
+    if ((word == Word::Type || word == Word::Class) && n > 1 && isChar(tokens[1], u'('))
         return StatementClass::TypeDeclarationStmt;
-    if (first == u"type" && n > 1)
+    if (word == Word::Type && n > 1)
         return is(tokens[1], QLatin1StringView("is")) ? StatementClass::TypeIsStmt
                                                       : StatementClass::TypeDefinitionStmt;
-    if (first == u"abstract" && n > 1 && is(tokens[1], QLatin1StringView("interface")))
+    if (word == Word::Abstract && n > 1 && is(tokens[1], QLatin1StringView("interface")))
         return StatementClass::AbstractInterfaceStmt;
-    if (first == u"interface")
+    if (word == Word::Interface)
         return StatementClass::InterfaceStmt;
-    if (FStatementReader::attributeSpecificationKeywords().contains(first))
+    if (first.groups & AttributeGroup)
         return StatementClass::AttributeStmt;
-    if (first == u"associate")
+    if (word == Word::Associate)
         return StatementClass::AssociateStmt;
-    if (first == u"format")
+    if (word == Word::Format)
         return StatementClass::FormatStmt;
-    if (FStatementReader::end_stmts().contains(first)) {
-        if ((n > 1 && is(tokens[1], QLatin1StringView("module"))) || first == u"endmodule")
+    if (first.groups & EndGroup) {
+        if ((n > 1 && is(tokens[1], QLatin1StringView("module"))) || word == Word::EndModule)
             return StatementClass::EndModuleStmt;
         return StatementClass::EndStmt;
     }
-    if (first == u"entry")
+    if (word == Word::Entry)
         return StatementClass::EntryStmt;
-    if (first == u"enum")
+    if (word == Word::Enum)
         return StatementClass::EnumStmt;
-    if (first == u"procedure")
+    if (word == Word::Procedure)
         return StatementClass::ProcedureStmt;
     return StatementClass::OtherStmt;
 }
@@ -480,7 +572,7 @@ bool FStatementReader::isProgramUnitStatement(StatementClass c)
 
 bool FStatementReader::hasModuleNature(const QStringList &tokens)
 {
-    return tokens.size() > 2 && tokens[1] == u"," &&
+    return tokens.size() > 2 && isChar(tokens[1], u',') &&
            (is(tokens[2], QLatin1StringView("intrinsic")) ||
             is(tokens[2], QLatin1StringView("non_intrinsic")));
 }

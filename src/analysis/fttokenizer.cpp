@@ -1,5 +1,8 @@
 #include "fttokenizer.h"
 
+#include <array>
+#include <string_view>
+
 namespace corvane
 {
 
@@ -22,6 +25,16 @@ qsizetype endAfter(QStringView s, QChar c, qsizetype from)
     const qsizetype at = from < s.size() ? s.indexOf(c, from) : -1;
     return at < 0 ? s.size() : at + 1;
 }
+
+// The ASCII characters that the tokenizer treats specially; everything else is a word character.
+constexpr std::array<bool, 128> makeSpecial()
+{
+    std::array<bool, 128> t{};
+    for (const char c : std::string_view(" %)*+,-/<>(\"'[.:="))
+        t[static_cast<unsigned char>(c)] = true;
+    return t;
+}
+constexpr std::array<bool, 128> kSpecial = makeSpecial();
 
 } // namespace
 
@@ -46,6 +59,10 @@ void FTTokenizer::tokenize(QStringView s, QList<QStringView> &out)
 
     while (i < n) {
         const char16_t c = d[i].unicode();
+        if (c >= 128 || !kSpecial[c]) {
+            ++i;
+            continue;
+        }
         switch (c) {
         case ' ':
             flush(i);
