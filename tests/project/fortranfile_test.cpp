@@ -71,7 +71,8 @@ TEST(LineConversions, KindsAndLiteralReplacement)
     EXPECT_FALSE(LineConversions::convertTabsIn(tabs, 3));
 }
 
-class FortranFileDisk : public ::testing::Test {
+class FortranFileDisk : public ::testing::Test
+{
 protected:
     void SetUp() override
     {

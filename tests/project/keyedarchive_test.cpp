@@ -14,7 +14,8 @@
 
 using namespace corvane;
 
-namespace {
+namespace
+{
 
 QVariant roundTrip(const QVariant &v)
 {
@@ -114,7 +115,8 @@ TEST(KeyedArchive, ReadsHandWrittenPlatformArchive)
     EXPECT_EQ(row.errorType, 1);
 }
 
-namespace {
+namespace
+{
 
 QByteArray xmlArchive(const QString &objects, const QString &root = "1")
 {
@@ -172,7 +174,8 @@ TEST(KeyedArchive, RefusesDamagedAndHostileInputWithAMessage)
     } cases[] = {
         {"empty", "", "empty"},
         {"text", "program heat\nend program\n", "not a property list"},
-        {"plain plist", "<plist version=\"1.0\"><dict><key>a</key><string>b</string></dict></plist>",
+        {"plain plist",
+         "<plist version=\"1.0\"><dict><key>a</key><string>b</string></dict></plist>",
          "not a keyed archive"},
         {"array root", "<plist version=\"1.0\"><array/></plist>", "not a keyed archive"},
         {"no top", xmlArchive("").replace("root", "other"), "no root object"},
@@ -197,10 +200,10 @@ TEST(KeyedArchive, BinaryDeepNestingAndCyclesAreRefused)
     // A binary plist whose top array contains itself, and one nested far deeper than any
     // archive: libplist would recurse on both.
     QByteArray cyclic("bplist00");
-    cyclic += char(0xA1);  // array of one
-    cyclic += char(0x00);  // ... holding object 0: itself
+    cyclic += char(0xA1); // array of one
+    cyclic += char(0x00); // ... holding object 0: itself
     const int tableOffset = cyclic.size();
-    cyclic += char(8);     // offset table: object 0 at 8
+    cyclic += char(8); // offset table: object 0 at 8
     QByteArray trailer(32, '\0');
     trailer[6] = 1;  // offset size
     trailer[7] = 1;  // ref size
