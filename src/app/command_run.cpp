@@ -1,0 +1,164 @@
+// corvane run PROJECT [--input FILE] [--args TEXT] [-np N] [--release|--debug]: runs the built
+// program as the Run command does, in the terminal. Output and errors stream as they come, typed
+// input is passed on when no input file is set, and the exit status is the program's.
+#include "build/interactiveconsolecontroller.h"
+#include "build/rundriver.h"
+#include "build/terminalconsole.h"
+#include "commands.h"
+#include "project/mydocument.h"
+#include "project/prompts.h"
+
+#include <QDir>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include <unistd.h>
+
+using namespace corvane;
+
+namespace
+{
+
+constexpr char kUsage[] = "run PROJECT [--input FILE] [--args TEXT] [-np N] [--release|--debug]";
+constexpr char kElapsed[] = "Corvane: Elapsed time %1 s\n";
+constexpr int kCrashReportWaitMs = 1500;
+
+struct RunOptions {
+    QString project;
+    std::optional<QString> input;
+    std::optional<QString> arguments;
+    std::optional<qint64> processes;
+    std::optional<bool> debug;
+};
+
+std::optional<RunOptions> parse(const QStringList &args, QString *error)
+{
+    RunOptions o;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString &a = args[i];
+        const bool hasValue = i + 1 < args.size();
+        if ((a == "--input" || a == "--args" || a == "-np") && !hasValue) {
+            *error = QStringLiteral("%1 needs a value").arg(a);
+            return std::nullopt;
+        }
+        if (a == "--input") {
+            o.input = QFileInfo(args[++i]).absoluteFilePath();
+        } else if (a == "--args") {
+            o.arguments = args[++i];
+        } else if (a == "-np") {
+            bool ok = false;
+            const qint64 n = args[++i].toLongLong(&ok);
+            if (!ok || n < 1) {
+                *error = QStringLiteral("-np needs a positive number, not '%1'").arg(args[i]);
+                return std::nullopt;
+            }
+            o.processes = n;
+        } else if (a == "--release" || a == "--debug") {
+            o.debug = a == "--debug";
+        } else if (a.startsWith('-') || !o.project.isEmpty()) {
+            *error = QStringLiteral("unexpected argument '%1'").arg(a);
+            return std::nullopt;
+        } else {
+            o.project = a;
+        }
+    }
+    if (o.project.isEmpty()) {
+        *error = QStringLiteral("no project given");
+        return std::nullopt;
+    }
+    return o;
+}
+
+// Tells what the logic would have shown in sheets, once.
+void reportPrompts(RecordingPrompts &prompts)
+{
+    for (const QString &s : prompts.alerts + prompts.errors)
+        app::err() << "corvane: " << s << "\n";
+    app::err().flush();
+    prompts.alerts.clear();
+    prompts.errors.clear();
+}
+
+int runCommand(const QStringList &args)
+{
+    QString error;
+    const auto options = parse(args, &error);
+    if (!options) {
+        app::err() << "corvane run: " << error << "\nusage: corvane " << kUsage << "\n";
+        return 2;
+    }
+    RecordingPrompts prompts;
+    auto opened = MyDocument::open(QFileInfo(options->project).absoluteFilePath(), prompts);
+    if (!opened) {
+        reportPrompts(prompts);
+        app::err() << "corvane run: " << opened.error() << "\n";
+        return 1;
+    }
+    MyDocument &doc = **opened;
+    if (options->debug)
+        doc.setIsDebugBuild(*options->debug);
+    if (options->input) {
+        doc.setInputOption(0);
+        doc.setInputFileName(*options->input);
+    }
+    if (options->arguments)
+        doc.setCommandLineArguments(*options->arguments);
+    if (options->processes)
+        doc.setNumberOfProcessors(*options->processes);
+
+    TerminalConsole console(stdout, stderr, TerminalConsole::isTerminal(stdout),
+                            TerminalConsole::isTerminal(stderr));
+    InteractiveConsoleController runner(&console);
+    runner.consoleTail = 0; // the terminal keeps everything
+    RunDriver driver(&doc, &runner, &prompts);
+
+    bool done = false;
+    QEventLoop loop;
+    QObject::connect(&runner, &InteractiveConsoleController::consoleTaskCompleted, &loop, [&] {
+        done = true;
+        loop.quit();
+    });
+    const bool started = driver.execute();
+    reportPrompts(prompts);
+    if (!started)
+        return 1;
+
+    // Typed input: this process's standard input goes to the program; its end ends the program's.
+    std::unique_ptr<QSocketNotifier> stdinNotifier;
+    if (doc.inputOption() == 0) {
+        runner.closeInput();
+    } else {
+        stdinNotifier = std::make_unique<QSocketNotifier>(STDIN_FILENO, QSocketNotifier::Read);
+        QObject::connect(stdinNotifier.get(), &QSocketNotifier::activated, [&] {
+            char buffer[65536];
+            const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
+            if (n > 0) {
+                runner.sendDataToExecutable(QByteArray(buffer, n));
+            } else {
+                stdinNotifier->setEnabled(false);
+                runner.closeInput();
+            }
+        });
+    }
+    if (!done)
+        loop.exec();
+    stdinNotifier.reset();
+
+    console.append(QString::fromUtf8(kElapsed).arg(
+                       driver.elapsedCPUTime() / driver.timeUnitsScale(), 0, 'f', 2),
+                   Console::Role::Info);
+    if (runner.lastTerminatingSignal()) {
+        // A crash report is looked for one second after the end.
+        QTimer::singleShot(kCrashReportWaitMs, &loop, &QEventLoop::quit);
+        loop.exec();
+        reportPrompts(prompts);
+        return 128 + *runner.lastTerminatingSignal();
+    }
+    return runner.lastExitCode();
+}
+
+} // namespace
+
+CORVANE_COMMAND("run", kUsage, runCommand);
