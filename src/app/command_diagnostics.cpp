@@ -1,0 +1,116 @@
+// corvane diagnostics --compiler PATH [FILE]: reads a compiler's error output (FILE or standard
+// input), parses it as a build does and prints the diagnostics as JSON for editors and scripts.
+#include "build/errorparser.h"
+#include "commands.h"
+
+#include <QFile>
+
+#include <cstdio>
+
+namespace corvane::app
+{
+
+namespace
+{
+
+QString jsonString(const QString &text)
+{
+    QString out = QStringLiteral("\"");
+    for (QChar c : text) {
+        switch (c.unicode()) {
+        case '"':
+            out += QLatin1String("\\\"");
+            break;
+        case '\\':
+            out += QLatin1String("\\\\");
+            break;
+        case '\n':
+            out += QLatin1String("\\n");
+            break;
+        case '\r':
+            out += QLatin1String("\\r");
+            break;
+        case '\t':
+            out += QLatin1String("\\t");
+            break;
+        default:
+            if (c.unicode() < 0x20)
+                out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
+            else
+                out += c;
+        }
+    }
+    return out + QLatin1Char('"');
+}
+
+QString diagnosticsJson(const std::optional<ErrorsDictionary> &files, quint64 maxErrorLevel)
+{
+    QString json = QStringLiteral("{\"maxErrorLevel\": %1, \"files\": ").arg(maxErrorLevel);
+    if (!files)
+        return json + QLatin1String("null}\n");
+    json += QLatin1Char('{');
+    bool firstFile = true;
+    for (const auto &[path, rows] : *files) {
+        json += (firstFile ? QString() : QStringLiteral(", ")) + jsonString(path) +
+                QLatin1String(": [");
+        firstFile = false;
+        for (qsizetype i = 0; i < rows.size(); ++i) {
+            const FindResult &r = rows[i];
+            json += QStringLiteral("%1{\"lineNumber\": %2, \"columnNumber\": %3, \"lineText\": %4, "
+                                   "\"errorType\": %5}")
+                        .arg(i ? QStringLiteral(", ") : QString())
+                        .arg(r.lineNumber)
+                        .arg(r.columnNumber)
+                        .arg(jsonString(r.lineText))
+                        .arg(r.errorType);
+        }
+        json += QLatin1Char(']');
+    }
+    return json + QLatin1String("}}\n");
+}
+
+int runDiagnostics(const QStringList &args)
+{
+    QString compiler;
+    QString file;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        if (args[i] == QLatin1String("--compiler") && i + 1 < args.size()) {
+            compiler = args[++i];
+        } else if (args[i].startsWith(QLatin1String("--compiler="))) {
+            compiler = args[i].mid(11);
+        } else if (file.isEmpty() && !args[i].startsWith(QLatin1String("--"))) {
+            file = args[i];
+        } else {
+            err() << "corvane diagnostics: unexpected argument " << args[i] << "\n";
+            err().flush();
+            return 2;
+        }
+    }
+    if (compiler.isEmpty()) {
+        err() << "corvane diagnostics: --compiler PATH is required\n";
+        err().flush();
+        return 2;
+    }
+    QFile input;
+    const bool opened = file.isEmpty() ? input.open(stdin, QIODevice::ReadOnly)
+                                       : (input.setFileName(file), input.open(QIODevice::ReadOnly));
+    if (!opened) {
+        err() << "corvane diagnostics: cannot read " << file << ": " << input.errorString() << "\n";
+        err().flush();
+        return 1;
+    }
+    // The build driver hands the parser the error stream with one blank in front.
+    const QString text = QLatin1Char(' ') + QString::fromUtf8(input.readAll());
+    ErrorParser parser;
+    const std::optional<ErrorsDictionary> files = parser.parseErrorString(text, compiler);
+    out() << diagnosticsJson(files, parser.maxErrorLevel());
+    out().flush();
+    return 0;
+}
+
+} // namespace
+
+CORVANE_COMMAND("diagnostics", "diagnostics --compiler PATH [FILE]   compiler output as JSON",
+                runDiagnostics);
+
+} // namespace corvane::app

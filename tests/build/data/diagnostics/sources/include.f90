@@ -1,0 +1,5 @@
+program useinc
+  implicit none
+  include 'defs.inc'
+  print *, k
+end program

@@ -1,0 +1,4 @@
+program usemod
+  use nosuch
+  implicit none
+end program

@@ -1,0 +1,291 @@
+// Dispatch, the loader rule, grouping, the wrapper and version lookups (against small fake
+// compilers written as scripts), the stored compiler path, and the diagnostics command.
+#include "build/compilerpath.h"
+#include "diagnosticstest.h"
+#include "support/testutil.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+using namespace corvane;
+using Reader = ErrorParser::Reader;
+
+namespace
+{
+
+TEST(ErrorParserDispatch, ReaderForName)
+{
+    const struct {
+        const char *path;
+        Reader want;
+    } kCases[] = {
+        {"/usr/bin/gfortran\n", Reader::GFortran},
+        {"/usr/bin/x86_64-linux-gnu-gfortran-12", Reader::GFortran},
+        {"/opt/pgi/bin/pgfortran", Reader::PGI}, // contains "gfortran" too: PGI first
+        {"/usr/local/bin/g95", Reader::G95},
+        {"/opt/intel/bin/ifort", Reader::Intel},
+        {"/applications/absoft11.5/bin/f90", Reader::AbsoftNew},
+        {"/applications/absoft11.1/bin/f90", Reader::AbsoftNew},
+        {"/applications/absoft10.2/bin/f90", Reader::Absoft},
+        {"/applications/absoft/bin/f90", Reader::Absoft},
+        {"/usr/local/bin/nagfor", Reader::NAG},
+        {"/opt/nvidia/hpc_sdk/bin/nvfortran", Reader::PGI},
+        {"/opt/intel/oneapi/compiler/latest/bin/ifx", Reader::Intel},
+        {"/usr/bin/flang-new-16", Reader::Flang},
+        {"/usr/lib/llvm-17/bin/flang", Reader::Flang},
+        {"/usr/local/bin/lfortran", Reader::LFortran},
+        {"/usr/bin/f95", Reader::None},
+        {"/usr/bin/caf", Reader::None},
+        {"/home/flang-user/bin/f77", Reader::None}, // additions look at the file name only
+    };
+    for (const auto &c : kCases) {
+        SCOPED_TRACE(c.path);
+        EXPECT_EQ(ErrorParser::readerForName(QString::fromLatin1(c.path)), c.want);
+    }
+}
+
+TEST(ErrorParserDispatch, ReaderForVersionText)
+{
+    const struct {
+        const char *text;
+        Reader want;
+    } kCases[] = {
+        {"GNU Fortran (Debian 12.2.0-14+deb12u1) 12.2.0\nCopyright (C) 2022", Reader::GFortran},
+        {"ifx (IFX) 2024.0.0 20231017\n", Reader::Intel},
+        {"ifort (IFORT) 2021.10.0 20230609\n", Reader::Intel},
+        {"flang-new version 16.0.6 (Debian)\nTarget: x86_64-pc-linux-gnu\n", Reader::Flang},
+        {"LFortran version: 0.30.0\n", Reader::LFortran},
+        {"\nOpenCoarrays Coarray Fortran Compiler Wrapper (caf version 2.9.2)\n", Reader::None},
+        {"", Reader::None},
+    };
+    for (const auto &c : kCases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(ErrorParser::readerForVersionText(QString::fromLatin1(c.text)), c.want);
+    }
+}
+
+TEST(ErrorParserDispatch, LoaderOutputGivesNone)
+{
+    const struct {
+        const char *text;
+        bool loader;
+    } kCases[] = {
+        {" ld: library not found for -lfoo", true},
+        {"ld: x", true},
+        {" Undefined symbols for architecture x86_64:", true},
+        {" /usr/bin/ld: a.o: in function `MAIN__':", true},
+        {"  /usr/bin/x86_64-linux-gnu-ld: cannot find -lfoo", true},
+        {" /usr/bin/ld.gold: error: cannot find -lfoo", true},
+        {" collect2: error: ld returned 1 exit status", true},
+        {" \nld: preceded by an empty line", false},
+        {" a.f90:3:5:", false},
+        {" field: x", false},
+        {" make: *** [Makefile:3: all] Error 1", false},
+        {"", false},
+    };
+    for (const auto &c : kCases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(ErrorParser::isLoaderOutput(QString::fromLatin1(c.text)), c.loader);
+    }
+    // Through the parser: none and level 0, even with a compiler message after the loader's.
+    const QString diagnostic =
+        QStringLiteral("a.f90:2:3:\n\n    2 | x\n      |   1\nError: A at (1)\n");
+    ErrorParser parser;
+    EXPECT_FALSE(parser.parseErrorString(QStringLiteral(" ld: warning\n") + diagnostic,
+                                         "/usr/bin/gfortran"));
+    EXPECT_EQ(parser.maxErrorLevel(), 0u);
+    const auto read = parser.parseErrorString(QStringLiteral(" \nld: warning\n") + diagnostic,
+                                              "/usr/bin/gfortran");
+    test::expectRows(read, {{"a.f90", 2, 3, "Error: A at col. 3", 2}});
+    EXPECT_EQ(parser.maxErrorLevel(), 2u);
+}
+
+TEST(ErrorParserDispatch, PgfortranIsNotReadAsGfortranAndLevelResets)
+{
+    const QString gfortranText = test::capturedOutput(QStringLiteral("gfortran12/syntax.utf8.txt"));
+    ErrorParser parser;
+    EXPECT_FALSE(parser.parseErrorString(gfortranText, "/opt/pgi/bin/pgfortran"));
+    EXPECT_EQ(parser.maxErrorLevel(), 2u); // PGI: level 2 even without a message
+    EXPECT_FALSE(parser.parseErrorString(QStringLiteral(" "), "/usr/bin/gfortran"));
+    EXPECT_EQ(parser.maxErrorLevel(), 0u);
+}
+
+TEST(ErrorParserGrouping, ErrorsByFile)
+{
+    const auto row = [](const char *file, quint64 line, const char *text) {
+        return FindResult(QString::fromLatin1(file), QString::fromLatin1(text), line, 0);
+    };
+    EXPECT_FALSE(ErrorParser::errorsByFileFromArrayOfErrors({}));
+    const auto grouped = ErrorParser::errorsByFileFromArrayOfErrors(
+        {row("a.f90", 30, "a30"), row("a.f90", 5, "a5"), row("b.f90", 2, "b2"),
+         row("a.f90", 5, "a5-second"), row("c.f90", 1, "c1"), row("b.f90", 1, "b1")});
+    ASSERT_TRUE(grouped);
+    EXPECT_EQ(grouped->keys(), (QStringList{"a.f90", "b.f90", "c.f90"}));
+    const auto texts = [&](const char *file) {
+        QStringList t;
+        for (const FindResult &r : grouped->value(QString::fromLatin1(file)))
+            t << r.lineText;
+        return t;
+    };
+    EXPECT_EQ(texts("a.f90"), (QStringList{"a5", "a5-second", "a30"}));
+    EXPECT_EQ(texts("b.f90"), (QStringList{"b1", "b2"}));
+    EXPECT_EQ(texts("c.f90"), (QStringList{"c1"}));
+}
+
+TEST(CompilerPath, ProgramFromStoredPath)
+{
+    const struct {
+        const char *stored;
+        const char *program;
+    } kCases[] = {
+        {"/usr/bin/gfortran\n", "/usr/bin/gfortran"},
+        {"/usr/bin/gfortran", "/usr/bin/gfortran"},
+        {"/opt/My\\ Tools/bin/fc\n", "/opt/My Tools/bin/fc"},
+        {"/opt/a\\\\b/fc\r\n", "/opt/a\\b/fc"},
+        {"/opt/odd\\", "/opt/odd\\"},
+        {"", ""},
+    };
+    for (const auto &c : kCases)
+        EXPECT_EQ(compilerProgram(QString::fromLatin1(c.stored)), QString::fromLatin1(c.program))
+            << c.stored;
+}
+
+// Fake compilers: shell scripts in a temporary folder that log each call to calls.log.
+class FakeCompilers : public ::testing::Test
+{
+protected:
+    QString script(const QString &name, const QByteArray &body)
+    {
+        const QString path = m_dir.filePath(name);
+        test::writeFile(path, "#!/bin/sh\necho \"$0 $*\" >> '" +
+                                  m_dir.filePath("calls.log").toUtf8() + "'\n" + body);
+        QFile::setPermissions(path, QFileInfo(path).permissions() | QFileDevice::ExeOwner);
+        return path;
+    }
+    int calls(const QString &name)
+    {
+        QFile log(m_dir.filePath("calls.log"));
+        if (!log.open(QIODevice::ReadOnly))
+            return 0;
+        return QString::fromUtf8(log.readAll()).count(m_dir.filePath(name) + QLatin1Char(' '));
+    }
+    QTemporaryDir m_dir;
+};
+
+const QString kNagText = QStringLiteral(" Error: /u/a.f90, line 5: Implicit type for TOTAL\n");
+const QString kGFortranText =
+    QStringLiteral(" a.f90:2:3:\n\n    2 | x\n      |   1\nError: A at (1)\n");
+
+TEST_F(FakeCompilers, MpiWrapperAnswersShow)
+{
+    const QString real = script("nagfor-real", "exit 0\n");
+    const QString wrapper = script("mpif90", "[ \"$1\" = -show ] && echo '" + real.toUtf8() +
+                                                 " -I/opt/mpi/include -lmpi'\n");
+    ErrorParser parser;
+    EXPECT_EQ(parser.findMpiCompilerTrueNameForCompiler(wrapper + "\n"), real);
+    const auto rows = parser.parseErrorString(kNagText, wrapper + "\n");
+    test::expectRows(rows, {{"/u/a.f90", 5, 0, "Implicit type for TOTAL", 2}});
+    EXPECT_EQ(parser.mpiCompilerTrueName(), real);
+    (void)parser.parseErrorString(kNagText, wrapper + "\n");
+    EXPECT_EQ(calls("mpif90"), 2); // once for the direct call above, once for both parses
+}
+
+TEST_F(FakeCompilers, OpenMpiWrapperAnswersShowme)
+{
+    const QString real = script("nagfor-real", "exit 0\n");
+    const QString wrapper =
+        script("mpifort", "if [ \"$1\" = --showme ]; then echo '" + real.toUtf8() +
+                              " -lmpi'; else echo 'unknown option' >&2; exit 1; fi\n");
+    ErrorParser parser;
+    EXPECT_EQ(parser.findMpiCompilerTrueNameForCompiler(wrapper), real);
+}
+
+TEST_F(FakeCompilers, SilentWrapperFallsBackToVersionText)
+{
+    const QString wrapper =
+        script("mpif90", "[ \"$1\" = --version ] && echo 'GNU Fortran (Fake) 12.2.0'\nexit 0\n");
+    ErrorParser parser;
+    EXPECT_FALSE(parser.findMpiCompilerTrueNameForCompiler(wrapper));
+    test::expectRows(parser.parseErrorString(kGFortranText, wrapper),
+                     {{"a.f90", 2, 3, "Error: A at col. 3", 2}});
+    EXPECT_FALSE(parser.mpiCompilerTrueName());
+}
+
+TEST_F(FakeCompilers, UnknownNameAsksVersionOncePerParser)
+{
+    const struct {
+        const char *name;
+        const char *version;
+        const char *text;
+        bool rows;
+    } kCases[] = {
+        {"f95", "GNU Fortran (Fake) 12.2.0",
+         " a.f90:2:3:\n\n    2 | x\n      |   1\nError: A at (1)\n", true},
+        {"site-fc", "ifx (IFX) 2024.0.0 20231017", " a.f90(2): error #6404: x\n", true},
+        {"fc", "flang-new version 16.0.6", " ./a.f90:2:3: error: x\n", true},
+        {"f77", "Some Other Fortran 1.0", " a.f90:2:3: error: x\n", false},
+    };
+    for (const auto &c : kCases) {
+        SCOPED_TRACE(c.name);
+        const QString fc = script(c.name, QByteArray("[ \"$1\" = --version ] && echo '") +
+                                              c.version + "'\nexit 0\n");
+        ErrorParser parser;
+        EXPECT_EQ(parser.parseErrorString(QString::fromLatin1(c.text), fc).has_value(), c.rows);
+        (void)parser.parseErrorString(QString::fromLatin1(c.text), fc);
+        // --version once per parser; a program it does not name is also asked -show and --showme.
+        EXPECT_EQ(calls(c.name), c.rows ? 1 : 3);
+    }
+}
+
+TEST_F(FakeCompilers, CoarrayWrapperFollowsItsWrappedCompiler)
+{
+    const QString mpi = script(
+        "mpif90.openmpi", "[ \"$1\" = --version ] && echo 'GNU Fortran (Fake) 12.2.0'\nexit 0\n");
+    const QString caf = script(
+        "caf", "case \"$1\" in --version) echo 'OpenCoarrays Coarray Fortran Compiler Wrapper';;\n"
+               "-show) echo '" +
+                   mpi.toUtf8() + " -fcoarray=lib';; esac\nexit 0\n");
+    ErrorParser parser;
+    test::expectRows(parser.parseErrorString(kGFortranText, caf + "\n"),
+                     {{"a.f90", 2, 3, "Error: A at col. 3", 2}});
+}
+
+TEST_F(FakeCompilers, MissingCompilerGivesNone)
+{
+    ErrorParser parser;
+    EXPECT_FALSE(parser.parseErrorString(kGFortranText, m_dir.filePath("no-such-fc")));
+    EXPECT_FALSE(parser.findMpiCompilerTrueNameForCompiler(m_dir.filePath("mpif90-gone")));
+    EXPECT_EQ(parser.maxErrorLevel(), 0u);
+}
+
+TEST(DiagnosticsCommand, PrintsJson)
+{
+    const QString corvane = test::corvaneExecutable();
+    if (!QFileInfo::exists(corvane))
+        GTEST_SKIP() << "the corvane executable is not built";
+    QTemporaryDir dir;
+    const QString log = dir.filePath("build.log");
+    test::writeFile(log, "b.f90:2:3:\n\n    2 | x\n      |   1\nError: \"A\" at (1)\n"
+                         "a.f90:4:1:\n\n    4 | y\n      | 1\nWarning: B\\ at (1)\n");
+    const auto fromFile =
+        test::runProgram(corvane, {"diagnostics", "--compiler", "/usr/bin/gfortran\n", log});
+    EXPECT_EQ(fromFile.exitCode, 0) << fromFile.err.toStdString();
+    EXPECT_EQ(
+        fromFile.out.toStdString(),
+        "{\"maxErrorLevel\": 2, \"files\": {\"b.f90\": [{\"lineNumber\": 2, \"columnNumber\": 3, "
+        "\"lineText\": \"Error: \\\"A\\\" at col. 3\", \"errorType\": 2}], \"a.f90\": "
+        "[{\"lineNumber\": 4, "
+        "\"columnNumber\": 1, \"lineText\": \"Warning: B\\\\ at col. 1\", \"errorType\": 1}]}}\n");
+    const auto fromStdin = test::runProgram(corvane, {"diagnostics", "--compiler", "gfortran"},
+                                            "ld: cannot find -lx\n");
+    EXPECT_EQ(fromStdin.exitCode, 0);
+    EXPECT_EQ(fromStdin.out.toStdString(), "{\"maxErrorLevel\": 0, \"files\": null}\n");
+    EXPECT_NE(test::runProgram(corvane, {"diagnostics", log}).exitCode, 0);
+    const auto missing = test::runProgram(
+        corvane, {"diagnostics", "--compiler", "gfortran", dir.filePath("gone.log")});
+    EXPECT_NE(missing.exitCode, 0);
+    EXPECT_TRUE(missing.err.contains("gone.log")) << missing.err.toStdString();
+}
+
+} // namespace
