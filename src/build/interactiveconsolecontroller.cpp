@@ -5,6 +5,9 @@
 
 #include <cstring>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace corvane
 {
 
@@ -12,6 +15,7 @@ namespace
 {
 constexpr int kStartTimeoutMs = 10000;
 constexpr int kKillGraceMs = 3000;
+constexpr int kPipeBytes = 1024 * 1024;
 
 QString text(const char *literal)
 {
@@ -100,6 +104,13 @@ bool InteractiveConsoleController::executeWithData(const std::optional<QByteArra
     if (!workingDirectory.isEmpty())
         p->setWorkingDirectory(workingDirectory);
     p->setProcessChannelMode(QProcess::SeparateChannels);
+    // In the child, before exec: widen the output pipes so that a fast writer wakes this
+    // process once per megabyte rather than once per 64 KB (best effort; the limit is the
+    // system's pipe-max-size).
+    p->setChildProcessModifier([] {
+        ::fcntl(STDOUT_FILENO, F_SETPIPE_SZ, kPipeBytes);
+        ::fcntl(STDERR_FILENO, F_SETPIPE_SZ, kPipeBytes);
+    });
     connect(p, &QProcess::readyReadStandardOutput, this, [this] { readFromProcess(false); });
     connect(p, &QProcess::readyReadStandardError, this, [this] { readFromProcess(true); });
     connect(p, &QProcess::finished, this, &InteractiveConsoleController::onProcessFinished);
