@@ -44,9 +44,9 @@ public:
     // the end of the text). None does not mean the text is exhausted: loop on scanner.isAtEnd().
     // Every call that is not at the end advances the scanner.
     std::optional<QString> nextFortranStatement();
-    // Free-form reader: joins '&' continuations, splits at ';', drops '!' comments, keeps
-    // character literals whole (also across continued lines). "\r\n" and a lone "\r" end a line
-    // like "\n" does, so no "\r" is left in a statement.
+    // Free-form reader: joins '&' continuations (comment lines may stand between them), splits
+    // at ';', drops '!' comments, keeps character literals whole (also across continued lines).
+    // "\r\n" and a lone "\r" end a line like "\n" does, so no "\r" is left in a statement.
     std::optional<QString> nextF90FortranStatement();
     // Fixed-form reader: statement field of columns 7-72, continuation by a non-blank column 6,
     // comment lines by column 1 (see isF77CommentLine) and lines holding only blanks skipped.
