@@ -2,6 +2,7 @@
 // and signals, input (given, typed, large and slow), floods, and the one-and-only completion.
 #include "build/interactiveconsolecontroller.h"
 #include "faketool.h"
+#include "support/testutil.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -169,6 +170,24 @@ TEST(InteractiveConsoleController, FailedStartsReportAndComplete)
         EXPECT_EQ(console.text(Role::Normal), "");
         EXPECT_FALSE(runner.isRunningExecutable());
     }
+}
+
+TEST(InteractiveConsoleController, AProgramThatCannotStartIsReported)
+{
+    QTemporaryDir dir;
+    writeFile(dir.filePath("prog"), "not a program");
+    RecordingConsole console;
+    InteractiveConsoleController runner(&console);
+    QSignalSpy completed(&runner, &InteractiveConsoleController::consoleTaskCompleted);
+    runner.pathToExecutable = dir.path() + "/";
+    runner.nameOfExecutable = "prog";
+    EXPECT_FALSE(runner.executeWithData(std::nullopt, std::nullopt, true, "ExecuteOperation"));
+    EXPECT_EQ(completed.count(), 1);
+    EXPECT_TRUE(console.text(Role::Error)
+                    .startsWith("Corvane: Error: Could not start " + dir.path() + "/prog: "))
+        << console.text().toStdString();
+    EXPECT_FALSE(runner.isRunningExecutable());
+    EXPECT_FALSE(runner.acceptTypedInput());
 }
 
 TEST(InteractiveConsoleController, FinishesExactlyOnceInEveryOrderOfEvents)

@@ -258,6 +258,17 @@ TEST(RunDriver, AbortEndsTheRunAndResetsTheWindow)
     EXPECT_TRUE(p.driver.canRunExecutable());
 }
 
+TEST(RunDriver, PeriodicTimerResetsTheWindowWhenTheCompletionWasMissed)
+{
+    Project p;
+    p.driver.taskStarted("Running...");
+    EXPECT_TRUE(p.driver.processIsRunning());
+    p.driver.performPeriodicActions(); // no child runs
+    EXPECT_FALSE(p.driver.processIsRunning());
+    EXPECT_EQ(p.driver.cpuTimer(), nullptr);
+    EXPECT_EQ(p.console.text(), "Corvane: Execution aborted.\n");
+}
+
 TEST(RunDriver, CompletionOutOfViewNotifiesAndLibrariesCannotRun)
 {
     Project p;
