@@ -124,6 +124,15 @@ SetupOutcome CompilerDiscovery::doSetup(const QStringList &found, Defaults &defa
     return outcome;
 }
 
+SetupOutcome CompilerDiscovery::discoverAtLaunch(Defaults &defaults, Prompts &prompts)
+{
+    const DiscoveredCompilers found =
+        findCompilers(Unix::environmentDictionary(), defaults, prompts);
+    SetupOutcome outcome = doSetup(found.found, defaults);
+    outcome.gFortranIsOldVersion = found.gFortranIsOldVersion;
+    return outcome;
+}
+
 void CompilerDiscovery::addCompilerManually(const QString &path, Defaults &defaults)
 {
     const QStringList added =

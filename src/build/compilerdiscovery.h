@@ -36,6 +36,7 @@ struct DiscoveredCompilers {
 // What launch set-up decided; the window side shows the panels.
 struct SetupOutcome {
     QStringList installed;
+    bool gFortranIsOldVersion = false;
     bool showFirstRunChoice = false; // first launch with compilers: let the user pick one
     bool showNoCompilerPanel = false;
 };
@@ -67,6 +68,10 @@ public:
     // Stores the found list and the installed list (added entries first); decides the panels and
     // sets "hasRunBefore" the first time compilers are found.
     static SetupOutcome doSetup(const QStringList &found, Defaults &defaults);
+
+    // Launch: discovery in the child environment, then doSetup; the application keeps the
+    // outcome's gFortranIsOldVersion for its runs.
+    static SetupOutcome discoverAtLaunch(Defaults &defaults, Prompts &prompts);
 
     // A compiler the user added by hand goes in front of the added list; duplicates stay.
     static void addCompilerManually(const QString &path, Defaults &defaults);

@@ -187,3 +187,19 @@ TEST(CompilerDiscovery, AddingAndRemovingCompilersByHand)
     EXPECT_EQ(d.stringListValue("installedCompilers"), QStringList({"/usr/bin/gfortran\n"}));
     EXPECT_EQ(d.stringValue("compilerPath"), "/usr/bin/gfortran\n");
 }
+
+TEST(CompilerDiscovery, LaunchFindsTheInstalledGfortranThroughTheChildEnvironment)
+{
+    Store store;
+    RecordingPrompts prompts;
+    // The application's own store: discovery reads "environmentVariables" and "hasRunBefore".
+    Defaults::instance().setValue("environmentVariables", QVariantMap{{"PATH", "/nonexistent"}});
+    const SetupOutcome outcome = CompilerDiscovery::discoverAtLaunch(store.defaults, prompts);
+    Defaults::instance().remove("environmentVariables");
+    const auto gfortran = Unix::which("gfortran", QProcessEnvironment::systemEnvironment());
+    ASSERT_TRUE(gfortran.has_value());
+    EXPECT_TRUE(outcome.installed.contains(*gfortran));
+    EXPECT_FALSE(outcome.gFortranIsOldVersion); // gfortran 12 is current
+    EXPECT_TRUE(outcome.showFirstRunChoice);
+    EXPECT_TRUE(prompts.alerts.isEmpty());
+}
