@@ -76,6 +76,8 @@ void RunDriver::stopEarly(bool runEnabled)
 
 bool RunDriver::execute()
 {
+    if (m_runner->isRunningExecutable())
+        return false; // one child at a time; the running one keeps the window's state
     emit consoleTabRequested();
     emit buildEnabledChanged(false);
     emit runEnabledChanged(false);

@@ -250,6 +250,8 @@ TEST(RunDriver, AbortEndsTheRunAndResetsTheWindow)
     Project p;
     p.doc.setCommandLineArguments("sleep 30");
     ASSERT_TRUE(p.driver.execute());
+    EXPECT_FALSE(p.driver.execute()); // a second run while one runs starts nothing
+    EXPECT_TRUE(p.driver.processIsRunning());
     p.driver.abort();
     EXPECT_FALSE(p.driver.processIsRunning());
     EXPECT_FALSE(p.runner.isRunningExecutable());
