@@ -1,11 +1,9 @@
 #include "errorparser.h"
 
-#include "compilerpath.h"
+#include "unix.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <QProcess>
-#include <QStandardPaths>
 
 #include <algorithm>
 
@@ -14,9 +12,6 @@ namespace corvane
 
 namespace
 {
-
-// Search folders added to the child environment's PATH (the usual places of local compilers).
-const char *const kExtraSearchPaths[] = {"/usr/local/bin", "/opt/local/bin"};
 
 QString lastComponent(const QString &path)
 {
@@ -37,24 +32,6 @@ double absoftVersion(const QString &lowerPath)
         ++end;
     }
     return end > i ? lowerPath.mid(i, end - i).toDouble() : 0.0;
-}
-
-// A command name looked up like `which` in the child environment.
-std::optional<QString> which(const QString &name)
-{
-    if (name.contains(QLatin1Char('/'))) {
-        QFileInfo info(name);
-        if (info.isFile() && info.isExecutable())
-            return name;
-        return std::nullopt;
-    }
-    QStringList paths = qEnvironmentVariable("PATH").split(QLatin1Char(':'), Qt::SkipEmptyParts);
-    for (const char *extra : kExtraSearchPaths)
-        paths.append(QString::fromLatin1(extra));
-    const QString found = QStandardPaths::findExecutable(name, paths);
-    if (found.isEmpty())
-        return std::nullopt;
-    return found;
 }
 
 } // namespace
@@ -156,7 +133,7 @@ ErrorParser::Reader ErrorParser::readerForVersionText(const QString &versionText
 
 std::optional<QString> ErrorParser::findMpiCompilerTrueNameForCompiler(const QString &compilerPath)
 {
-    const QString program = compilerProgram(compilerPath);
+    const QString program = Unix::programForCompilerPath(compilerPath);
     if (program.isEmpty())
         return std::nullopt;
     for (const char *option : {"-show", "--showme"}) {
@@ -168,7 +145,10 @@ std::optional<QString> ErrorParser::findMpiCompilerTrueNameForCompiler(const QSt
         const QString name = command.section(QLatin1Char(' '), 0, 0);
         if (name.isEmpty())
             continue;
-        if (std::optional<QString> path = which(name))
+        // Looked up in the child environment; the answer keeps `which`'s line end, like a stored
+        // compiler path.
+        const std::optional<QString> path = Unix::which(name, Unix::environmentDictionary());
+        if (path && !path->trimmed().isEmpty())
             return path;
     }
     return std::nullopt;
@@ -176,7 +156,7 @@ std::optional<QString> ErrorParser::findMpiCompilerTrueNameForCompiler(const QSt
 
 ErrorParser::Reader ErrorParser::readerForCompiler(const QString &compilerPath)
 {
-    QString lower = compilerProgram(compilerPath).toLower();
+    QString lower = Unix::programForCompilerPath(compilerPath).toLower();
     if (lastComponent(lower).contains(QLatin1String("mpi"))) {
         if (!m_mpiLookupDone) {
             m_mpiCompilerTrueName = findMpiCompilerTrueNameForCompiler(compilerPath);
@@ -190,7 +170,7 @@ ErrorParser::Reader ErrorParser::readerForCompiler(const QString &compilerPath)
         return byName;
 
     // A name we do not know (f95, caf, a site wrapper): ask the program, once per parser.
-    const QString program = compilerProgram(compilerPath);
+    const QString program = Unix::programForCompilerPath(compilerPath);
     if (program.isEmpty())
         return Reader::None;
     auto cached = m_probedReaders.constFind(program);
@@ -205,11 +185,11 @@ ErrorParser::Reader ErrorParser::readerForCompiler(const QString &compilerPath)
         std::optional<QString> wrapped = m_mpiLookupDone && m_mpiCompilerTrueName
                                              ? m_mpiCompilerTrueName
                                              : findMpiCompilerTrueNameForCompiler(compilerPath);
-        if (wrapped && compilerProgram(*wrapped) != program) {
+        if (wrapped && Unix::programForCompilerPath(*wrapped) != program) {
             reader = readerForName(wrapped->toLower());
             if (reader == Reader::None) {
-                if (auto v = runForOutput(compilerProgram(*wrapped), {QStringLiteral("--version")},
-                                          kProcessTimeoutMs, true))
+                if (auto v = runForOutput(Unix::programForCompilerPath(*wrapped),
+                                          {QStringLiteral("--version")}, kProcessTimeoutMs, true))
                     reader = readerForVersionText(*v);
             }
         }

@@ -53,7 +53,8 @@ public:
     errorsByFileFromArrayOfErrors(const QList<FindResult> &errors);
 
     // The real compiler behind a wrapper (mpif90, caf): asks it with "-show", then "--showme"
-    // (OpenMPI), and looks the first word up on the search path. None when nothing answers.
+    // (OpenMPI), and looks the first word up with `which` in the child environment. The path keeps
+    // the line end `which` printed, like a stored compiler path. None when nothing answers.
     std::optional<QString> findMpiCompilerTrueNameForCompiler(const QString &compilerPath);
     // Found once per parser by parseErrorString.
     std::optional<QString> mpiCompilerTrueName() const { return m_mpiCompilerTrueName; }
