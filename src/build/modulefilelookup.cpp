@@ -39,7 +39,8 @@ bool moduleFileExistsFor(const QString &lowerCaseName, const QStringList &direct
 {
     for (const QString &directory : directories) {
         const QString expanded = expandedModuleDirectory(directory, variables);
-        if (expanded.isNull())
+        // An unknown variable, or an unsaved project's missing folder, gives no candidate.
+        if (expanded.isEmpty())
             continue;
         const QString candidate =
             QStringLiteral("%1/%2.mod").arg(QDir::cleanPath(expanded), lowerCaseName);
