@@ -1,0 +1,253 @@
+#include "project/projectindex.h"
+
+#include "project/usechain.h"
+
+namespace corvane
+{
+
+namespace
+{
+
+std::shared_ptr<FProgramUnit> cloneUnit(const FProgramUnit &unit,
+                                        const std::shared_ptr<FProgramUnit> &host, int depth)
+{
+    auto copy = std::make_shared<FProgramUnit>(unit);
+    copy->definingProgramUnit = host;
+    copy->symbols = nullptr;
+    if (copy->types) {
+        for (auto &entry : *copy->types) {
+            if (!entry.second)
+                continue;
+            auto type = std::make_shared<FDerivedType>(*entry.second);
+            type->definingProgramUnit = copy;
+            type->superclassType = nullptr;
+            type->symbols = nullptr;
+            entry.second = std::move(type);
+        }
+    }
+    // Module procedures get their own copies (their types are linked and given symbols);
+    // internal procedures below them are never written by a merge and stay shared.
+    if (depth == 0 && copy->procedures)
+        for (auto &entry : *copy->procedures)
+            if (entry.second)
+                entry.second = cloneUnit(*entry.second, copy, depth + 1);
+    return copy;
+}
+
+void cloneMap(DeclarationMap<FProgramUnit> &map)
+{
+    if (!map)
+        return;
+    for (auto &entry : *map)
+        if (entry.second)
+            entry.second = cloneUnit(*entry.second, nullptr, 0);
+}
+
+// Adds path as a dependant of the files defining the modules unit uses, through their chains.
+void addDependencies(const QString &path, const FProgramUnit &unit,
+                     const ModulesDictionary &modules, const QSet<QString> &projectPaths,
+                     QHash<QString, QSet<QString>> &dependants, QSet<const FProgramUnit *> &seen)
+{
+    if (!unit.modulesUsed)
+        return;
+    for (const QString &name : *unit.modulesUsed) {
+        const auto module = modules.value(name.toLower());
+        if (!module || seen.contains(module.get()))
+            continue;
+        seen.insert(module.get());
+        const QString definingPath = module->defInfo ? module->defInfo->fileSource : QString();
+        if (definingPath != path && projectPaths.contains(definingPath))
+            dependants[definingPath].insert(path);
+        addDependencies(path, *module, modules, projectPaths, dependants, seen);
+    }
+}
+
+void countUnit(const FProgramUnit &u, ProjectIndex::Counts &c)
+{
+    c.types += u.types ? u.types->size() : 0;
+    c.variables += u.variables ? u.variables->size() : 0;
+}
+
+} // namespace
+
+std::shared_ptr<FFileDeclarations> cloneForMerge(const FFileDeclarations &declarations)
+{
+    auto copy = std::make_shared<FFileDeclarations>(declarations);
+    cloneMap(copy->modules);
+    cloneMap(copy->nonModuleProcedures);
+    return copy;
+}
+
+void cleanUpUseChains(ModulesDictionary &modules, QString &errorMessage)
+{
+    QList<ModuleUses> uses;
+    uses.reserve(modules.size());
+    for (const auto &entry : modules)
+        uses.append({entry.second->name, entry.second->modulesUsed.value_or(QStringList())});
+    const UseChain chain(uses);
+    for (auto &entry : modules)
+        entry.second->modulesUsed = chain.usedModuleNamesForModuleNamed(entry.first);
+    errorMessage = chain.errorMessage();
+}
+
+void setSuperclasses(const ModulesDictionary &modules, const ModulesDictionary &globals)
+{
+    // Parent candidates: the types of every module, the last module visited winning.
+    QHash<QString, std::shared_ptr<FDerivedType>> parents;
+    for (const auto &m : modules)
+        if (m.second->types)
+            for (const auto &t : *m.second->types)
+                parents.insert(t.first, t.second);
+
+    QList<std::shared_ptr<FDerivedType>> types;
+    auto collect = [&types](const FProgramUnit &u) {
+        if (u.types)
+            for (const auto &t : *u.types)
+                if (t.second)
+                    types.append(t.second);
+    };
+    for (const auto &m : modules) {
+        collect(*m.second);
+        if (m.second->procedures)
+            for (const auto &p : *m.second->procedures)
+                if (p.second)
+                    collect(*p.second);
+    }
+    for (const auto &g : globals)
+        collect(*g.second);
+
+    for (const auto &t : types)
+        if (!t->superclassName.isEmpty())
+            if (auto parent = parents.value(t->superclassName.toLower()))
+                t->superclassType = parent;
+    // A type that is its own ancestor would keep itself alive and loop every walk: the link
+    // that closes the cycle is dropped (the extends name stays for the info text).
+    for (const auto &t : types) {
+        QSet<const FDerivedType *> walk{t.get()};
+        for (FDerivedType *node = t.get(); node->superclassType;
+             node = node->superclassType.get()) {
+            if (walk.contains(node->superclassType.get())) {
+                node->superclassType = nullptr;
+                break;
+            }
+            walk.insert(node->superclassType.get());
+        }
+    }
+}
+
+NameSet projectModuleNames(const ModulesDictionary &modules)
+{
+    if (modules.isEmpty())
+        return std::nullopt;
+    QSet<QString> names;
+    for (const auto &m : modules)
+        names.insert(m.second->name);
+    return names;
+}
+
+NameSet projectProcedureNamesOfType(const ModulesDictionary &globals, unsigned unitType,
+                                    bool showArgumentLists)
+{
+    if (globals.isEmpty())
+        return std::nullopt;
+    QSet<QString> names;
+    for (const auto &entry : globals) {
+        const FProgramUnit &p = *entry.second;
+        if (p.pUnitType != unitType)
+            continue;
+        QString text = p.name;
+        if (showArgumentLists && !p.argumentList.isNull())
+            text += completionSuffixForArguments(p.argumentList,
+                                                 p.arguments ? p.arguments->size() : 0, true);
+        names.insert(text);
+    }
+    if (names.isEmpty())
+        return std::nullopt;
+    return names;
+}
+
+std::shared_ptr<ProjectIndex> gatherProjectDeclarations(const QList<MergeInput> &files,
+                                                        bool showArgumentLists)
+{
+    auto index = std::make_shared<ProjectIndex>();
+    QList<std::shared_ptr<FFileDeclarations>> merged;
+    QList<QString> paths;
+    QSet<QString> projectPaths;
+    for (const MergeInput &in : files) {
+        projectPaths.insert(in.path);
+        if (!in.declarations)
+            continue;
+        auto copy = cloneForMerge(*in.declarations);
+        if (copy->modules)
+            for (const auto &e : *copy->modules)
+                if (e.second)
+                    index->projectModulesDictionary.insert(e.first, e.second);
+        if (copy->nonModuleProcedures)
+            for (const auto &e : *copy->nonModuleProcedures)
+                if (e.second)
+                    index->projectGlobalProceduresDictionary.insert(e.first, e.second);
+        index->fileDeclarations.insert(in.path, copy);
+        merged.append(copy);
+        paths.append(in.path);
+    }
+    cleanUpUseChains(index->projectModulesDictionary, index->errorMessage);
+    setSuperclasses(index->projectModulesDictionary, index->projectGlobalProceduresDictionary);
+
+    for (qsizetype i = 0; i < merged.size(); ++i) {
+        const QString &path = paths[i];
+        QSet<const FProgramUnit *> seen;
+        auto add = [&](const FProgramUnit &u) {
+            addDependencies(path, u, index->projectModulesDictionary, projectPaths,
+                            index->dependants, seen);
+        };
+        if (merged[i]->modules) {
+            for (const auto &m : *merged[i]->modules) {
+                add(*m.second);
+                if (m.second->procedures)
+                    for (const auto &p : *m.second->procedures)
+                        if (p.second)
+                            add(*p.second);
+            }
+        }
+        if (merged[i]->nonModuleProcedures)
+            for (const auto &g : *merged[i]->nonModuleProcedures)
+                add(*g.second);
+    }
+
+    DeclarationSearch search(index->projectModulesDictionary, showArgumentLists);
+    index->projectSymbolsIndex = search.symbolsForProjectFiles(merged);
+    index->moduleNames = projectModuleNames(index->projectModulesDictionary);
+    index->subroutineNames = projectProcedureNamesOfType(index->projectGlobalProceduresDictionary,
+                                                         SubroutineType, showArgumentLists);
+    index->functionNames = projectProcedureNamesOfType(index->projectGlobalProceduresDictionary,
+                                                       FunctionType, showArgumentLists);
+    return index;
+}
+
+ProjectIndex::Counts ProjectIndex::counts() const
+{
+    Counts c;
+    c.files = filesParsed;
+    c.modules = projectModulesDictionary.size();
+    c.globalProcedures = projectGlobalProceduresDictionary.size();
+    for (const auto &m : projectModulesDictionary) {
+        countUnit(*m.second, c);
+        if (m.second->procedures) {
+            c.moduleProcedures += m.second->procedures->size();
+            for (const auto &p : *m.second->procedures)
+                if (p.second)
+                    countUnit(*p.second, c);
+        }
+    }
+    for (const auto &g : projectGlobalProceduresDictionary)
+        countUnit(*g.second, c);
+    return c;
+}
+
+std::shared_ptr<const FFileDeclarations>
+ProjectIndex::declarationsForFile(const QString &path) const
+{
+    return fileDeclarations.value(path);
+}
+
+} // namespace corvane

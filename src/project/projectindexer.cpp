@@ -1,0 +1,210 @@
+#include "project/projectindexer.h"
+
+#include "analysis/ffileparser.h"
+#include "project/fortranfile.h"
+#include "project/mydocument.h"
+#include "project/prompts.h"
+#include "settings/defaults.h"
+#include "settings/settingskeys.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QStringDecoder>
+#include <QtConcurrent>
+
+namespace corvane
+{
+
+namespace
+{
+
+constexpr int kLongRunFileCount = 5; // more files than this show the progress animation
+
+QString normaliseLineEndings(QString text)
+{
+    if (text.contains(QLatin1Char('\r'))) {
+        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    }
+    return text;
+}
+
+} // namespace
+
+const QString &ProjectIndexer::indexingMessage()
+{
+    static const QString message = QStringLiteral("Indexing...");
+    return message;
+}
+
+ProjectIndexer::ProjectIndexer(MyDocument &document, Prompts &prompts, QObject *parent)
+    : QObject(parent), m_document(document), m_prompts(prompts)
+{
+    connect(&m_parseWatcher, &QFutureWatcherBase::finished, this, &ProjectIndexer::parsesFinished);
+    connect(&m_mergeWatcher, &QFutureWatcherBase::finished, this, [this] {
+        if (m_mergeWatcher.future().resultCount() > 0)
+            publish(m_mergeWatcher.result(), m_longRun);
+    });
+}
+
+// Running tasks hold no reference to this object; their results are simply dropped.
+ProjectIndexer::~ProjectIndexer() = default;
+
+std::optional<QString> ProjectIndexer::readSourceForIndexing(const QString &path)
+{
+    QFile file(path);
+    if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return std::nullopt;
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = decoder.decode(bytes);
+    if (decoder.hasError())
+        text = QString::fromLatin1(bytes);
+    return normaliseLineEndings(std::move(text));
+}
+
+bool ProjectIndexer::showArgumentLists()
+{
+    return Defaults::instance().boolValue(keys::showArgumentListsDuringAutocomplete);
+}
+
+ProjectIndexer::Parsed ProjectIndexer::parseOne(const Job &job)
+{
+    QString text = job.text;
+    if (text.isNull()) {
+        std::optional<QString> read = readSourceForIndexing(job.path);
+        if (!read)
+            return {job.path, nullptr};
+        text = std::move(*read);
+    }
+    FFileParser parser;
+    return {job.path, parser.declarationsInFortranFile(job.path, text,
+                                                       job.freeForm ? FStatementReader::FreeForm
+                                                                    : FStatementReader::FixedForm)};
+}
+
+QList<ProjectIndexer::Job> ProjectIndexer::jobsFor(const QSet<QString> &paths) const
+{
+    QList<Job> jobs;
+    for (const auto &file : m_document.projectFiles()) {
+        const QString &path = file->filePath();
+        if (!paths.contains(path))
+            continue;
+        if (!m_document.parseableExtensions().contains(QFileInfo(path).suffix().toLower()))
+            continue;
+        // The editor's text, copied here on the GUI thread, wins over the file on disk.
+        QString text = file->textStorage() ? normaliseLineEndings(file->text()) : QString();
+        jobs.append({path, std::move(text), file->isF90File()});
+    }
+    return jobs;
+}
+
+bool ProjectIndexer::generateAllProcedureCompletions()
+{
+    if (m_isIndexing)
+        return false;
+    QSet<QString> all;
+    for (const auto &file : m_document.projectFiles())
+        all.insert(file->filePath());
+    m_longRun = m_document.projectFiles().size() > kLongRunFileCount;
+    start(jobsFor(all));
+    return true;
+}
+
+void ProjectIndexer::reindexFiles(const QList<std::shared_ptr<FortranFile>> &files)
+{
+    if (m_isIndexing) {
+        m_prompts.beep();
+        return;
+    }
+    QSet<QString> paths;
+    for (const auto &file : files) {
+        if (!file)
+            continue;
+        paths.insert(file->filePath());
+        for (const QString &dependant : std::as_const(file->dependentFileNames()))
+            paths.insert(dependant);
+    }
+    const QList<Job> jobs = jobsFor(paths);
+    m_longRun = jobs.size() > kLongRunFileCount;
+    start(jobs);
+}
+
+void ProjectIndexer::start(const QList<Job> &jobs)
+{
+    m_isIndexing = true;
+    m_lastParsed.clear();
+    for (const Job &job : jobs)
+        m_lastParsed.append(job.path);
+    if (m_longRun)
+        emit progressStarted(indexingMessage());
+    m_parseWatcher.setFuture(QtConcurrent::mapped(QThreadPool::globalInstance(), jobs, &parseOne));
+}
+
+QList<MergeInput> ProjectIndexer::mergeInputs(const QList<Parsed> &parsed)
+{
+    for (const Parsed &p : parsed)
+        if (p.declarations) // an unreadable file keeps its previous declarations
+            m_parsed.insert(p.path, p.declarations);
+    QList<MergeInput> inputs;
+    QSet<QString> present;
+    for (const auto &file : m_document.projectFiles()) {
+        inputs.append({file->filePath(), m_parsed.value(file->filePath())});
+        present.insert(file->filePath());
+    }
+    // Forget files no longer in the project.
+    for (auto it = m_parsed.begin(); it != m_parsed.end();)
+        it = present.contains(it.key()) ? std::next(it) : m_parsed.erase(it);
+    return inputs;
+}
+
+void ProjectIndexer::parsesFinished()
+{
+    const QList<MergeInput> inputs = mergeInputs(m_parseWatcher.future().results());
+    const int parsedCount = int(m_lastParsed.size());
+    const bool show = showArgumentLists();
+    m_mergeWatcher.setFuture(QtConcurrent::run([inputs, show, parsedCount] {
+        auto index = gatherProjectDeclarations(inputs, show);
+        index->filesParsed = parsedCount;
+        return index;
+    }));
+}
+
+void ProjectIndexer::indexNow()
+{
+    QSet<QString> all;
+    for (const auto &file : m_document.projectFiles())
+        all.insert(file->filePath());
+    const QList<Job> jobs = jobsFor(all);
+    m_lastParsed.clear();
+    for (const Job &job : jobs)
+        m_lastParsed.append(job.path);
+    const QList<Parsed> parsed = QtConcurrent::blockingMapped(jobs, &parseOne);
+    auto index = gatherProjectDeclarations(mergeInputs(parsed), showArgumentLists());
+    index->filesParsed = int(jobs.size());
+    m_isIndexing = true;
+    publish(std::move(index), false);
+}
+
+void ProjectIndexer::publish(std::shared_ptr<ProjectIndex> index, bool showProgress)
+{
+    for (const auto &file : m_document.projectFiles()) {
+        if (auto declarations = index->declarationsForFile(file->filePath()))
+            file->setDeclarations(std::const_pointer_cast<FFileDeclarations>(declarations));
+        const auto it = index->dependants.constFind(file->filePath());
+        if (it != index->dependants.constEnd())
+            file->dependentFileNames().unite(*it);
+    }
+    const QString message = index->errorMessage;
+    m_document.setProjectIndex(std::move(index));
+    m_isIndexing = false;
+    if (showProgress)
+        emit progressStopped();
+    emit indexPublished();
+    if (!message.isEmpty())
+        m_prompts.alert(message, kCircularReferencesInfo);
+}
+
+} // namespace corvane

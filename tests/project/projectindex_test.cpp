@@ -1,0 +1,174 @@
+// The merge into a project snapshot: which file supplies a module, resolved use chains, parent
+// types, dependants, circular use, completion name sets, and that the parsed records it starts
+// from are never written.
+#include "project/projectindex.h"
+
+#include "analysis/ffileparser.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+using namespace corvane;
+using ::testing::ElementsAre;
+using ::testing::UnorderedElementsAre;
+
+namespace
+{
+
+QList<MergeInput> parseAll(std::initializer_list<std::pair<QString, QString>> sources)
+{
+    QList<MergeInput> inputs;
+    for (const auto &[path, text] : sources) {
+        FFileParser parser;
+        inputs.append({path, parser.declarationsInFortranFile(path, text, 1)});
+    }
+    return inputs;
+}
+
+QStringList sorted(const NameSet &set)
+{
+    if (!set)
+        return {"<none>"};
+    QStringList l(set->begin(), set->end());
+    l.sort();
+    return l;
+}
+
+QStringList sorted(const QSet<QString> &set)
+{
+    QStringList l(set.begin(), set.end());
+    l.sort();
+    return l;
+}
+
+QStringList chainOf(const ProjectIndex &index, const QString &module)
+{
+    const auto m = index.projectModulesDictionary.value(module);
+    if (!m)
+        return {"<no module>"};
+    return m->modulesUsed.value_or(QStringList{"<none>"});
+}
+
+} // namespace
+
+TEST(ProjectIndexMerge, NestedUseChainsAndDependants)
+{
+    const auto inputs = parseAll({
+        {"/p/a.f90", "module m1\n use m2\n use iso_c_binding\n use outside\nend module\n"},
+        {"/p/b.f90", "module m2\n use m3\nend module\n"},
+        {"/p/c.f90", "module m3\n integer :: k\nend module\n"},
+        {"/p/d.f90", "program main\n use m1\nend program\n"},
+        {"/p/e.f90",
+         "module lone\ncontains\n subroutine s\n  use m3\n end subroutine\nend module\n"},
+    });
+    const auto index = gatherProjectDeclarations(inputs, true);
+    EXPECT_EQ(chainOf(*index, "m1"), QStringList({"m3", "m2"})); // deepest first, outside dropped
+    EXPECT_EQ(chainOf(*index, "m2"), QStringList({"m3"}));
+    EXPECT_EQ(chainOf(*index, "m3"), QStringList({"<none>"}));
+    EXPECT_THAT(sorted(index->dependants.value("/p/c.f90")),
+                ElementsAre("/p/a.f90", "/p/b.f90", "/p/d.f90", "/p/e.f90"));
+    EXPECT_THAT(sorted(index->dependants.value("/p/b.f90")), ElementsAre("/p/a.f90", "/p/d.f90"));
+    EXPECT_THAT(sorted(index->dependants.value("/p/a.f90")), ElementsAre("/p/d.f90"));
+    EXPECT_FALSE(index->dependants.contains("/p/d.f90"));
+    EXPECT_TRUE(index->errorMessage.isEmpty());
+    EXPECT_EQ(sorted(index->moduleNames), QStringList({"lone", "m1", "m2", "m3"}));
+
+    // The parsed records are left as parsed: the merge worked on copies.
+    const auto rawM1 = inputs[0].declarations->moduleNamed("m1");
+    EXPECT_EQ(rawM1->modulesUsed.value_or(QStringList()), QStringList({"m2", "outside"}));
+    EXPECT_NE(index->projectModulesDictionary.value("m1"), rawM1);
+    EXPECT_EQ(rawM1->symbols, nullptr);
+}
+
+TEST(ProjectIndexMerge, LaterFileWinsAndCountsAndSymbols)
+{
+    const auto inputs = parseAll({
+        {"/p/a.f90", "module dup\n integer :: first\nend module\n"},
+        {"/p/b.f90", "module dup\n integer :: second\n type :: t\n  real :: c\n end type\n"
+                     "contains\n subroutine s(x, y)\n  real :: x, y\n end subroutine\nend module\n"
+                     "subroutine solve(x,y)\n real :: x, y\nend subroutine\n"
+                     "real function f()\nend function\nprogram main\nend program\n"},
+    });
+    for (bool show : {true, false}) {
+        SCOPED_TRACE(show);
+        const auto index = gatherProjectDeclarations(inputs, show);
+        const auto dup = index->projectModulesDictionary.value("dup");
+        ASSERT_TRUE(dup);
+        EXPECT_EQ(dup->defInfo->fileSource, "/p/b.f90");
+        EXPECT_EQ(sorted(index->subroutineNames),
+                  QStringList({show ? "solve(x = !^,y = !^)" : "solve"}));
+        EXPECT_EQ(sorted(index->functionNames), QStringList({show ? "f()" : "f"}));
+        ASSERT_TRUE(index->projectSymbolsIndex);
+        EXPECT_EQ(index->projectSymbolsIndex->keys(),
+                  QStringList({"Module_dup", "s_in_dup", "Procedure_solve", "Procedure_f",
+                               "Procedure_main"}));
+        index->filesParsed = 2;
+        const auto c = index->counts();
+        EXPECT_EQ(c.files, 2);
+        EXPECT_EQ(c.modules, 1);
+        EXPECT_EQ(c.globalProcedures, 3);
+        EXPECT_EQ(c.moduleProcedures, 1);
+        EXPECT_EQ(c.types, 1);
+        EXPECT_EQ(c.variables, 5); // second, x, y (in s), x, y (in solve)
+    }
+}
+
+TEST(ProjectIndexMerge, EmptyProjectsHaveNoNameSets)
+{
+    for (const auto &inputs : {QList<MergeInput>{}, QList<MergeInput>{{"/p/x.inc", nullptr}}}) {
+        const auto index = gatherProjectDeclarations(inputs, true);
+        EXPECT_EQ(index->moduleNames, std::nullopt);
+        EXPECT_EQ(index->subroutineNames, std::nullopt);
+        EXPECT_EQ(index->functionNames, std::nullopt);
+        EXPECT_EQ(index->projectSymbolsIndex, std::nullopt);
+    }
+    // Global procedures of other kinds only: the set is none, not empty.
+    const auto index =
+        gatherProjectDeclarations(parseAll({{"/p/m.f90", "program p\nend\n"}}), true);
+    EXPECT_EQ(index->subroutineNames, std::nullopt);
+}
+
+TEST(ProjectIndexMerge, CircularUseKeepsOtherChains)
+{
+    const auto index = gatherProjectDeclarations(
+        parseAll({{"/p/a.f90", "module a\n use b\nend module\n"},
+                  {"/p/b.f90", "module b\n use a\nend module\n"},
+                  {"/p/c.f90", "module c\n use d\nend module\nmodule d\nend module\n"}}),
+        true);
+    EXPECT_TRUE(index->errorMessage.startsWith("Circular module dependencies found:\n"))
+        << qPrintable(index->errorMessage);
+    EXPECT_EQ(chainOf(*index, "a"), QStringList({"<none>"}));
+    EXPECT_EQ(chainOf(*index, "b"), QStringList({"<none>"}));
+    EXPECT_EQ(chainOf(*index, "c"), QStringList({"d"}));
+}
+
+TEST(ProjectIndexMerge, ParentTypes)
+{
+    const auto index = gatherProjectDeclarations(
+        parseAll(
+            {{"/p/a.f90", "module base1\n type :: shape\n  real :: a\n end type\nend module\n"},
+             {"/p/b.f90", "module base2\n type :: shape\n  real :: b\n end type\n"
+                          " type, extends(loop) :: loop\n end type\n"
+                          " type, extends(y) :: x\n end type\n"
+                          " type, extends(x) :: y\n end type\nend module\n"},
+             {"/p/c.f90", "module user\n use base2\n type, extends(shape) :: sq\n end type\n"
+                          "end module\n"
+                          "subroutine s\n type, extends(shape) :: local\n end type\nend\n"}}),
+        true);
+    const auto typeIn = [&](const QString &module, const QString &type) {
+        return lookupDeclaration(index->projectModulesDictionary.value(module)->types, type);
+    };
+    // The last module defining the parent's name wins.
+    EXPECT_EQ(typeIn("user", "sq")->superclassType, typeIn("base2", "shape"));
+    const auto s = index->projectGlobalProceduresDictionary.value("s");
+    EXPECT_EQ(lookupDeclaration(s->types, "local")->superclassType, typeIn("base2", "shape"));
+    // Cycles of parents are cut (they would leak and loop every walk); the names stay.
+    EXPECT_EQ(typeIn("base2", "loop")->superclassType, nullptr);
+    EXPECT_EQ(typeIn("base2", "loop")->superclassName, "loop");
+    const bool xy = typeIn("base2", "x")->superclassType && typeIn("base2", "y")->superclassType;
+    EXPECT_FALSE(xy);
+    // Symbols of the child include the inherited component.
+    const auto sqSymbols = typeIn("user", "sq")->symbols;
+    ASSERT_TRUE(sqSymbols);
+    EXPECT_EQ(sorted(sqSymbols->variableNames), QStringList({"b"}));
+}
