@@ -12,6 +12,7 @@
 #include "analysis/fstatementreader.h"
 
 #include <QList>
+#include <QSet>
 #include <QStringView>
 
 #include <memory>
@@ -19,6 +20,16 @@
 
 namespace corvane
 {
+
+// Keeps one copy of texts that repeat across a file (type names, attribute texts).
+class StringPool
+{
+public:
+    QString intern(const QString &text);
+
+private:
+    QSet<QString> m_strings;
+};
 
 class FFileParser : public FStatementReader
 {
@@ -40,8 +51,10 @@ public:
     // (end receives its position, or the token count): "= f(1, 2), y"  ->  "f(1,2)".
     static QString accumulateValue(const Tokens &tokens, qsizetype start, qsizetype &end);
     // The entities of one type declaration statement, keyed by lower-cased name.
+    // pool, when given, shares repeated type and attribute texts between records.
     static OrderedMap<std::shared_ptr<FVariable>>
-    variablesfromDeclarationTokens(const Tokens &tokens, bool isDerivedType);
+    variablesfromDeclarationTokens(const Tokens &tokens, bool isDerivedType,
+                                   StringPool *pool = nullptr);
 
     // The passes that tie one finished unit together.
     static void assignBindingRenames(FProgramUnit &unit);
@@ -55,6 +68,7 @@ public:
 
 private:
     QString m_resultName; // RESULT name of the header being parsed
+    StringPool m_pool;
 
     struct Statement {
         QString text;
@@ -87,9 +101,9 @@ private:
     // END MODULE or the END of a program unit. The caller leaves them to the unit loop.
     static bool closesEnclosingUnit(const Statement &s);
 
-    static void parseVariableDeclaration(const Tokens &tokens, DeclarationMap<FVariable> &into,
-                                         bool isDerivedType);
-    static void parseAttributeTokens(const Tokens &tokens, FProgramUnit &unit);
+    void parseVariableDeclaration(const Tokens &tokens, DeclarationMap<FVariable> &into,
+                                  bool isDerivedType);
+    void parseAttributeTokens(const Tokens &tokens, FProgramUnit &unit);
     void scanDerivedTypeDeclaration(const Tokens &tokens,
                                     const std::shared_ptr<FProgramUnit> &unit);
     static void getDerivedType(FDerivedType &type, const Tokens &tokens);

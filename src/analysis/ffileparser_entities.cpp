@@ -90,9 +90,24 @@ QString FFileParser::accumulateValue(const Tokens &tokens, qsizetype start, qsiz
     return text;
 }
 
-OrderedMap<std::shared_ptr<FVariable>>
-FFileParser::variablesfromDeclarationTokens(const Tokens &tokens, bool isDerivedType)
+QString StringPool::intern(const QString &text)
 {
+    if (text.isNull())
+        return text;
+    const auto it = m_strings.constFind(text);
+    if (it != m_strings.constEnd())
+        return *it;
+    m_strings.insert(text);
+    return text;
+}
+
+OrderedMap<std::shared_ptr<FVariable>>
+FFileParser::variablesfromDeclarationTokens(const Tokens &tokens, bool isDerivedType,
+                                            StringPool *pool)
+{
+    StringPool local;
+    if (!pool)
+        pool = &local;
     OrderedMap<std::shared_ptr<FVariable>> result;
     const qsizetype n = tokens.size();
     QString typeText;
@@ -115,6 +130,7 @@ FFileParser::variablesfromDeclarationTokens(const Tokens &tokens, bool isDerived
     QStringList pending;
     QString star;
     QString access;
+    bool interned = true; // false while pending texts have changed since the last entity
     std::shared_ptr<FVariable> current;
     while (i < n) {
         const QStringView tok = tokens[i];
@@ -130,8 +146,10 @@ FFileParser::variablesfromDeclarationTokens(const Tokens &tokens, bool isDerived
                     group);
             } else if (!pending.isEmpty()) {
                 pending.last() += group;
+                interned = false;
             } else {
                 typeText += group;
+                interned = false;
             }
             i = close + 1;
         } else if (first == u'*') {
@@ -144,6 +162,7 @@ FFileParser::variablesfromDeclarationTokens(const Tokens &tokens, bool isDerived
                 star = tok.toString() + at(tokens, i + 1).toString();
                 i += 2;
             }
+            interned = false;
         } else if (first == u',') {
             ++i;
         } else if (first == u'=') {
@@ -155,14 +174,24 @@ FFileParser::variablesfromDeclarationTokens(const Tokens &tokens, bool isDerived
         } else if (isTypeAttribute(tok) || (!current && isBindAttribute(tokens, i))) {
             pending.append(tok.toString());
             if (isAccessWord(tok))
-                access = tok.toString();
+                access = pool->intern(tok.toString());
+            interned = false;
             ++i;
         } else if (canBeName(tok)) {
-            const QString key = tok.toString().toLower();
+            if (!interned) {
+                // Type and attribute texts repeat across a file: keep one copy of each.
+                typeText = pool->intern(typeText);
+                for (QString &a : pending)
+                    a = pool->intern(a);
+                star = pool->intern(star);
+                interned = true;
+            }
+            QString name = tok.toString();
+            const QString key = name.toLower(); // shares name's characters when already lower
             std::shared_ptr<FVariable> v = result.value(key);
             if (!v) {
                 v = std::make_shared<FVariable>();
-                v->name = tok.toString();
+                v->name = std::move(name);
                 result.insert(key, v);
             }
             v->typeName = typeText;
@@ -188,7 +217,7 @@ FFileParser::variablesfromDeclarationTokens(const Tokens &tokens, bool isDerived
 void FFileParser::parseVariableDeclaration(const Tokens &tokens, DeclarationMap<FVariable> &into,
                                            bool isDerivedType)
 {
-    auto found = variablesfromDeclarationTokens(tokens, isDerivedType);
+    auto found = variablesfromDeclarationTokens(tokens, isDerivedType, &m_pool);
     if (!into) {
         into = std::move(found);
         return;
@@ -216,15 +245,16 @@ void FFileParser::parseAttributeTokens(const Tokens &tokens, FProgramUnit &unit)
     if (n < 2)
         return;
     const QStringView keyword = tokens[0];
-    const QString attribute = keyword.toString();
+    const QString attribute = m_pool.intern(keyword.toString());
     if (!unit.variables)
         unit.variables.emplace();
     auto entity = [&unit](QStringView name) {
-        const QString key = name.toString().toLower();
+        QString written = name.toString();
+        const QString key = written.toLower();
         std::shared_ptr<FVariable> v = unit.variables->value(key);
         if (!v) {
             v = std::make_shared<FVariable>();
-            v->name = name.toString();
+            v->name = std::move(written);
             v->typeName = FVariable::implicitTypeName;
             v->attributes.emplace();
             unit.variables->insert(key, v);
