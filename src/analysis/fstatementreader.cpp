@@ -543,6 +543,11 @@ StatementClass FStatementReader::classifyStatement(const std::optional<QString> 
     return statement ? classifyStatement(QStringView(*statement)) : StatementClass::EmptyStmt;
 }
 
+StatementClass FStatementReader::classifyStatement(const QString &statement) const
+{
+    return classifyStatement(QStringView(statement));
+}
+
 StatementClass FStatementReader::classifyStatement(QStringView statement) const
 {
     QList<QStringView> tokens;

@@ -58,6 +58,7 @@ public:
     // Tokenizes text (absent or empty gives no tokens) and classifies the tokens.
     StatementClass classifyStatement(const std::optional<QString> &statement) const;
     StatementClass classifyStatement(QStringView statement) const;
+    StatementClass classifyStatement(const QString &statement) const;
     static StatementClass classifyStatementFromTokens(const QStringList &tokens);
     static StatementClass classifyStatementFromTokens(const QList<QStringView> &tokens);
 

@@ -151,6 +151,11 @@ QStringList FTTokenizer::tokenizeStatement(QStringView statement) const
     return tokens;
 }
 
+QStringList FTTokenizer::tokenizeStatement(const QString &statement) const
+{
+    return tokenizeStatement(QStringView(statement));
+}
+
 QStringList FTTokenizer::tokenizeStatement(const std::optional<QString> &statement) const
 {
     return statement ? tokenizeStatement(QStringView(*statement)) : QStringList();

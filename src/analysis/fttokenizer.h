@@ -23,6 +23,7 @@ class FTTokenizer
 public:
     // The tokens of statement; an absent or empty statement gives an empty list.
     QStringList tokenizeStatement(QStringView statement) const;
+    QStringList tokenizeStatement(const QString &statement) const;
     QStringList tokenizeStatement(const std::optional<QString> &statement) const;
 
     // The same tokens as views into statement, appended to out (which is cleared first). The

@@ -301,7 +301,7 @@ TEST(StatementClassifier, Classes)
     const FStatementReader reader;
     for (const auto &c : cases) {
         const QString text = QString::fromUtf8(c.statement);
-        const StatementClass got = reader.classifyStatement(QStringView(text));
+        const StatementClass got = reader.classifyStatement(text);
         EXPECT_EQ(statementClassName(got), statementClassName(c.want)) << c.statement;
         const QStringList tokens = reader.tokenizer.tokenizeStatement(QStringView(text));
         EXPECT_EQ(FStatementReader::classifyStatementFromTokens(tokens), got) << c.statement;

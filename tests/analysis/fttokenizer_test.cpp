@@ -129,4 +129,6 @@ TEST(FTTokenizer, AbsentAndEmptyStatementsGiveNoTokens)
     EXPECT_TRUE(t.tokenizeStatement(std::optional<QString>(QString())).isEmpty());
     EXPECT_TRUE(t.tokenizeStatement(QStringView()).isEmpty());
     EXPECT_EQ(t.tokenizeStatement(std::optional<QString>("end do")), QStringList({"end", "do"}));
+    EXPECT_EQ(t.tokenizeStatement(QString("end do")), QStringList({"end", "do"}));
+    EXPECT_EQ(t.tokenizeStatement(u"end do"), QStringList({"end", "do"}));
 }

@@ -1,0 +1,164 @@
+// corvane index FILES... --statements [--fixed|--free]: reads Fortran sources without a project and
+// prints what the code-understanding engine sees in them. Each mode is one function in kModes,
+// chosen by its flag; the file list, the source form and the reading of files are shared.
+#include "analysis/fstatementreader.h"
+#include "command_index_project.h"
+#include "commands.h"
+#include "project/fortranfile.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QStringDecoder>
+
+#include <optional>
+
+namespace corvane::app
+{
+
+namespace
+{
+
+enum class SourceForm { ByExtension, Fixed, Free };
+
+struct IndexRequest {
+    QStringList paths;
+    SourceForm form = SourceForm::ByExtension;
+};
+
+// The source form of path: forced by --fixed/--free, else by its extension as a project file's
+// record decides it (f, for, f77, ftn fixed; everything else free).
+unsigned fileTypeFor(const QString &path, SourceForm form)
+{
+    switch (form) {
+    case SourceForm::Fixed:
+        return FStatementReader::FixedForm;
+    case SourceForm::Free:
+        return FStatementReader::FreeForm;
+    case SourceForm::ByExtension:
+        break;
+    }
+    return FortranFile::isFixedFormPath(path) ? FStatementReader::FixedForm
+                                              : FStatementReader::FreeForm;
+}
+
+// The text of a source file: UTF-8, or Latin-1 when the bytes are not valid UTF-8. On failure
+// a message naming the file goes to stderr and the result is none.
+std::optional<QString> readSource(const QString &path)
+{
+    if (QFileInfo(path).isDir()) {
+        err() << "corvane index: cannot read " << path << ": it is a folder\n";
+        return std::nullopt;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        err() << "corvane index: cannot read " << path << ": " << file.errorString() << "\n";
+        return std::nullopt;
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        err() << "corvane index: cannot read " << path << ": " << file.errorString() << "\n";
+        return std::nullopt;
+    }
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = decoder.decode(bytes);
+    if (decoder.hasError())
+        text = QString::fromLatin1(bytes);
+    return text;
+}
+
+// --statements: every logical statement as one JSON object per line.
+int printStatements(const IndexRequest &request)
+{
+    int status = 0;
+    FStatementReader reader;
+    for (const QString &path : request.paths) {
+        const std::optional<QString> text = readSource(path);
+        if (!text) {
+            status = 1;
+            continue;
+        }
+        reader.filePath = path;
+        reader.startReading(*text, fileTypeFor(path, request.form));
+        while (!reader.scanner.isAtEnd()) {
+            const std::optional<QString> statement = reader.nextFortranStatement();
+            if (!statement)
+                continue;
+            const QStringList tokens = reader.tokenizer.tokenizeStatement(QStringView(*statement));
+            const QJsonObject line{
+                {"file", path},
+                {"class", statementClassName(reader.classifyStatementFromTokens(tokens))},
+                {"text", *statement},
+                {"tokens", QJsonArray::fromStringList(tokens)},
+            };
+            out() << QString::fromUtf8(QJsonDocument(line).toJson(QJsonDocument::Compact)) << "\n";
+        }
+        out().flush();
+    }
+    return status;
+}
+
+using IndexMode = int (*)(const IndexRequest &);
+
+const struct {
+    const char *flag;
+    IndexMode run;
+} kModes[] = {
+    {"--statements", printStatements},
+};
+
+int runIndex(const QStringList &args)
+{
+    if (namesProjectFile(args))
+        return indexProjectCommand(args);
+    IndexRequest request;
+    IndexMode mode = nullptr;
+    bool formGiven = false;
+    bool onlyPaths = false;
+    for (const QString &arg : args) {
+        if (onlyPaths || !arg.startsWith(u'-') || arg == u"-") {
+            request.paths << arg;
+            continue;
+        }
+        if (arg == u"--") {
+            onlyPaths = true;
+            continue;
+        }
+        if (arg == u"--fixed" || arg == u"--free") {
+            const SourceForm form = arg == u"--fixed" ? SourceForm::Fixed : SourceForm::Free;
+            if (formGiven && form != request.form) {
+                err() << "corvane index: --fixed and --free exclude each other\n";
+                return 2;
+            }
+            request.form = form;
+            formGiven = true;
+            continue;
+        }
+        IndexMode chosen = nullptr;
+        for (const auto &m : kModes)
+            if (arg == QLatin1String(m.flag))
+                chosen = m.run;
+        if (!chosen) {
+            err() << "corvane index: unknown option '" << arg << "'\n";
+            return 2;
+        }
+        if (mode && mode != chosen) {
+            err() << "corvane index: choose one of the output modes\n";
+            return 2;
+        }
+        mode = chosen;
+    }
+    if (!mode || request.paths.isEmpty()) {
+        err() << "usage: corvane index FILE... --statements [--fixed|--free]\n";
+        return 2;
+    }
+    return mode(request);
+}
+
+} // namespace
+
+CORVANE_COMMAND("index", "index FILE... --statements [--fixed|--free]", runIndex);
+
+} // namespace corvane::app
