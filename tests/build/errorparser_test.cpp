@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 
 using namespace corvane;
@@ -268,6 +269,79 @@ TEST(DiagnosticsCommand, PrintsJson)
         corvane, {"diagnostics", "--compiler", "gfortran", dir.filePath("gone.log")});
     EXPECT_NE(missing.exitCode, 0);
     EXPECT_TRUE(missing.err.contains("gone.log")) << missing.err.toStdString();
+}
+
+} // namespace
+
+namespace
+{
+
+// Every reader on hostile text: it ends, and what it returns is consistent (rows filed under
+// their own path, types 1 or 2, the level at least the worst row's type and at most 2).
+TEST(ErrorParserRobustness, ReadersPassOverGarbage)
+{
+    QStringList inputs = {"",
+                          " ",
+                          ":",
+                          " :::::",
+                          "((((",
+                          "))))",
+                          " (1):",
+                          " a(1):",
+                          " File = ",
+                          " File = a, Line = ",
+                          "/",
+                          " /:",
+                          " PGF(",
+                          " PGF((",
+                          " NVFORTRAN",
+                          " [NAG",
+                          " -->",
+                          " --> :",
+                          " a:1:2:",
+                          " a:1:2: ",
+                          " a:1:2: Error:",
+                          "\n\n\n",
+                          " Error: , line :",
+                          " a.f90:1:1:\n\nError\n",
+                          QString(20000, QLatin1Char(':')),
+                          QStringLiteral(" x:1:\n").repeated(5000)};
+    const QString alphabet = QStringLiteral(":()/\n ,.=0123456789aEFLPGWrnoi-|^");
+    QRandomGenerator random(20261208);
+    for (int sample = 0; sample < 40; ++sample) {
+        QString text;
+        for (int i = 0; i < 3000; ++i)
+            text += alphabet[random.bounded(alphabet.size())];
+        inputs << text;
+    }
+    using Read = std::optional<ErrorsDictionary> (ErrorParser::*)(const QString &);
+    const Read readers[] = {
+        &ErrorParser::parseGFortranErrorString,  &ErrorParser::parseG95ErrorString,
+        &ErrorParser::parsePGFortranErrorString, &ErrorParser::parseIFortErrorString,
+        &ErrorParser::parseAbsoftErrorString,    &ErrorParser::parseAbsoftNewErrorString,
+        &ErrorParser::parseNAGErrorString,       &ErrorParser::parseFlangErrorString,
+        &ErrorParser::parseLFortranErrorString,
+    };
+    for (qsizetype n = 0; n < inputs.size(); ++n) {
+        for (size_t r = 0; r < std::size(readers); ++r) {
+            SCOPED_TRACE(testing::Message() << "input " << n << ", reader " << r);
+            ErrorParser parser;
+            const auto result = (parser.*readers[r])(inputs[n]);
+            EXPECT_LE(parser.maxErrorLevel(), 2u);
+            if (!result)
+                continue;
+            EXPECT_FALSE(result->isEmpty());
+            for (const auto &[path, rows] : *result) {
+                EXPECT_FALSE(rows.isEmpty());
+                for (const FindResult &row : rows) {
+                    EXPECT_EQ(row.filePath, path);
+                    EXPECT_EQ(row.resultType, 1);
+                    EXPECT_TRUE(row.errorType == 1 || row.errorType == 2) << row.errorType;
+                    EXPECT_GE(parser.maxErrorLevel(), quint64(row.errorType));
+                }
+            }
+        }
+    }
 }
 
 } // namespace
