@@ -10,6 +10,7 @@
 #include <QRectF>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTextDocument>
 #include <gtest/gtest.h>
 
 using namespace corvane;
@@ -153,4 +154,27 @@ TEST(CorvaneNote, PrintableForm)
     EXPECT_TRUE(text.endsWith(": Run\nconverged\n\n")) << text.toStdString();
     EXPECT_TRUE(text.contains("2026")) << text.toStdString();
     EXPECT_EQ(CorvaneNote().noteForPrinting(), ": \n\n\n");
+}
+
+TEST(MyDocument, FontSettingReachesLoadedTextAndInputFileIsRead)
+{
+    QTemporaryDir dir;
+    test::writeFile(dir.filePath("a.f90"), "x = 1\n");
+    test::writeFile(dir.filePath("in.txt"), "3 4\n");
+    MyDocument doc;
+    doc.addFileNames({dir.filePath("a.f90"), dir.filePath("b.f90")}, false);
+    RecordingPrompts prompts;
+    ASSERT_TRUE(doc.projectFiles()[0]->loadFile(prompts));
+    Defaults::instance().setValue("FontSize", 17.0);
+    EXPECT_EQ(doc.projectFiles()[0]->textStorage()->defaultFont().pointSizeF(), 17.0);
+    EXPECT_EQ(doc.projectFiles()[1]->textStorage(), nullptr); // never loaded: left alone
+
+    doc.setInputFileName(dir.filePath("in.txt"));
+    EXPECT_EQ(doc.contentsOfInputFile(prompts), "3 4\n");
+    EXPECT_TRUE(prompts.errors.isEmpty());
+    ASSERT_TRUE(QFile::rename(dir.filePath("in.txt"), dir.filePath("renamed.txt")));
+    EXPECT_EQ(doc.inputFileName(), dir.filePath("renamed.txt")); // followed through its bookmark
+    QFile::remove(dir.filePath("renamed.txt"));
+    EXPECT_TRUE(doc.contentsOfInputFile(prompts).isNull());
+    EXPECT_EQ(prompts.errors.size(), 1);
 }
