@@ -120,6 +120,39 @@ TEST(FreeFormReader, AlwaysAdvancesOverGarbage)
     }
 }
 
+// Random text over the characters the readers and the tokenizer treat specially (including a
+// split surrogate pair): every read must advance, and nothing may run past a string's end (Qt
+// asserts on that in debug builds).
+TEST(FreeFormReader, RandomTextIsReadToTheEnd)
+{
+    const QString alphabet = QStringLiteral("&;!'\"\n\r \t(/)[].:=>%a1Cé𝑥");
+    quint32 seed = 12345;
+    const auto next = [&seed] {
+        seed = seed * 1103515245u + 12345u;
+        return seed >> 8;
+    };
+    const FStatementReader classifier;
+    for (int round = 0; round < 3000; ++round) {
+        QString text;
+        const int length = int(next() % 40);
+        for (int i = 0; i < length; ++i)
+            text += alphabet[qsizetype(next() % quint32(alphabet.size()))];
+        for (unsigned form : {FStatementReader::FreeForm, FStatementReader::FixedForm}) {
+            SCOPED_TRACE(text.toStdString());
+            for (const QString &statement : readAll(text, form)) {
+                const QStringList tokens = classifier.tokenizer.tokenizeStatement(statement);
+                for (const QString &t : tokens)
+                    ASSERT_FALSE(t.isEmpty());
+                classifier.classifyStatementFromTokens(tokens);
+                // A "\r" survives only inside a literal that spans lines.
+                if (form == FStatementReader::FreeForm && statement.contains(u'\r')) {
+                    EXPECT_TRUE(statement.contains(u'\'') || statement.contains(u'"'));
+                }
+            }
+        }
+    }
+}
+
 TEST(FreeFormReader, LongStatementsAndRereading)
 {
     // About 1 MB in one statement of 100,000 continuation lines, and in one line.
