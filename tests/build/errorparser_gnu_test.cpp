@@ -310,6 +310,13 @@ TEST(GFortranReader, LayoutsAndEdgeCases)
              {},
              0},
             {"empty output", " ", {}, 0},
+            {"gfortran 12 -fdiagnostics-plain-output: one line each",
+             " bad1.f90:6:14: Error: Syntax error in expression at (1)\nbad1.f90:5:7: Error: "
+             "Symbol ‘total’ at (1) "
+             "has no IMPLICIT type\n",
+             {{"bad1.f90", 5, 7, "Error: Symbol ‘total’ at col. 7 has no IMPLICIT type", 2},
+              {"bad1.f90", 6, 14, "Error: Syntax error in expression at col. 14", 2}},
+             2},
         });
 }
 
