@@ -170,9 +170,11 @@ std::optional<ErrorsDictionary> ErrorParser::parseGFortranErrorString(const QStr
         if (p0 == QLatin1String("Fatal Error") || p0 == QLatin1String("Corvane") ||
             p0 == QLatin1String("make"))
             break;
-        if (layout == Layout::Undecided)
-            layout = parts.size() == 4 ? Layout::Newer : Layout::Older;
         const quint64 n = leadingNumber(parts[1]);
+        // Only a line with a line number decides the layout: gcc's "a.c: In function 'f':" before
+        // the first Fortran message must not choose the older one.
+        if (layout == Layout::Undecided && n != 0)
+            layout = parts.size() == 4 ? Layout::Newer : Layout::Older;
 
         if (layout == Layout::Older && parts.size() >= 4) {
             // "file:line:col:text:" in the older layout: the text is on the line itself.

@@ -310,6 +310,13 @@ TEST(GFortranReader, LayoutsAndEdgeCases)
              {},
              0},
             {"empty output", " ", {}, 0},
+            {"a C file's function line does not choose the older layout",
+             " a.c: In function ‘main’:\na.c:3:5: warning: unused variable ‘x’ "
+             "[-Wunused-variable]\n    3 |  int "
+             "x;\n      |      ^\nb.f90:2:3:\n\n    2 | x\n      |   1\nError: A at (1)\n",
+             {{"a.c", 3, 5, "warning: unused variable ‘x’ [-Wunused-variable]", 1},
+              {"b.f90", 2, 3, "Error: A at col. 3", 2}},
+             2},
             {"gfortran 12 -fdiagnostics-plain-output: one line each",
              " bad1.f90:6:14: Error: Syntax error in expression at (1)\nbad1.f90:5:7: Error: "
              "Symbol ‘total’ at (1) "
