@@ -60,7 +60,7 @@ Result<QString> MakefileGenerator::makefileForFiles(const QStringList &paths,
     if (!m_settings.includeFlags.isNull()) {
         text += QLatin1String("\nINCLUDES =");
         for (const QString &token : Parser::parseforIncludePaths(m_settings.includeFlags))
-            text += QLatin1String(" -I") + token;
+            text += QLatin1String(" -I") + makequoting::includeToken(token);
     }
     text += kObjectsBanner;
     for (const QString &path : sources)

@@ -100,6 +100,24 @@ QString shellWord(const QString &path)
     return out;
 }
 
+QString includeToken(const QString &token)
+{
+    if (token.size() < 2 || !token.startsWith(QLatin1Char('"')) ||
+        !token.endsWith(QLatin1Char('"')))
+        return token;
+    const QString inner = token.mid(1, token.size() - 2);
+    for (qsizetype i = 0; i < inner.size(); ++i) {
+        const QChar c = inner[i];
+        const bool variable =
+            c == QLatin1Char('$') && i + 1 < inner.size() &&
+            (inner[i + 1] == QLatin1Char('(') || inner[i + 1] == QLatin1Char('{'));
+        if (c == QLatin1Char('`') || c == QLatin1Char('"') || c == QLatin1Char('\\') ||
+            c == QLatin1Char('#') || (c == QLatin1Char('$') && !variable))
+            return shellWord(inner);
+    }
+    return token;
+}
+
 bool isPlainForShell(const QString &name)
 {
     for (const QChar c : name)

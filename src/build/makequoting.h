@@ -28,6 +28,12 @@ QString shellWord(const QString &path);
 // True when shellWord(name) is name itself: the name may pass through $@ or $(OBJS) unquoted.
 bool isPlainForShell(const QString &name);
 
+// An include-flag token for the INCLUDES line: unchanged, except that a quoted directory whose
+// name the shell would act on inside double quotation marks (backquote, "$NAME", quotation mark,
+// backslash) or make would cut at "#" is written as one escaped shell word instead. Unquoted
+// tokens are the user's own text and may use make variables such as "$(NETCDF)/include".
+QString includeToken(const QString &token);
+
 // The name with every character that make or the shell would act on replaced by "_".
 QString plainObjectName(const QString &name);
 

@@ -118,6 +118,11 @@ TEST(MakefileBuild, HostileNamesBuildWhatTheyNameAndRunNothing)
         if (i % 8 == 7)
             sum += " &\n    ";
     }
+    // One include file is found only through a quoted include-flag folder with a hostile name.
+    const QString deepDir = root + "/inc`touch PWNED` $x#y";
+    writeFile(deepDir + "/deep.inc", "  integer, parameter :: jd = 7\n");
+    mainIncludes += "  include 'deep.inc'\n";
+    sum += " + jd";
     const QString main = root + "/main dir/main&$(touch PWNED).f90";
     writeFile(main, "program main\n" + mainUses + "  implicit none\n" + mainIncludes +
                         "  print '(i0)', " + sum + "\nend program\n");
@@ -126,12 +131,13 @@ TEST(MakefileBuild, HostileNamesBuildWhatTheyNameAndRunNothing)
 
     MakefileSettings settings;
     settings.executableName = "Run(1)&$x`id`Running";
+    settings.includeFlags = "\"" + deepDir + "\"";
     const QString buildDir = root + "/Build_Running";
     test::ProgramResult made = generateAndMake(paths, settings, buildDir);
     ASSERT_EQ(made.exitCode, 0) << made.out.toStdString() << made.err.toStdString();
 
     const int n = marks.size();
-    const QByteArray want = QByteArray::number(n * (n - 1) / 2 + 1000 * n) + "\n";
+    const QByteArray want = QByteArray::number(n * (n - 1) / 2 + 1000 * n + 7) + "\n";
     test::ProgramResult run =
         runProgram(buildDir + "/" + settings.executableName, {}, {}, buildDir);
     EXPECT_EQ(run.out, want);
@@ -157,7 +163,7 @@ TEST(MakefileBuild, HostileNamesBuildWhatTheyNameAndRunNothing)
     made = runProgram("make", {"-f", "Demo.mak"}, {}, buildDir);
     ASSERT_EQ(made.exitCode, 0) << made.err.toStdString();
     run = runProgram(buildDir + "/" + settings.executableName, {}, {}, buildDir);
-    EXPECT_EQ(run.out, QByteArray::number(n * (n - 1) / 2 + 1000 * n + 1000) + "\n");
+    EXPECT_EQ(run.out, QByteArray::number(n * (n - 1) / 2 + 1000 * n + 1007) + "\n");
 }
 
 TEST(MakefileBuild, ExampleProjectParallelFromClean)

@@ -55,6 +55,27 @@ TEST(MakeQuoting, PathsMakeCannotName)
     EXPECT_TRUE(inexpressibleReason("/w/(x)/a.f90").isNull());
 }
 
+TEST(MakeQuoting, IncludeTokens)
+{
+    struct Case {
+        QString token, want;
+    };
+    const Case cases[] = {
+        {"\"/w/My Inc\"", "\"/w/My Inc\""},
+        {"/opt/inc", "/opt/inc"},
+        {"$(NETCDF)/include", "$(NETCDF)/include"},
+        {"\"$(NETCDF)/include\"", "\"$(NETCDF)/include\""},
+        {"\"/w/a`id`b\"", "/w/a\\`id\\`b"},
+        {"\"/w/a$HOME b\"", "/w/a\\$$HOME\\ b"},
+        {"\"/w/x#y\"", "/w/x\\#y"},
+        {"\"", "\""},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.token.toStdString());
+        EXPECT_EQ(includeToken(c.token), c.want);
+    }
+}
+
 TEST(MakeQuoting, ObjectFileNames)
 {
     struct Case {
