@@ -88,6 +88,9 @@ std::shared_ptr<FFileDeclarations> FFileParser::declarationsInFortranFile(const 
     result->name = path;
     filePath = path;
     startReading(fileString, type);
+    // Every unit of the file has the same, never-changed definition info: one record serves all.
+    m_defInfo = std::make_shared<FDefinitionInfo>();
+    m_defInfo->fileSource = path;
     moduleScanCompleted = false;
 
     std::vector<Frame> frames;
@@ -200,6 +203,7 @@ void FFileParser::finishFrame(std::vector<Frame> &frames, FFileDeclarations &res
     assignBindingRenames(*unit);
     if (unit->pUnitType != MainProgramType)
         cleanUpProgramUnit(*unit, resultName);
+    squeezeUnit(*unit);
 
     if (!frames.empty()) {
         Frame &host = frames.back();
@@ -210,21 +214,37 @@ void FFileParser::finishFrame(std::vector<Frame> &frames, FFileDeclarations &res
         }
         unit->definingProgramUnit = host.unit;
         cleanUsesOfModuleName(host.unit->name, *unit);
-        unit->defInfo = std::make_shared<FDefinitionInfo>();
-        unit->defInfo->fileSource = filePath;
+        unit->defInfo = m_defInfo;
         const QString name = unit->name;
         storeDeclaration(host.unit->procedures, name, std::move(unit));
         return;
     }
     if (unit->name.isNull())
         return;
-    unit->defInfo = std::make_shared<FDefinitionInfo>();
-    unit->defInfo->fileSource = filePath;
+    unit->defInfo = m_defInfo;
     const QString name = unit->name;
     if (unit->pUnitType == ModuleType)
         storeDeclaration(result.modules, name, std::move(unit));
     else
         storeDeclaration(result.nonModuleProcedures, name, std::move(unit));
+}
+
+// Parsed records are complete: give back the spare capacity their lists grew while filling.
+void FFileParser::squeezeUnit(FProgramUnit &unit)
+{
+    auto squeezeMap = [](auto &map) {
+        if (map)
+            map->squeeze();
+    };
+    squeezeMap(unit.variables);
+    squeezeMap(unit.procedures);
+    squeezeMap(unit.types);
+    if (unit.arguments)
+        unit.arguments->squeeze();
+    if (unit.types) {
+        for (const auto &entry : *unit.types)
+            squeezeMap(entry.second->variables);
+    }
 }
 
 void FFileParser::specificationStatement(const Statement &s,

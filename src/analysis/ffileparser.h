@@ -69,6 +69,7 @@ public:
 private:
     QString m_resultName; // RESULT name of the header being parsed
     StringPool m_pool;
+    std::shared_ptr<FDefinitionInfo> m_defInfo; // shared by every unit of the file
 
     struct Statement {
         QString text;
@@ -84,6 +85,7 @@ private:
     std::shared_ptr<FProgramUnit> startUnit(const Statement &header);
     void specificationStatement(const Statement &s, const std::shared_ptr<FProgramUnit> &unit);
     void finishFrame(std::vector<Frame> &frames, FFileDeclarations &result);
+    static void squeezeUnit(FProgramUnit &unit);
 
     void parseProcedureStatementFor(QLatin1StringView keyword, FProgramUnit &unit,
                                     const Tokens &tokens);

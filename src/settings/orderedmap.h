@@ -75,6 +75,9 @@ public:
         rebuildIndex();
         return true;
     }
+    // Releases the spare capacity of the entry list (for maps that are complete).
+    void squeeze() { m_entries.squeeze(); }
+
     void clear()
     {
         m_entries.clear();
