@@ -1,0 +1,74 @@
+#include "project/projectlookup.h"
+
+#include "analysis/finfoformatter.h"
+
+#include <QFileInfo>
+
+namespace corvane
+{
+
+namespace
+{
+
+QString lastComponent(const QString &path)
+{
+    return QFileInfo(path).fileName();
+}
+
+} // namespace
+
+LookupResult lookupDeclarationInfo(const ProjectIndex &index, const FFileDeclarations *currentFile,
+                                   const QString &currentFileName, const LookupScope &scope,
+                                   const QSet<QString> &intrinsics)
+{
+    const QStringList &chain = scope.variableChain;
+    if (chain.isEmpty() || chain.first().isEmpty())
+        return {};
+    if (chain.size() == 1) {
+        const QString key = chain.first().toLower();
+        if (intrinsics.contains(key))
+            return {LookupResult::Intrinsic, key};
+        auto unit = index.projectGlobalProceduresDictionary.value(key);
+        if (!unit)
+            unit = index.projectModulesDictionary.value(key);
+        if (unit) {
+            const QString file = unit->defInfo ? lastComponent(unit->defInfo->fileSource) : "";
+            return {LookupResult::Info, FInfoFormatter::declarationToDisplay(
+                                            unit, QString(), QString(), QString(), file)};
+        }
+    }
+    if (!currentFile)
+        return {};
+    DeclarationSearch search(index.projectModulesDictionary);
+    const auto scopeChain =
+        search.buildScopeSearchChain(scope.procedure, scope.module, *currentFile);
+    if (scopeChain.isEmpty())
+        return {};
+    std::optional<SearchResult> found;
+    if (chain.size() >= 2) {
+        found = search.objectAndScopeForNameInChain(chain, scopeChain).result;
+        if (!found)
+            return {};
+    }
+    if (!found || std::holds_alternative<std::monostate>(found->object))
+        found = search.objectAndScopeForName(chain.first(), scopeChain);
+    if (!found)
+        return {};
+    const QString file =
+        lastComponent(found->fileName.isNull() ? currentFileName : found->fileName);
+    QString procedure, module;
+    if (found->programUnit) {
+        if (found->programUnit->pUnitType == ModuleType)
+            module = found->programUnit->name;
+        else
+            procedure = found->programUnit->name;
+    }
+    const QString type = found->dType ? found->dType->name : QString();
+    const QString text =
+        FInfoFormatter::declarationToDisplay(found->object, procedure, module, type, file);
+    if (text.isNull())
+        return {};
+    return {LookupResult::Info, text};
+}
+
+} // namespace corvane
