@@ -5,6 +5,8 @@
 
 #include <cstring>
 
+#include <csignal>
+
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -44,6 +46,8 @@ InteractiveConsoleController::~InteractiveConsoleController()
     for (QProcess *p : findChildren<QProcess *>(Qt::FindDirectChildrenOnly)) {
         p->disconnect();
         if (p->state() != QProcess::NotRunning) {
+            if (m_processGroup > 0 && p->processId() == m_processGroup)
+                ::kill(-static_cast<pid_t>(m_processGroup), SIGKILL);
             p->kill();
             p->waitForFinished(1000);
         }
@@ -107,9 +111,12 @@ bool InteractiveConsoleController::executeWithData(const std::optional<QByteArra
     // In the child, before exec: widen the output pipes so that a fast writer wakes this
     // process once per megabyte rather than once per 64 KB (best effort; the limit is the
     // system's pipe-max-size).
-    p->setChildProcessModifier([] {
+    const bool ownGroup = endWholeProcessGroup;
+    p->setChildProcessModifier([ownGroup] {
         ::fcntl(STDOUT_FILENO, F_SETPIPE_SZ, kPipeBytes);
         ::fcntl(STDERR_FILENO, F_SETPIPE_SZ, kPipeBytes);
+        if (ownGroup)
+            ::setsid();
     });
     connect(p, &QProcess::readyReadStandardOutput, this, [this] { readFromProcess(false); });
     connect(p, &QProcess::readyReadStandardError, this, [this] { readFromProcess(true); });
@@ -132,6 +139,7 @@ bool InteractiveConsoleController::executeWithData(const std::optional<QByteArra
     m_process = p;
     m_taskActive = true;
     m_lastPid = p->processId();
+    m_processGroup = ownGroup ? m_lastPid : 0;
     if (data)
         p->write(*data); // buffered by QProcess and written as the pipe drains
     if (!writingContinuously) {
@@ -174,6 +182,8 @@ void InteractiveConsoleController::detachProcess()
 {
     QProcess *p = m_process.data();
     m_process = nullptr;
+    const pid_t group = static_cast<pid_t>(m_processGroup);
+    m_processGroup = 0;
     if (!p)
         return;
     p->disconnect(this);
@@ -183,6 +193,13 @@ void InteractiveConsoleController::detachProcess()
     }
     // Reap the child in the background: a request to end, then a kill after a grace period.
     connect(p, &QProcess::finished, p, &QObject::deleteLater);
+    if (group > 0) {
+        // The whole group: make and the compilers it started. The group may outlive its leader
+        // briefly, so the kill is not tied to the leader's QProcess.
+        ::kill(-group, SIGTERM);
+        QTimer::singleShot(kKillGraceMs, [group] { ::kill(-group, SIGKILL); });
+        return;
+    }
     p->terminate();
     QTimer::singleShot(kKillGraceMs, p, [p] { p->kill(); });
 }

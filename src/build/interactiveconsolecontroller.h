@@ -66,6 +66,9 @@ public:
     std::optional<QProcessEnvironment> environmentDictionary;
     QString workingDirectory;
     qsizetype consoleTail = kDefaultConsoleTail;
+    // Start the child in a session (and process group) of its own and end the whole group, so
+    // that ending `make` also ends every compiler it started.
+    bool endWholeProcessGroup = false;
 
     // Starts the child. With input bytes they are written in the background (the input stays
     // open, typed input is not accepted); without, typed input is accepted. Continuous mode
@@ -134,6 +137,7 @@ private:
     int m_lastExitCode = 0;
     std::optional<int> m_lastSignal;
     qint64 m_lastPid = 0;
+    qint64 m_processGroup = 0; // the running child's own group, when endWholeProcessGroup
     QStringDecoder m_outDecoder{QStringDecoder::Utf8};
     QStringDecoder m_errDecoder{QStringDecoder::Utf8};
     QString m_pending;

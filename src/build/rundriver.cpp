@@ -160,6 +160,8 @@ void RunDriver::taskStarted(const QString &progressText)
 void RunDriver::abort()
 {
     const bool wasRunning = m_processIsRunning;
+    if (m_runner->isRunningExecutable())
+        emit aborting();
     m_runner->killExecute(); // its completion runs the handling below at once
     if (m_processIsRunning)  // the completion was missed: reset all the same
         consoleTaskDidComplete();
@@ -170,7 +172,7 @@ void RunDriver::abort()
 void RunDriver::consoleTaskDidComplete()
 {
     computeCPUTime(m_cpuTimer.get());
-    emit progressChanged(m_isIndexing && m_isIndexing() ? text(runtexts::kIndexing) : QString());
+    stopProgressAnimation();
     m_cpuTimer.reset();
     m_processIsRunning = false;
     emit buildEnabledChanged(true);
@@ -228,6 +230,17 @@ void RunDriver::changeTimeUnits(int index)
     }
     m_elapsedCPUTime = m_timeUnitsScale * m_elapsedCPUTime / old;
     emit elapsedTimeChanged(m_elapsedCPUTime);
+}
+
+void RunDriver::setCanRunExecutable(bool can)
+{
+    m_canRunExecutable = can;
+    emit runEnabledChanged(can);
+}
+
+void RunDriver::stopProgressAnimation()
+{
+    emit progressChanged(m_isIndexing && m_isIndexing() ? text(runtexts::kIndexing) : QString());
 }
 
 QString RunDriver::pathToExecutable() const

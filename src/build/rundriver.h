@@ -83,6 +83,14 @@ public:
     // The executable the run starts: the document folder joined with the executable name.
     QString pathToExecutable() const;
 
+    // The window state a build shares with runs; the build driver sets it through these.
+    void setCanRunExecutable(bool can); // also enables or disables Run
+    void enableBuild(bool on) { emit buildEnabledChanged(on); }
+    void enableCloseButton(bool on) { emit closeButtonEnabledChanged(on); }
+    void showConsoleTab() { emit consoleTabRequested(); }
+    // Ends the progress animation, or shows "Indexing..." while indexing runs.
+    void stopProgressAnimation();
+
     // Input-file tab.
     bool editInputFile();
     std::optional<QString> readInputfileIntoEditor();
@@ -118,6 +126,8 @@ signals:
     void compileCompleted();
     // A run ended while the window was out of view.
     void notifyUserOfCompletion();
+    // Abort is about to end a running child; its completion follows.
+    void aborting();
 
 private:
     void stopEarly(bool runEnabled);
