@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 using namespace corvane;
@@ -342,6 +343,37 @@ TEST(ErrorParserRobustness, ReadersPassOverGarbage)
             }
         }
     }
+}
+
+} // namespace
+
+namespace
+{
+
+// The wrappers installed here: OpenMPI's mpif90/mpifort and OpenCoarrays' caf over gfortran.
+TEST(ErrorParserWrappers, InstalledWrappersReachGfortran)
+{
+    const QString log = test::capturedOutput(QStringLiteral("gfortran12/syntax.c.txt"));
+    int tried = 0;
+    for (const char *name : {"mpif90", "mpifort", "caf"}) {
+        const QString path = QStandardPaths::findExecutable(QString::fromLatin1(name));
+        if (path.isEmpty())
+            continue;
+        ++tried;
+        SCOPED_TRACE(name);
+        ErrorParser parser;
+        test::expectRows(
+            parser.parseErrorString(log, path + "\n"),
+            {{"syntax.f90", 5, 7, "Error: Symbol 'total' at col. 7 has no IMPLICIT type", 2},
+             {"syntax.f90", 6, 14, "Error: Syntax error in expression at col. 14", 2}});
+        if (QString::fromLatin1(name).startsWith(QLatin1String("mpi"))) {
+            const auto real = parser.mpiCompilerTrueName();
+            ASSERT_TRUE(real);
+            EXPECT_TRUE(real->contains(QLatin1String("gfortran"))) << real->toStdString();
+        }
+    }
+    if (tried == 0)
+        GTEST_SKIP() << "no MPI or coarray wrapper installed";
 }
 
 } // namespace
