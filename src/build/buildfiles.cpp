@@ -1,0 +1,184 @@
+#include "buildfiles.h"
+
+#include "errorparser.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+
+namespace corvane::buildfiles
+{
+
+namespace
+{
+
+// The part after the last dot, as written; "" when there is none.
+QString extensionOf(const QString &name)
+{
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    return dot < 0 ? QString() : name.mid(dot + 1);
+}
+
+QStringList entriesOf(const QString &dir)
+{
+    return QDir(dir).entryList(
+        QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System, QDir::Name);
+}
+
+} // namespace
+
+QString removeObjectFiles(const QString &buildDir, const QSet<QString> &keep)
+{
+    const QDir dir(buildDir);
+    for (const QString &name : entriesOf(buildDir)) {
+        const QString ext = extensionOf(name);
+        if (ext != QLatin1String("mod") && ext != QLatin1String("o") && ext != QLatin1String("f90"))
+            continue;
+        const QString path = dir.filePath(name);
+        if (keep.contains(QDir::cleanPath(path)))
+            continue;
+        const QFileInfo info(path);
+        const bool removed = info.isDir() && !info.isSymLink() ? QDir(path).removeRecursively()
+                                                               : QFile::remove(path);
+        if (!removed)
+            return QStringLiteral("\u201c%1\u201d couldn\u2019t be removed.").arg(name);
+    }
+    return QString();
+}
+
+bool holdsBuildProducts(const QString &buildDir)
+{
+    const QStringList entries = entriesOf(buildDir);
+    return std::any_of(entries.begin(), entries.end(), [](const QString &name) {
+        const QString ext = extensionOf(name);
+        return ext == QLatin1String("mod") || ext == QLatin1String("o");
+    });
+}
+
+QStringList removeProductsWrittenSince(const QString &buildDir, const QDateTime &since,
+                                       const QStringList &productNames)
+{
+    QStringList removed;
+    const QDir dir(buildDir);
+    for (const QString &name :
+         dir.entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name)) {
+        const QString ext = extensionOf(name);
+        const bool candidate = ext == QLatin1String("o") || ext == QLatin1String("mod") ||
+                               ext == QLatin1String("smod") || productNames.contains(name);
+        if (!candidate)
+            continue;
+        const QFileInfo info(dir.filePath(name));
+        if (info.lastModified() >= since && QFile::remove(info.filePath()))
+            removed << name;
+    }
+    return removed;
+}
+
+std::optional<QString> readCompilerMarker(const QString &buildDir, QString *error)
+{
+    const QString path = QDir(buildDir).filePath(QLatin1String(kCompilerMarker));
+    if (!QFileInfo::exists(path))
+        return std::nullopt;
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = QStringLiteral("The file \u201c%1\u201d couldn\u2019t be opened: %2")
+                         .arg(QLatin1String(kCompilerMarker), f.errorString());
+        return QString();
+    }
+    return QString::fromUtf8(f.readAll());
+}
+
+bool writeCompilerMarker(const QString &buildDir, const QString &compilerPath)
+{
+    QFile f(QDir(buildDir).filePath(QLatin1String(kCompilerMarker)));
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    const QByteArray bytes = compilerPath.toUtf8();
+    return f.write(bytes) == bytes.size() && f.flush();
+}
+
+QString loaderText(const QString &errorText)
+{
+    qsizetype start = 0;
+    while (start < errorText.size()) {
+        qsizetype end = errorText.indexOf(QLatin1Char('\n'), start);
+        if (end < 0)
+            end = errorText.size();
+        const QStringView line = QStringView(errorText).sliced(start, end - start);
+        if (line.contains(QLatin1String("ld:")) || line.contains(QLatin1String("collect2:"))) {
+            if (ErrorParser::isLoaderOutput(line)) {
+                // The runner puts one blank in front of the whole error text.
+                while (start < end && errorText[start].isSpace())
+                    ++start;
+                return errorText.mid(start);
+            }
+        }
+        start = end + 1;
+    }
+    return QString();
+}
+
+ErrorsDictionary keyRelativePaths(const ErrorsDictionary &errors, const QString &buildDir,
+                                  const QStringList &sourceFolders)
+{
+    auto resolve = [&](const QString &path) -> QString {
+        if (path.isEmpty() || QDir::isAbsolutePath(path))
+            return path;
+        const QString inBuild = QDir::cleanPath(QDir(buildDir).filePath(path));
+        if (QFileInfo(inBuild).isFile())
+            return inBuild;
+        for (const QString &folder : sourceFolders) {
+            const QString candidate = QDir::cleanPath(QDir(folder).filePath(path));
+            if (QFileInfo(candidate).isFile())
+                return candidate;
+        }
+        return path;
+    };
+
+    ErrorsDictionary keyed;
+    bool merged = false;
+    for (const auto &[path, rows] : errors) {
+        const QString resolved = resolve(path);
+        QList<FindResult> moved = rows;
+        for (FindResult &row : moved)
+            if (row.filePath == path)
+                row.filePath = resolved;
+        if (QList<FindResult> *existing = keyed.find(resolved)) {
+            *existing += moved;
+            merged = true;
+        } else {
+            keyed.insert(resolved, moved);
+        }
+    }
+    if (merged) {
+        for (auto &entry : keyed)
+            std::stable_sort(entry.second.begin(), entry.second.end(),
+                             [](const FindResult &a, const FindResult &b) {
+                                 return a.lineNumber < b.lineNumber;
+                             });
+    }
+    return keyed;
+}
+
+QStringList diagnosticLines(const ErrorsDictionary &errors)
+{
+    QStringList lines;
+    for (const auto &[path, rows] : errors) {
+        for (const FindResult &row : rows) {
+            if (row.resultType != 1)
+                continue;
+            lines << QStringLiteral("%1:%2:%3: %4: %5")
+                         .arg(path, QString::number(row.lineNumber),
+                              QString::number(row.columnNumber),
+                              row.errorType == 1 ? QStringLiteral("warning")
+                                                 : QStringLiteral("error"),
+                              row.lineText.simplified());
+        }
+    }
+    return lines;
+}
+
+} // namespace corvane::buildfiles
