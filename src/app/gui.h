@@ -1,6 +1,7 @@
-// Starts the windowed application with the given project paths (may be empty).
+// Starts the windowed application: the projects named in args (may be none), or with
+// "--edit FILE" Corvane's standalone editor for one file.
 #pragma once
 
 #include <QStringList>
 
-int runGui(int argc, char **argv, const QStringList &projects);
+int runGui(int argc, char **argv, const QStringList &args);

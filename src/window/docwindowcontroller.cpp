@@ -1,0 +1,689 @@
+#include "window/docwindowcontroller.h"
+
+#include "build/interactiveconsolecontroller.h"
+#include "build/rundriver.h"
+#include "project/fileoperations.h"
+#include "project/fortranfile.h"
+#include "project/mydocument.h"
+#include "settings/defaults.h"
+#include "settings/settingskeys.h"
+#include "watch/pavoqueue.h"
+#include "window/codeeditor.h"
+#include "window/consoleview.h"
+#include "window/filelistmodel.h"
+#include "window/notespane.h"
+#include "window/optionspane.h"
+#include "window/windowicons.h"
+#include "window/windowprompts.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
+#include <QListView>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QSplitter>
+#include <QStackedWidget>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <algorithm>
+
+namespace corvane
+{
+
+// Hands the watcher's events to the window.
+class DocWindowController::WatchDelegate : public PavoQueueDelegate
+{
+public:
+    explicit WatchDelegate(DocWindowController *window) : m_window(window) {}
+    void receivedNotification(PavoQueue *, const QString &name, const QString &path) override
+    {
+        m_window->receivedNotification(name, path);
+    }
+
+private:
+    DocWindowController *m_window;
+};
+
+DocWindowController::DocWindowController(std::unique_ptr<MyDocument> document, Prompts *prompts,
+                                         QWidget *parent)
+    : QMainWindow(parent), m_document(std::move(document))
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    if (prompts) {
+        m_prompts = prompts;
+    } else {
+        m_ownPrompts = std::make_unique<WindowPrompts>(this);
+        m_prompts = m_ownPrompts.get();
+    }
+    m_fileOps = std::make_unique<FileOperations>(*m_document, *m_prompts);
+    m_watchDelegate = std::make_unique<WatchDelegate>(this);
+    m_watcher = PavoQueue::create();
+    if (m_watcher)
+        m_watcher->setDelegate(m_watchDelegate.get());
+
+    buildWidgets();
+    buildActions();
+    buildMenus();
+
+    m_runner = new InteractiveConsoleController(m_console, this);
+    m_runDriver = new RunDriver(m_document.get(), m_runner, m_prompts, this);
+    m_runDriver->setWindowInView([this] { return isActiveWindow() && !isMinimized(); });
+    m_runDriver->setIsIndexing([this] { return m_isIndexing; });
+    connect(m_runDriver, &RunDriver::consoleTabRequested, this,
+            [this] { switchTabTo(ConsoleTab); });
+    connect(m_runDriver, &RunDriver::runEnabledChanged, this,
+            &DocWindowController::validateCommands);
+    connect(m_runDriver, &RunDriver::progressChanged, this,
+            [this](const QString &text) { setProgress(text, !text.isEmpty()); });
+    connect(m_runner, &InteractiveConsoleController::consoleTaskCompleted, this, [this] {
+        setProgress(QString(), false);
+        validateCommands();
+    });
+    m_fileOps->setInputFileTextProvider([this] { return m_inputEditor->toPlainText(); });
+
+    connect(m_fileOps.get(), &FileOperations::fileListNeedsReload, this,
+            &DocWindowController::fileListTableDidChange);
+    connect(m_document.get(), &MyDocument::fileListDidChange, this,
+            &DocWindowController::fileListTableDidChange);
+    connect(m_document.get(), &MyDocument::changed, this, &DocWindowController::updateTitle);
+    connect(m_document.get(), &MyDocument::settingChanged, this,
+            &DocWindowController::validateCommands);
+    connect(&Defaults::instance(), &Defaults::changed, this, [this](const QString &key) {
+        if (key == QLatin1String(keys::FontName) || key == QLatin1String(keys::FontSize)) {
+            m_document->applyFontToTextStorages();
+            if (m_current && m_current->textStorage())
+                m_editor->setFont(m_current->textStorage()->defaultFont());
+        }
+    });
+    m_document->setWindowDataProvider([this] {
+        MyDocument::WindowData data;
+        data.consoleText = m_console->toPlainText();
+        data.errorsDictionary = m_document->errorsDictionary();
+        data.shelfFiles = m_document->shelfFiles();
+        data.windowStates = windowStates();
+        return data;
+    });
+
+    // The console text saved with the project is shown once.
+    if (!m_document->consoleString().isNull()) {
+        m_console->append(m_document->consoleString(), Console::Role::Normal);
+        m_document->setConsoleString(QString());
+    }
+
+    fileListTableDidChange();
+    showNoEditor(m_document->projectFiles().isEmpty()
+                     ? tr("No project files to edit.")
+                     : tr("Select a file from source list to edit."));
+    const QVariantMap states = m_document->windowStates().value_or(QVariantMap());
+    restoreWindowStates(states);
+    if (m_document->windowStates())
+        QTimer::singleShot(150, this, [this, states] { applyRestoredSelection(states); });
+    updateTitle();
+    validateCommands();
+}
+
+DocWindowController::~DocWindowController()
+{
+    if (m_watcher)
+        m_watcher->setDelegate(nullptr);
+    m_document->setWindowDataProvider(nullptr);
+    m_document->setCurrentFile(nullptr);
+    m_editor->showDocument(nullptr);
+}
+
+void DocWindowController::buildWidgets()
+{
+    // Side panel: the file list, the find results and the diagnostics.
+    m_fileModel = new FileListModel(m_document.get(), this);
+    m_fileModel->setDropHandler([this](const QStringList &paths) { return dropFiles(paths); });
+    m_fileList = new QListView;
+    m_fileList->setModel(m_fileModel);
+    m_fileList->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_fileList->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_fileList->setDragDropMode(QAbstractItemView::DropOnly);
+    m_fileList->setAcceptDrops(true);
+    m_fileList->setDropIndicatorShown(true);
+    m_fileList->setUniformItemSizes(true);
+    connect(m_fileList->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &DocWindowController::tableViewSelectionDidChange);
+    connect(m_fileModel, &QAbstractItemModel::modelReset, this, [this] {
+        connect(m_fileList->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+                &DocWindowController::tableViewSelectionDidChange, Qt::UniqueConnection);
+    });
+    connect(m_fileList, &QListView::doubleClicked, this,
+            [this](const QModelIndex &index) { openSelectedFile(index.row()); });
+
+    auto *fileButtons = new QToolBar;
+    fileButtons->setIconSize(QSize(16, 16));
+    fileButtons->setToolButtonStyle(Qt::ToolButtonIconOnly);
+
+    auto *filesPage = new QWidget;
+    auto *filesLayout = new QVBoxLayout(filesPage);
+    filesLayout->setContentsMargins(0, 0, 0, 0);
+    filesLayout->setSpacing(0);
+    filesLayout->addWidget(m_fileList, 1);
+    filesLayout->addWidget(fileButtons);
+    fileButtons->setObjectName("fileButtons");
+
+    auto *side = new QTabWidget;
+    side->setDocumentMode(true);
+    side->addTab(filesPage, tr("Files"));
+    auto *findPage = new QLabel(tr("No search results."));
+    findPage->setAlignment(Qt::AlignCenter);
+    findPage->setEnabled(false);
+    side->addTab(findPage, tr("Find"));
+    auto *diagPage = new QLabel(tr("No diagnostics."));
+    diagPage->setAlignment(Qt::AlignCenter);
+    diagPage->setEnabled(false);
+    side->addTab(diagPage, tr("Diagnostics"));
+
+    // Work area: console, editor, notes and the input file behind one tab selector.
+    m_console = new ConsoleView;
+    m_editor = new CodeEditor;
+    m_noEditorLabel = new QLabel;
+    m_noEditorLabel->setAlignment(Qt::AlignCenter);
+    m_noEditorLabel->setWordWrap(true);
+    m_noEditorLabel->setEnabled(false);
+    m_editorStack = new QStackedWidget;
+    m_editorStack->addWidget(m_noEditorLabel);
+    m_editorStack->addWidget(m_editor);
+    m_notes = new NotesPane(m_document.get());
+    m_inputEditor = new QPlainTextEdit;
+    connect(m_inputEditor, &QPlainTextEdit::textChanged, this, [this] {
+        if (m_currentTabIsInputFile) {
+            m_document->setInputFileWasEdited(true);
+            m_document->documentHasChanged();
+        }
+    });
+    m_workStack = new QStackedWidget;
+    m_workStack->addWidget(m_console);
+    m_workStack->addWidget(m_editorStack);
+    m_workStack->addWidget(m_notes);
+    m_workStack->addWidget(m_inputEditor);
+    m_tabBar = new QTabBar;
+    m_tabBar->setDocumentMode(true);
+    m_tabBar->setExpanding(false);
+    m_tabBar->addTab(tr("Console"));
+    m_tabBar->addTab(tr("Editor"));
+    m_tabBar->addTab(tr("Notes"));
+    connect(m_tabBar, &QTabBar::tabBarClicked, this, [this](int i) {
+        if (i >= 0)
+            switchTabTo(i);
+    });
+    m_tabBar->setCurrentIndex(EditorTab);
+    m_workStack->setCurrentIndex(EditorTab);
+    m_currentTabIsEditor = true;
+
+    auto *work = new QWidget;
+    auto *workLayout = new QVBoxLayout(work);
+    workLayout->setContentsMargins(0, 0, 0, 0);
+    workLayout->setSpacing(0);
+    workLayout->addWidget(m_tabBar);
+    workLayout->addWidget(m_workStack, 1);
+
+    m_options = new OptionsPane(m_document.get());
+    m_options->setMinimumWidth(240);
+
+    m_mainSplitter = new QSplitter(Qt::Horizontal);
+    m_mainSplitter->addWidget(side);
+    m_mainSplitter->addWidget(work);
+    m_mainSplitter->addWidget(m_options);
+    m_mainSplitter->setStretchFactor(0, 0);
+    m_mainSplitter->setStretchFactor(1, 1);
+    m_mainSplitter->setStretchFactor(2, 0);
+    m_mainSplitter->setSizes({230, 760, 290});
+    m_mainSplitter->setChildrenCollapsible(false);
+    setCentralWidget(m_mainSplitter);
+
+    m_progressLabel = new QLabel;
+    m_progressBar = new QProgressBar;
+    m_progressBar->setRange(0, 0);
+    m_progressBar->setMaximumWidth(120);
+    m_progressBar->setVisible(false);
+    statusBar()->addPermanentWidget(m_progressLabel);
+    statusBar()->addPermanentWidget(m_progressBar);
+
+    const QRect screen = QApplication::primaryScreen()
+                             ? QApplication::primaryScreen()->availableGeometry()
+                             : QRect(0, 0, 1280, 800);
+    resize(qMin(1280, screen.width()), qMin(800, screen.height()));
+}
+
+QAction *DocWindowController::addCommand(const QString &name, const QString &text,
+                                         const QKeySequence &shortcut,
+                                         void (DocWindowController::*slot)())
+{
+    auto *a = new QAction(text, this);
+    a->setObjectName(name);
+    if (!shortcut.isEmpty())
+        a->setShortcut(shortcut);
+    if (slot)
+        connect(a, &QAction::triggered, this, slot);
+    addAction(a);
+    m_actions.insert(name, a);
+    return a;
+}
+
+void DocWindowController::buildActions()
+{
+    using W = DocWindowController;
+    addCommand("newProject", tr("&New Project..."), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N),
+               nullptr);
+    connect(m_actions["newProject"], &QAction::triggered, this, &W::newProjectRequested);
+    addCommand("openProject", tr("&Open..."), QKeySequence::Open, nullptr);
+    connect(m_actions["openProject"], &QAction::triggered, this, &W::openProjectRequested);
+    addCommand("saveDocument", tr("&Save"), QKeySequence::Save, &W::saveAction);
+    addCommand("saveDocumentAs", tr("Save &As..."), QKeySequence::SaveAs, &W::saveAsAction);
+    addCommand("print", tr("&Print..."), QKeySequence::Print, &W::printAction);
+    addCommand("close", tr("&Close Window"), QKeySequence::Close, nullptr);
+    connect(m_actions["close"], &QAction::triggered, this, &QWidget::close);
+    addCommand("quit", tr("&Quit"), QKeySequence::Quit, nullptr);
+    connect(m_actions["quit"], &QAction::triggered, this, &W::quitRequested);
+    addCommand("preferences", tr("Pr&eferences..."), QKeySequence::Preferences, nullptr);
+    connect(m_actions["preferences"], &QAction::triggered, this, &W::preferencesRequested);
+
+    addCommand("addFile", tr("&Add Files..."), QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_A),
+               &W::chooseFilesToAdd)
+        ->setIcon(corvaneIcon(IconName::AddFile));
+    addCommand("newFortranFile", tr("&New Source File..."), QKeySequence::New, &W::chooseNewFile)
+        ->setIcon(corvaneIcon(IconName::NewFile));
+    addCommand("removeFile", tr("&Remove File"), QKeySequence(), &W::removeSelectedFile)
+        ->setIcon(corvaneIcon(IconName::RemoveFile));
+    addCommand("openSelectedFile", tr("Open in &External Editor"),
+               QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E), &W::openSelected);
+
+    addCommand("build", tr("&Build"), QKeySequence(Qt::CTRL | Qt::Key_B), nullptr)
+        ->setIcon(corvaneIcon(IconName::Build));
+    addCommand("clean", tr("&Clean"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_K), nullptr);
+    addCommand("run", tr("&Run"), QKeySequence(Qt::CTRL | Qt::Key_R), &W::runAction)
+        ->setIcon(corvaneIcon(IconName::Run));
+    addCommand("abort", tr("&Abort"), QKeySequence(Qt::CTRL | Qt::Key_Period), &W::abortAction)
+        ->setIcon(corvaneIcon(IconName::Abort));
+
+    addCommand("moveToPreviousFile", tr("&Back"), QKeySequence(Qt::ALT | Qt::Key_Left),
+               &W::moveToPreviousFile)
+        ->setIcon(corvaneIcon(IconName::Back));
+    addCommand("moveToNextFile", tr("&Forward"), QKeySequence(Qt::ALT | Qt::Key_Right),
+               &W::moveToNextFile)
+        ->setIcon(corvaneIcon(IconName::Forward));
+    addCommand("selectConsole", tr("&Console"), QKeySequence(Qt::CTRL | Qt::Key_1), nullptr);
+    connect(m_actions["selectConsole"], &QAction::triggered, this, [this] { switchTabTo(0); });
+    addCommand("selectEditor", tr("&Editor"), QKeySequence(Qt::CTRL | Qt::Key_2), nullptr);
+    connect(m_actions["selectEditor"], &QAction::triggered, this, [this] { switchTabTo(1); });
+    addCommand("selectNotes", tr("&Notes"), QKeySequence(Qt::CTRL | Qt::Key_3), nullptr);
+    connect(m_actions["selectNotes"], &QAction::triggered, this, [this] { switchTabTo(2); });
+    addCommand("moveToNextTab", tr("Next &Tab"), QKeySequence(Qt::CTRL | Qt::Key_PageDown),
+               &W::moveToNextTab);
+    addCommand("moveToPreviousTab", tr("&Previous Tab"), QKeySequence(Qt::CTRL | Qt::Key_PageUp),
+               &W::moveToPreviousTab);
+    addCommand("toggleOptionsPane", tr("Show &Options Pane"), QKeySequence(), nullptr)
+        ->setIcon(corvaneIcon(IconName::OptionsPane));
+    m_actions["toggleOptionsPane"]->setCheckable(true);
+    m_actions["toggleOptionsPane"]->setChecked(true);
+    connect(m_actions["toggleOptionsPane"], &QAction::toggled, this,
+            &DocWindowController::setOptionsPaneShown);
+    addCommand("toggleToolbar", tr("Show &Toolbar"), QKeySequence(), &W::toggleToolbar);
+    m_actions["toggleToolbar"]->setCheckable(true);
+    m_actions["toggleToolbar"]->setChecked(true);
+    addCommand("editInputFile", tr("Edit &Input File"), QKeySequence(), nullptr);
+    connect(m_actions["editInputFile"], &QAction::triggered, this, [this] {
+        m_currentTabIsEditor = false;
+        m_currentTabIsInputFile = true;
+        m_runDriver->editInputFile();
+        m_workStack->setCurrentIndex(InputFileTab);
+        validateCommands();
+    });
+
+    m_toolbar = addToolBar(tr("Toolbar"));
+    m_toolbar->setObjectName("mainToolbar");
+    m_toolbar->setMovable(false);
+    m_toolbar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    m_toolbar->setIconSize(QSize(20, 20));
+    for (const char *name : {"build", "run", "abort"})
+        m_toolbar->addAction(m_actions[name]);
+    m_toolbar->addSeparator();
+    m_toolbar->addAction(m_actions["moveToPreviousFile"]);
+    m_toolbar->addAction(m_actions["moveToNextFile"]);
+    auto *spacer = new QWidget;
+    spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    m_toolbar->addWidget(spacer);
+    m_toolbar->addAction(m_actions["toggleOptionsPane"]);
+    connect(m_toolbar, &QToolBar::visibilityChanged, m_actions["toggleToolbar"],
+            &QAction::setChecked);
+
+    auto *fileButtons = findChild<QToolBar *>("fileButtons");
+    fileButtons->addAction(m_actions["addFile"]);
+    fileButtons->addAction(m_actions["newFortranFile"]);
+    fileButtons->addAction(m_actions["removeFile"]);
+}
+
+void DocWindowController::buildMenus()
+{
+    QMenu *file = menuBar()->addMenu(tr("&File"));
+    for (const char *name : {"newProject", "openProject"})
+        file->addAction(m_actions[name]);
+    file->addSeparator();
+    for (const char *name : {"addFile", "newFortranFile", "removeFile", "openSelectedFile"})
+        file->addAction(m_actions[name]);
+    file->addSeparator();
+    for (const char *name : {"saveDocument", "saveDocumentAs", "print"})
+        file->addAction(m_actions[name]);
+    file->addSeparator();
+    file->addAction(m_actions["close"]);
+    file->addAction(m_actions["quit"]);
+
+    QMenu *edit = menuBar()->addMenu(tr("&Edit"));
+    auto *undo = edit->addAction(tr("&Undo"), QKeySequence::Undo, m_editor, &QPlainTextEdit::undo);
+    auto *redo = edit->addAction(tr("&Redo"), QKeySequence::Redo, m_editor, &QPlainTextEdit::redo);
+    undo->setShortcutContext(Qt::WidgetShortcut);
+    redo->setShortcutContext(Qt::WidgetShortcut);
+    edit->addSeparator();
+    edit->addAction(m_actions["editInputFile"]);
+    edit->addSeparator();
+    edit->addAction(m_actions["preferences"]);
+
+    QMenu *view = menuBar()->addMenu(tr("&View"));
+    for (const char *name :
+         {"selectConsole", "selectEditor", "selectNotes", "moveToNextTab", "moveToPreviousTab"})
+        view->addAction(m_actions[name]);
+    view->addSeparator();
+    for (const char *name : {"moveToPreviousFile", "moveToNextFile"})
+        view->addAction(m_actions[name]);
+    view->addSeparator();
+    view->addAction(m_actions["toggleToolbar"]);
+    view->addAction(m_actions["toggleOptionsPane"]);
+
+    QMenu *project = menuBar()->addMenu(tr("&Project"));
+    for (const char *name : {"build", "clean", "run", "abort"})
+        project->addAction(m_actions[name]);
+}
+
+void DocWindowController::setProgress(const QString &text, bool running)
+{
+    m_progressLabel->setText(text);
+    m_progressBar->setVisible(running);
+}
+
+QString DocWindowController::documentDisplayName() const
+{
+    const QString name = m_document->fileName();
+    return name.isEmpty() ? tr("Untitled") : QFileInfo(name).completeBaseName();
+}
+
+void DocWindowController::updateTitle()
+{
+    QString title = documentDisplayName();
+    if (!m_currentFileName.isEmpty())
+        title += QString::fromUtf8(" \u2014 ") + m_currentFileName;
+    setWindowTitle(title + "[*]");
+    setWindowModified(m_document->isDocumentEdited());
+}
+
+// --- tabs -----------------------------------------------------------------------------------
+
+void DocWindowController::switchTabTo(int index)
+{
+    if (index < ConsoleTab || index > NotesTab)
+        return;
+    m_currentTabIsInputFile = false;
+    m_currentTabIsEditor = index == EditorTab;
+    m_tabBar->setCurrentIndex(index);
+    m_workStack->setCurrentIndex(index);
+    validateCommands();
+}
+
+int DocWindowController::currentTab() const
+{
+    return m_workStack->currentIndex();
+}
+
+void DocWindowController::moveToNextTab()
+{
+    const int i = m_currentTabIsInputFile ? NotesTab : currentTab();
+    switchTabTo(i >= NotesTab ? ConsoleTab : i + 1);
+}
+
+void DocWindowController::moveToPreviousTab()
+{
+    const int i = m_currentTabIsInputFile ? ConsoleTab : currentTab();
+    switchTabTo(i <= ConsoleTab ? NotesTab : i - 1);
+}
+
+// --- window state ----------------------------------------------------------------------------
+
+bool DocWindowController::optionsPaneShown() const
+{
+    return !m_options->isHidden();
+}
+
+void DocWindowController::setOptionsPaneShown(bool shown)
+{
+    m_options->setVisible(shown);
+    if (m_actions.contains("toggleOptionsPane"))
+        m_actions["toggleOptionsPane"]->setChecked(shown);
+}
+
+void DocWindowController::toggleToolbar()
+{
+    m_toolbar->setVisible(m_toolbar->isHidden());
+}
+
+QVariantMap DocWindowController::windowStates() const
+{
+    QVariantMap states;
+    states["showToolbar"] = !m_toolbar->isHidden();
+    states["showOptionsPane"] = optionsPaneShown();
+    states["workAreaItem"] = qint64(qBound(0, currentTab(), 2));
+    if (m_current) {
+        const QTextCursor c = m_editor->textCursor();
+        states["currentFileName"] = m_current->filePath();
+        states["selectedRange"] = QVariant::fromValue(
+            TextRange{quint64(c.selectionStart()), quint64(c.selectionEnd() - c.selectionStart())});
+        states["selectionIndex"] = qint64(selectedRow());
+    }
+    states["windowFrame"] = QRectF(geometry());
+    return states;
+}
+
+void DocWindowController::restoreWindowStates(const QVariantMap &states)
+{
+    m_toolbar->setVisible(states.value("showToolbar", true).toBool());
+    setOptionsPaneShown(states.value("showOptionsPane", true).toBool());
+    switchTabTo(int(std::clamp<qint64>(states.value("workAreaItem", 1).toLongLong(), 0, 2)));
+    const QRect frame = states.value("windowFrame").toRectF().toRect();
+    if (frame.width() > 200 && frame.height() > 150) {
+        // A frame saved on a larger screen is fitted into this one.
+        QRect available(0, 0, 1280, 800);
+        if (QScreen *s = QApplication::primaryScreen())
+            available = s->availableGeometry();
+        resize(qMin(frame.width(), available.width()), qMin(frame.height(), available.height()));
+        if (available.intersects(frame))
+            move(frame.topLeft());
+    }
+}
+
+void DocWindowController::applyRestoredSelection(const QVariantMap &states)
+{
+    const QString path = states.value("currentFileName").toString();
+    int row = path.isEmpty() ? -1 : m_document->indexOfFileNamed(path);
+    if (row < 0 && !states.contains("currentFileName"))
+        return;
+    if (row < 0)
+        row = int(states.value("selectionIndex", -1).toLongLong());
+    if (row < 0 || row >= m_fileModel->rowCount())
+        return;
+    FortranFile *file = m_fileModel->fileAt(row);
+    if (states.contains("selectedRange") && file->filePath() == path)
+        file->setSelectedRange(states.value("selectedRange").value<TextRange>());
+    changeFileTableSelectionToRow(row);
+}
+
+// --- saving and closing ----------------------------------------------------------------------
+
+bool DocWindowController::saveDocumentAs(const QString &path)
+{
+    if (m_current) {
+        const QTextCursor c = m_editor->textCursor();
+        m_current->setSelectedRange(
+            {quint64(c.selectionStart()), quint64(c.selectionEnd() - c.selectionStart())});
+    }
+    const Result<void> written = m_document->write(path);
+    if (!written) {
+        m_prompts->presentError(written.error());
+        return false;
+    }
+    m_fileOps->saveDocumentManagedFiles();
+    m_inputEditor->document()->setModified(false);
+    updateTitle();
+    validateCommands();
+    return true;
+}
+
+bool DocWindowController::saveDocument()
+{
+    QString path = m_document->fileName();
+    if (path.isEmpty()) {
+        path = QFileDialog::getSaveFileName(this, tr("Save Project"), QString(),
+                                            tr("Corvane projects (*.corvane)"));
+        if (path.isEmpty())
+            return false;
+        if (QFileInfo(path).suffix().isEmpty())
+            path += ".corvane";
+    }
+    return saveDocumentAs(path);
+}
+
+void DocWindowController::saveAction()
+{
+    saveDocument();
+}
+
+void DocWindowController::saveAsAction()
+{
+    QString path = QFileDialog::getSaveFileName(this, tr("Save Project As"), m_document->fileName(),
+                                                tr("Corvane projects (*.corvane)"));
+    if (path.isEmpty())
+        return;
+    if (QFileInfo(path).suffix().isEmpty())
+        path += ".corvane";
+    saveDocumentAs(path);
+}
+
+void DocWindowController::printAction()
+{
+    m_prompts->alert(tr("Printing is not available in this version."),
+                     tr("Export the file or the console text and print it from another program."));
+}
+
+void DocWindowController::runAction()
+{
+    m_runDriver->run();
+    validateCommands();
+}
+
+void DocWindowController::abortAction()
+{
+    m_runDriver->abort();
+    validateCommands();
+}
+
+bool DocWindowController::aTaskIsExecuting() const
+{
+    return m_runner->isRunningExecutable();
+}
+
+bool DocWindowController::shouldCloseDocument()
+{
+    if (!aTaskIsExecuting())
+        return true;
+    const int answer =
+        m_prompts->ask(tr("The Fortran program is still running"),
+                       tr("Do you want to abort execution and close?"), {tr("Yes"), tr("No")});
+    if (answer != 0)
+        return false;
+    m_runner->killExecute();
+    return true;
+}
+
+void DocWindowController::closeEvent(QCloseEvent *event)
+{
+    if (!shouldCloseDocument()) {
+        event->ignore();
+        return;
+    }
+    if (m_document->isDocumentEdited() || m_fileOps->filesNeedSaving()) {
+        const int answer =
+            m_prompts->ask(tr("Do you want to save the changes made to the project \u201c%1\u201d?")
+                               .arg(documentDisplayName()),
+                           tr("Your changes will be lost if you don't save them."),
+                           {tr("Save"), tr("Don't Save"), tr("Cancel")});
+        if (answer == 2 || answer < 0 || (answer == 0 && !saveDocument())) {
+            event->ignore();
+            return;
+        }
+    }
+    if (m_watcher)
+        m_watcher->removeAllPaths();
+    event->accept();
+    emit closed(this);
+}
+
+void DocWindowController::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() != QEvent::ActivationChange || !isActiveWindow())
+        return;
+    if (m_runDriver->wasExecutingFortranCode()) {
+        m_runDriver->setWasExecutingFortranCode(false);
+        if (!m_isIndexing)
+            setProgress(QString(), false);
+    } else if (m_isIndexing) {
+        setProgress(tr("Indexing..."), true);
+    }
+}
+
+// --- commands --------------------------------------------------------------------------------
+
+CommandState DocWindowController::commandState() const
+{
+    CommandState s;
+    s.tab = m_currentTabIsInputFile ? InputFileTab : currentTab();
+    s.editorHasSelection = m_current && m_editor->textCursor().hasSelection();
+    s.historyIndex = m_history.index();
+    s.historyCount = m_history.count();
+    s.projectSaved = !m_document->fileName().isEmpty();
+    s.processIsRunning = m_runDriver && m_runDriver->processIsRunning();
+    s.canRunExecutable = m_runDriver && m_runDriver->canRunExecutable();
+    const auto &errors = m_document->errorsDictionary();
+    s.currentFileHasDiagnostics = m_current && errors && errors->contains(m_current->filePath());
+    s.inputOption = m_document->inputOption();
+    s.inputFileNameSet = !m_document->storedInputFileName().isEmpty();
+    return s;
+}
+
+void DocWindowController::validateCommands()
+{
+    if (m_actions.isEmpty())
+        return;
+    const CommandState s = commandState();
+    for (auto it = m_actions.begin(); it != m_actions.end(); ++it)
+        it.value()->setEnabled(commandEnabled(it.key(), s));
+    // Building arrives with the build driver; until then the command stays off.
+    m_actions["build"]->setEnabled(false);
+    m_actions["clean"]->setEnabled(false);
+    m_actions["removeFile"]->setEnabled(selectedRow() >= 0);
+}
+
+} // namespace corvane

@@ -1,0 +1,195 @@
+// DocWindowController: the window of one open project. It puts source files into the editor
+// (each file keeps its own text storage, undo history and selection), keeps the back/forward
+// history and the tabs, runs the file list's commands through FileOperations, follows the current
+// file on disk through PavoQueue, enables the commands, and saves and restores its state in the
+// project file. The logic lives in the document, FileOperations and the drivers; this class wires
+// them to widgets.
+#pragma once
+
+#include "project/prompts.h"
+#include "window/commandavailability.h"
+#include "window/filehistory.h"
+
+#include <QHash>
+#include <QMainWindow>
+
+#include <memory>
+
+class QAction;
+class QLabel;
+class QListView;
+class QProgressBar;
+class QSplitter;
+class QStackedWidget;
+class QTabBar;
+class QPlainTextEdit;
+class QToolBar;
+
+namespace corvane
+{
+
+class CodeEditor;
+class ConsoleView;
+class FileListModel;
+class FileOperations;
+class FortranFile;
+class InteractiveConsoleController;
+class MyDocument;
+class NotesPane;
+class OptionsPane;
+class PavoQueue;
+class RunDriver;
+
+class DocWindowController : public QMainWindow
+{
+    Q_OBJECT
+public:
+    enum Tab { ConsoleTab = 0, EditorTab = 1, NotesTab = 2, InputFileTab = 3 };
+    static constexpr quint32 kWatchMask = 35; // delete, write, rename
+
+    // Takes the document. Questions go to prompts when given (tests), else to message boxes.
+    explicit DocWindowController(std::unique_ptr<MyDocument> document, Prompts *prompts = nullptr,
+                                 QWidget *parent = nullptr);
+    ~DocWindowController() override;
+
+    MyDocument *document() const { return m_document.get(); }
+    FileOperations *fileOperations() const { return m_fileOps.get(); }
+    Prompts &prompts() const { return *m_prompts; }
+
+    // --- the editor's file ------------------------------------------------------------------
+    bool swapEditorToFortranFile(FortranFile *file);
+    FortranFile *currentFortranFile() const { return m_current; }
+    const QString &currentFileName() const { return m_currentFileName; }
+    void changeFileTableSelectionToRow(int row);
+    int changeEditorToFileNamed(const QString &path);
+    int selectedRow() const;
+    // The message shown instead of the editor, empty while the editor is shown.
+    QString noEditorMessage() const;
+    bool isEditorShown() const;
+    CodeEditor *editor() const { return m_editor; }
+    QListView *fileList() const { return m_fileList; }
+    FileListModel *fileListModel() const { return m_fileModel; }
+    void currentFortranFileWasEdited();
+
+    // --- history -------------------------------------------------------------------------------
+    const FileHistory &history() const { return m_history; }
+    void moveToPreviousFile();
+    void moveToNextFile();
+
+    // --- tabs ----------------------------------------------------------------------------------
+    void switchTabTo(int index);
+    int currentTab() const;
+    void moveToNextTab();
+    void moveToPreviousTab();
+
+    // --- file list commands ---------------------------------------------------------------------
+    void addFileAction(const QStringList &paths);
+    void newFortranFile(const QString &path);
+    void removeFileAction(int row = -1);
+    int dropFiles(const QStringList &paths);
+    void fileListTableDidChange();
+    void openSelectedFile(int row);
+
+    // --- disk changes ---------------------------------------------------------------------------
+    void receivedNotification(const QString &name, const QString &path);
+    PavoQueue *fileWatcher() const { return m_watcher.get(); }
+
+    // --- saving, closing, state -------------------------------------------------------------
+    // Writes the project file (asking where for a new project) and the edited sources.
+    bool saveDocument();
+    bool saveDocumentAs(const QString &path);
+    bool aTaskIsExecuting() const;
+    bool shouldCloseDocument();
+    QVariantMap windowStates() const;
+    void restoreWindowStates(const QVariantMap &states);
+    void applyRestoredSelection(const QVariantMap &states);
+    bool optionsPaneShown() const;
+    void setOptionsPaneShown(bool shown);
+    void toggleToolbar();
+
+    // --- commands -------------------------------------------------------------------------------
+    CommandState commandState() const;
+    QAction *action(const QString &command) const { return m_actions.value(command); }
+    void validateCommands();
+    InteractiveConsoleController *runner() const { return m_runner; }
+    ConsoleView *console() const { return m_console; }
+
+signals:
+    // The user asked for another project, a new one or the application's commands.
+    void newProjectRequested();
+    void openProjectRequested();
+    void preferencesRequested();
+    void quitRequested();
+    void closed(DocWindowController *window);
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
+private:
+    class WatchDelegate;
+    void buildWidgets();
+    void buildActions();
+    void buildMenus();
+    QAction *addCommand(const QString &name, const QString &text, const QKeySequence &shortcut,
+                        void (DocWindowController::*slot)());
+    void tableViewSelectionDidChange();
+    void switchToHistoryFileAtIndex(int index);
+    void detachCurrentFile();
+    void showNoEditor(const QString &message);
+    void showEditor();
+    void setProgress(const QString &text, bool running);
+    void watchCurrentFile();
+    void reloadCurrentFromDisk();
+    void updateTitle();
+    void chooseFilesToAdd();
+    void chooseNewFile();
+    void removeSelectedFile();
+    void openSelected();
+    void saveAction();
+    void saveAsAction();
+    void printAction();
+    void runAction();
+    void abortAction();
+    void onTextEdited();
+    QString documentDisplayName() const;
+
+    std::unique_ptr<MyDocument> m_document;
+    std::unique_ptr<Prompts> m_ownPrompts;
+    Prompts *m_prompts;
+    std::unique_ptr<FileOperations> m_fileOps;
+    std::unique_ptr<WatchDelegate> m_watchDelegate;
+    std::unique_ptr<PavoQueue> m_watcher;
+    FileHistory m_history;
+
+    FortranFile *m_current = nullptr;
+    QString m_currentFileName;
+    bool m_updateHistory = true;
+    bool m_giveFocusToEditor = false;
+    bool m_currentTabIsEditor = false;
+    bool m_currentTabIsInputFile = false;
+    bool m_isIndexing = false;
+    bool m_swapping = false;
+    int m_lastRevision = -1;
+
+    QToolBar *m_toolbar = nullptr;
+    QSplitter *m_mainSplitter = nullptr;
+    QListView *m_fileList = nullptr;
+    FileListModel *m_fileModel = nullptr;
+    QTabBar *m_tabBar = nullptr;
+    QStackedWidget *m_workStack = nullptr;
+    QStackedWidget *m_editorStack = nullptr;
+    CodeEditor *m_editor = nullptr;
+    QLabel *m_noEditorLabel = nullptr;
+    ConsoleView *m_console = nullptr;
+    NotesPane *m_notes = nullptr;
+    QPlainTextEdit *m_inputEditor = nullptr;
+    OptionsPane *m_options = nullptr;
+    QLabel *m_progressLabel = nullptr;
+    QProgressBar *m_progressBar = nullptr;
+    QHash<QString, QAction *> m_actions;
+    InteractiveConsoleController *m_runner = nullptr;
+    RunDriver *m_runDriver = nullptr;
+};
+
+} // namespace corvane

@@ -1,0 +1,139 @@
+#include "window/optionspane.h"
+
+#include "project/mydocument.h"
+#include "settings/defaults.h"
+#include "settings/settingskeys.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFormLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace corvane
+{
+
+OptionsPane::OptionsPane(MyDocument *document, QWidget *parent)
+    : QWidget(parent), m_document(document), m_compiler(new QComboBox),
+      m_configuration(new QComboBox), m_input(new QComboBox), m_compilerFlags(new QLineEdit),
+      m_linkerFlags(new QLineEdit), m_includeFlags(new QLineEdit), m_arguments(new QLineEdit),
+      m_processorsLabel(new QLabel(tr("Processes:"))), m_processors(new QSpinBox),
+      m_library(new QCheckBox(tr("Build a static library"))),
+      m_continuous(new QCheckBox(tr("Update the console continuously")))
+{
+    m_compiler->setEditable(true);
+    m_compiler->setInsertPolicy(QComboBox::NoInsert);
+    m_compiler->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    m_compiler->setMinimumContentsLength(10);
+    m_configuration->addItem(tr("Testing (debug)"), true);
+    m_configuration->addItem(tr("Running (release)"), false);
+    m_input->addItem(tr("From the input file"), 0);
+    m_input->addItem(tr("Typed in the console"), 2);
+    m_processors->setRange(1, 4096);
+    m_compilerFlags->setPlaceholderText(tr("e.g. -O2 -Wall"));
+    m_includeFlags->setPlaceholderText(tr("include folders"));
+
+    auto *title = new QLabel(tr("Project Settings"));
+    QFont bold = title->font();
+    bold.setBold(true);
+    title->setFont(bold);
+
+    auto *form = new QFormLayout;
+    form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
+    form->setRowWrapPolicy(QFormLayout::WrapLongRows);
+    form->addRow(tr("Compiler:"), m_compiler);
+    form->addRow(tr("Configuration:"), m_configuration);
+    form->addRow(tr("Compiler flags:"), m_compilerFlags);
+    form->addRow(tr("Linker flags:"), m_linkerFlags);
+    form->addRow(tr("Include:"), m_includeFlags);
+    form->addRow(m_processorsLabel, m_processors);
+    form->addRow(tr("Arguments:"), m_arguments);
+    form->addRow(tr("Input:"), m_input);
+    form->addRow(m_library);
+    form->addRow(m_continuous);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(title);
+    layout->addLayout(form);
+    layout->addStretch(1);
+
+    refresh();
+
+    auto text = [this](QLineEdit *edit, void (MyDocument::*set)(const QString &)) {
+        connect(edit, &QLineEdit::editingFinished, this, [this, edit, set] {
+            if (!m_refreshing)
+                (m_document->*set)(edit->text());
+        });
+    };
+    text(m_compilerFlags, &MyDocument::setCompilerFlags);
+    text(m_linkerFlags, &MyDocument::setLinkerFlags);
+    text(m_includeFlags, &MyDocument::setIncludeFlags);
+    text(m_arguments, &MyDocument::setCommandLineArguments);
+    connect(m_compiler, &QComboBox::currentTextChanged, this, [this](const QString &t) {
+        if (!m_refreshing && t.trimmed() != m_document->projectCompilerPath())
+            m_document->setProjectCompilerPath(t.trimmed());
+    });
+    connect(m_configuration, &QComboBox::currentIndexChanged, this, [this](int) {
+        if (!m_refreshing)
+            m_document->setIsDebugBuild(m_configuration->currentData().toBool());
+    });
+    connect(m_input, &QComboBox::currentIndexChanged, this, [this](int) {
+        if (!m_refreshing)
+            m_document->setInputOption(m_input->currentData().toLongLong());
+    });
+    connect(m_processors, &QSpinBox::valueChanged, this, [this](int n) {
+        if (!m_refreshing)
+            m_document->setNumberOfProcessors(n);
+    });
+    connect(m_library, &QCheckBox::toggled, this, [this](bool on) {
+        if (!m_refreshing)
+            m_document->setCompileForLibrary(on);
+    });
+    connect(m_continuous, &QCheckBox::toggled, this, [this](bool on) {
+        if (!m_refreshing)
+            m_document->setContinuouslyUpdateConsole(on);
+    });
+    connect(m_document, &MyDocument::settingChanged, this, [this] { refresh(); });
+}
+
+void OptionsPane::refresh()
+{
+    m_refreshing = true;
+    MyDocument &d = *m_document;
+    m_compiler->clear();
+    for (QString entry : Defaults::instance().stringListValue(keys::installedCompilers)) {
+        entry = entry.trimmed();
+        if (!entry.isEmpty() && m_compiler->findText(entry) < 0)
+            m_compiler->addItem(entry);
+    }
+    m_compiler->setCurrentText(d.projectCompilerPath());
+    m_configuration->setCurrentIndex(d.isDebugBuild() ? 0 : 1);
+    // Configuration-specific fields show the active configuration's values.
+    if (!m_compilerFlags->hasFocus())
+        m_compilerFlags->setText(d.compilerFlags());
+    if (!m_linkerFlags->hasFocus())
+        m_linkerFlags->setText(d.linkerFlags());
+    if (!m_includeFlags->hasFocus())
+        m_includeFlags->setText(d.includeFlags());
+    if (!m_arguments->hasFocus())
+        m_arguments->setText(d.commandLineArguments());
+    m_processors->setValue(int(std::clamp<qint64>(d.numberOfProcessors(), 1, 4096)));
+    const bool parallel = d.shouldEnableParallel();
+    m_processors->setVisible(parallel);
+    m_processorsLabel->setVisible(parallel);
+    int inputIndex = m_input->findData(d.inputOption());
+    if (inputIndex < 0) {
+        m_input->addItem(tr("Typed in the console"), d.inputOption());
+        inputIndex = m_input->count() - 1;
+    }
+    m_input->setCurrentIndex(inputIndex);
+    m_library->setChecked(d.compileForLibrary().value_or(false));
+    m_continuous->setChecked(d.continuouslyUpdateConsole());
+    m_refreshing = false;
+}
+
+} // namespace corvane

@@ -1,0 +1,43 @@
+// OptionsPane: the project settings beside the work area: compiler, configuration, flags,
+// include folders, process count (only for MPI, coarray or OpenMP builds), program arguments,
+// input and console mode. Every control writes straight to the document, which marks itself
+// changed; controls follow the document when it changes a setting itself.
+#pragma once
+
+#include <QWidget>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QSpinBox;
+
+namespace corvane
+{
+
+class MyDocument;
+
+class OptionsPane : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit OptionsPane(MyDocument *document, QWidget *parent = nullptr);
+
+    // Reads every control from the document.
+    void refresh();
+
+    QComboBox *compilerBox() const { return m_compiler; }
+    QLineEdit *compilerFlagsEdit() const { return m_compilerFlags; }
+    QSpinBox *processorsBox() const { return m_processors; }
+
+private:
+    MyDocument *m_document;
+    bool m_refreshing = false;
+    QComboBox *m_compiler, *m_configuration, *m_input;
+    QLineEdit *m_compilerFlags, *m_linkerFlags, *m_includeFlags, *m_arguments;
+    QLabel *m_processorsLabel;
+    QSpinBox *m_processors;
+    QCheckBox *m_library, *m_continuous;
+};
+
+} // namespace corvane

@@ -1,0 +1,102 @@
+#include "window/standaloneeditor.h"
+
+#include "settings/defaults.h"
+#include "settings/settingskeys.h"
+#include "window/codeeditor.h"
+#include "window/windowprompts.h"
+
+#include <QCloseEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QMenuBar>
+#include <QSaveFile>
+#include <QStringDecoder>
+
+namespace corvane
+{
+
+StandaloneEditor::StandaloneEditor(const QString &path, Prompts *prompts, QWidget *parent)
+    : QMainWindow(parent), m_path(path), m_editor(new CodeEditor)
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    if (prompts) {
+        m_prompts = prompts;
+    } else {
+        m_ownPrompts = std::make_unique<WindowPrompts>(this);
+        m_prompts = m_ownPrompts.get();
+    }
+    setCentralWidget(m_editor);
+    QFont font(Defaults::instance().fontFamily(keys::FontName));
+    const double size = Defaults::instance().doubleValue(keys::FontSize);
+    if (size > 0)
+        font.setPointSizeF(size);
+    m_editor->document()->setDefaultFont(font);
+    m_editor->setFont(font);
+
+    QFile file(path);
+    if (file.open(QIODevice::ReadOnly)) {
+        const QByteArray bytes = file.readAll();
+        QStringDecoder utf8(QStringDecoder::Utf8);
+        QString text = utf8.decode(bytes);
+        if (utf8.hasError())
+            text = QString::fromLatin1(bytes);
+        m_editor->setPlainText(text);
+        m_editor->setReadOnly(false);
+        m_editor->document()->setModified(false);
+        m_loaded = true;
+    } else if (!QFileInfo::exists(path)) {
+        // A new file: created on the first save.
+        m_editor->setReadOnly(false);
+        m_loaded = true;
+    } else {
+        m_prompts->presentError(tr("The file \"%1\" couldn't be opened: %2")
+                                    .arg(QFileInfo(path).fileName(), file.errorString()));
+    }
+    setWindowTitle(QFileInfo(path).fileName() + "[*]");
+    connect(m_editor->document(), &QTextDocument::modificationChanged, this,
+            &QWidget::setWindowModified);
+
+    QMenu *fileMenu = menuBar()->addMenu(tr("&File"));
+    fileMenu->addAction(tr("&Save"), QKeySequence::Save, this, [this] { save(); });
+    fileMenu->addAction(tr("&Close"), QKeySequence::Close, this, &QWidget::close);
+    QMenu *edit = menuBar()->addMenu(tr("&Edit"));
+    edit->addAction(tr("&Undo"), QKeySequence::Undo, m_editor, &QPlainTextEdit::undo);
+    edit->addAction(tr("&Redo"), QKeySequence::Redo, m_editor, &QPlainTextEdit::redo);
+    resize(900, 700);
+}
+
+StandaloneEditor::~StandaloneEditor() = default;
+
+bool StandaloneEditor::save()
+{
+    if (!m_loaded)
+        return false;
+    QSaveFile out(m_path);
+    // Written through a temporary file: a full disk leaves the old file whole.
+    if (!out.open(QIODevice::WriteOnly) || out.write(m_editor->toPlainText().toUtf8()) < 0 ||
+        !out.commit()) {
+        m_prompts->presentError(tr("The file \"%1\" couldn't be saved: %2")
+                                    .arg(QFileInfo(m_path).fileName(), out.errorString()));
+        return false;
+    }
+    m_editor->document()->setModified(false);
+    return true;
+}
+
+void StandaloneEditor::closeEvent(QCloseEvent *event)
+{
+    if (m_loaded && m_editor->document()->isModified()) {
+        const int answer =
+            m_prompts->ask(tr("Do you want to save the changes made to \u201c%1\u201d?")
+                               .arg(QFileInfo(m_path).fileName()),
+                           tr("Your changes will be lost if you don't save them."),
+                           {tr("Save"), tr("Don't Save"), tr("Cancel")});
+        if (answer == 2 || answer < 0 || (answer == 0 && !save())) {
+            event->ignore();
+            return;
+        }
+    }
+    event->accept();
+}
+
+} // namespace corvane
