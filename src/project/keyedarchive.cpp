@@ -13,6 +13,7 @@
 
 #include <cstdlib>
 #include <memory>
+#include <vector>
 
 namespace corvane
 {
@@ -54,10 +55,14 @@ bool isIntegerType(int id)
 class Encoder
 {
 public:
-    Encoder() : m_objects(plist_new_array())
+    Encoder() { m_objects.push_back(plist_new_string("$null")); }
+    ~Encoder()
     {
-        plist_array_append_item(m_objects.get(), plist_new_string("$null"));
+        for (plist_t node : m_objects)
+            plist_free(node);
     }
+    Encoder(const Encoder &) = delete;
+    Encoder &operator=(const Encoder &) = delete;
 
     // Appends value's object and returns its UID.
     std::optional<uint64_t> object(const QVariant &v, int depth)
@@ -181,7 +186,12 @@ public:
         plist_t t = plist_new_dict();
         plist_dict_set_item(t, "root", plist_new_uid(root));
         plist_dict_set_item(top, "$top", t);
-        plist_dict_set_item(top, "$objects", m_objects.release());
+        // libplist arrays are lists: build $objects once at the end rather than indexing into it.
+        plist_t objects = plist_new_array();
+        for (plist_t node : m_objects)
+            plist_array_append_item(objects, node);
+        m_objects.clear();
+        plist_dict_set_item(top, "$objects", objects);
         char *bytes = nullptr;
         uint32_t length = 0;
         plist_to_bin(top, &bytes, &length);
@@ -214,14 +224,14 @@ private:
 
     uint64_t append(plist_t node)
     {
-        plist_array_append_item(m_objects.get(), node);
-        return plist_array_get_size(m_objects.get()) - 1;
+        m_objects.push_back(node);
+        return m_objects.size() - 1;
     }
     // Containers take their UID before their members, as the platform's archiver numbers them.
-    uint64_t reserve() { return append(plist_new_bool(0)); }
+    uint64_t reserve() { return append(nullptr); }
     uint64_t fill(uint64_t uid, plist_t node)
     {
-        plist_array_set_item(m_objects.get(), node, uint32_t(uid));
+        m_objects[uid] = node;
         return uid;
     }
     void setClass(plist_t dict, const QStringList &classes)
@@ -243,7 +253,7 @@ private:
         plist_dict_set_item(dict, "$class", plist_new_uid(uid));
     }
 
-    PlistPtr m_objects;
+    std::vector<plist_t> m_objects;
     QHash<QString, uint64_t> m_strings;
     QHash<QString, uint64_t> m_classes;
 };

@@ -17,6 +17,7 @@
 
 #include <cstdlib>
 #include <memory>
+#include <vector>
 
 namespace corvane
 {
@@ -84,7 +85,23 @@ QList<QByteArray> dictKeys(plist_t dict)
 class Decoder
 {
 public:
-    Decoder(plist_t objects) : m_objects(objects), m_count(plist_array_get_size(objects)) {}
+    // libplist arrays are lists, slow to index: the objects are collected once.
+    explicit Decoder(plist_t objects)
+    {
+        plist_array_iter it = nullptr;
+        plist_array_new_iter(objects, &it);
+        if (!it)
+            return;
+        for (;;) {
+            plist_t item = nullptr;
+            plist_array_next_item(objects, it, &item);
+            if (!item)
+                break;
+            m_objects.push_back(item);
+        }
+        std::free(it);
+        m_count = m_objects.size();
+    }
 
     // A field value: a UID refers to an object, anything else is an inline value.
     std::optional<QVariant> value(plist_t node, int depth)
@@ -107,8 +124,7 @@ public:
         if (m_active.contains(uid))
             return fail(QString("object %1 contains itself").arg(uid));
         m_active.insert(uid);
-        std::optional<QVariant> result =
-            decodeObject(plist_array_get_item(m_objects, uint32_t(uid)), depth);
+        std::optional<QVariant> result = decodeObject(m_objects[uid], depth);
         m_active.remove(uid);
         return result;
     }
@@ -176,9 +192,17 @@ private:
         QVariantList out;
         if (!isType(refs, PLIST_ARRAY))
             return out;
-        const uint32_t n = plist_array_get_size(refs);
-        for (uint32_t i = 0; i < n; ++i) {
-            auto v = value(plist_array_get_item(refs, i), depth + 1);
+        plist_array_iter it = nullptr;
+        plist_array_new_iter(refs, &it);
+        if (!it)
+            return out;
+        std::unique_ptr<void, decltype(&std::free)> holdIter(it, &std::free);
+        for (;;) {
+            plist_t item = nullptr;
+            plist_array_next_item(refs, it, &item);
+            if (!item)
+                break;
+            auto v = value(item, depth + 1);
             if (!v)
                 return std::nullopt;
             out << *v;
@@ -198,7 +222,7 @@ private:
             return QVariant(); // not an archived object: passed over
         if (classUid == 0 || classUid >= m_count)
             return fail(QString("class reference %1 is out of range").arg(classUid));
-        plist_t classDict = plist_array_get_item(m_objects, uint32_t(classUid));
+        plist_t classDict = m_objects[classUid];
         plist_t nameNode =
             isType(classDict, PLIST_DICT) ? plist_dict_get_item(classDict, "$classname") : nullptr;
         if (!isType(nameNode, PLIST_STRING))
@@ -294,8 +318,8 @@ private:
         return QVariant();
     }
 
-    plist_t m_objects;
-    uint32_t m_count;
+    std::vector<plist_t> m_objects;
+    uint64_t m_count = 0;
     QSet<uint64_t> m_active;
     qint64 m_steps = 0;
 };

@@ -12,6 +12,7 @@
 #include <QFileInfo>
 #include <QRectF>
 #include <QSaveFile>
+#include <QSet>
 
 namespace corvane
 {
@@ -179,6 +180,7 @@ Result<void> MyDocument::read(const QString &path, Prompts &prompts)
     const QString list = stringAt(root, key::fileList).value_or(QString());
     const QVariantList bookmarks = root.value(key::fileBookmarks).toList();
     QStringList missing;
+    QSet<QString> taken;
     const QStringList paths = list.split('\n');
     for (qsizetype i = 0; i < paths.size(); ++i) {
         const QString &p = paths[i];
@@ -191,10 +193,12 @@ Result<void> MyDocument::read(const QString &path, Prompts &prompts)
             found = Bookmark::resolve(bookmarks[i].toByteArray(), searchRoot);
         if (!found)
             found = Bookmark::findBelow(p, searchRoot);
-        if (found && !fortranFileNamed(*found))
+        if (found && !taken.contains(*found)) {
+            taken.insert(*found);
             m_projectFiles.append(std::make_shared<FortranFile>(*found));
-        else if (!found)
+        } else if (!found) {
             missing << p;
+        }
     }
     if (!missing.isEmpty()) {
         QString info;
