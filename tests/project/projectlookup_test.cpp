@@ -1,0 +1,106 @@
+// Declaration information for a name at the cursor, over a merged project: intrinsics, project
+// units by name, scope-chain hits, component chains and the cases where the editor beeps.
+#include "project/projectlookup.h"
+
+#include "analysis/ffileparser.h"
+
+#include <gtest/gtest.h>
+
+using namespace corvane;
+
+namespace
+{
+
+const QString kGeo = "module geo\n type :: point\n  real :: x, y\n end type\n"
+                     " type :: body\n  type(point) :: centre\n contains\n"
+                     "  procedure :: move => body_move\n end type\n real :: g = 9.81\n"
+                     "contains\n subroutine body_move(self)\n  class(body) :: self\n"
+                     " end subroutine\nend module\n";
+const QString kMain = "module sim\n use geo\ncontains\n subroutine run(n)\n  integer :: n\n"
+                      "  type(body) :: b\n  real :: sqrt_val\n end subroutine\nend module\n"
+                      "subroutine helper()\nend subroutine\n";
+
+struct Fixture {
+    std::shared_ptr<ProjectIndex> index;
+    Fixture()
+    {
+        QList<MergeInput> inputs;
+        for (const auto &[path, text] :
+             {std::pair{QString("/p/geo.f90"), kGeo}, std::pair{QString("/p/main.f90"), kMain}}) {
+            FFileParser parser;
+            inputs.append({path, parser.declarationsInFortranFile(path, text, 1)});
+        }
+        index = gatherProjectDeclarations(inputs, true);
+    }
+};
+
+} // namespace
+
+TEST(ProjectLookup, Table)
+{
+    const Fixture f;
+    const auto current = f.index->declarationsForFile("/p/main.f90");
+    const QSet<QString> intrinsics{"sqrt", "size"};
+    struct Case {
+        const char *name;
+        LookupScope scope;
+        LookupResult::Kind kind;
+        QString textStart; // the text starts with this
+        QString textEnd;   // and ends with this
+    } cases[] = {
+        {"intrinsic in any case",
+         {"run", "sim", {"SQRT"}},
+         LookupResult::Intrinsic,
+         "sqrt",
+         "sqrt"},
+        {"project module by name",
+         {"run", "sim", {"geo"}},
+         LookupResult::Info,
+         " Module Name:\tgeo\n",
+         "\n Declared in:\n\tFile:      geo.f90"},
+        {"global procedure by name",
+         {QString(), QString(), {"Helper"}},
+         LookupResult::Info,
+         " Procedure Name:\thelper \n",
+         "\tFile:      main.f90"},
+        {"local variable: current file",
+         {"run", "sim", {"n"}},
+         LookupResult::Info,
+         " Variable Name: \tn\n",
+         "\tProcedure: run\n\tFile:      main.f90"},
+        {"used module variable",
+         {"run", "sim", {"g"}},
+         LookupResult::Info,
+         " Variable Name: \tg\n",
+         "\tModule:    geo\n\tFile:      geo.f90"},
+        {"component chain",
+         {"run", "sim", {"x", "centre", "b"}},
+         LookupResult::Info,
+         " Variable Name: \tx\n",
+         "\tType:      point\n\tModule:    geo\n\tFile:      geo.f90"},
+        {"binding through chain",
+         {"run", "sim", {"move", "b"}},
+         LookupResult::Info,
+         " Procedure Name:\tbody_move \n",
+         "\tType:      body\n\tModule:    geo\n\tFile:      geo.f90"},
+        {"unknown name", {"run", "sim", {"nothing"}}, LookupResult::NotFound, "", ""},
+        {"unknown component", {"run", "sim", {"z", "b"}}, LookupResult::NotFound, "", ""},
+        {"empty scope chain", {"other", "unknown", {"n"}}, LookupResult::NotFound, "", ""},
+        {"empty chain", {"run", "sim", {}}, LookupResult::NotFound, "", ""},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const LookupResult r =
+            lookupDeclarationInfo(*f.index, current.get(), "/p/main.f90", c.scope, intrinsics);
+        EXPECT_EQ(r.kind, c.kind);
+        if (c.kind == LookupResult::NotFound) {
+            EXPECT_TRUE(r.text.isNull()) << qPrintable(r.text);
+            continue;
+        }
+        EXPECT_TRUE(r.text.startsWith(c.textStart)) << qPrintable(r.text);
+        EXPECT_TRUE(r.text.endsWith(c.textEnd)) << qPrintable(r.text);
+    }
+    // Without the current file's declarations only the by-name lookups answer.
+    EXPECT_EQ(lookupDeclarationInfo(*f.index, nullptr, "/p/x.f90", {"run", "sim", {"n"}}, {}).kind,
+              LookupResult::NotFound);
+}
