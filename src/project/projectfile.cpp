@@ -6,6 +6,7 @@
 #include "project/bookmark.h"
 #include "project/keyedarchive.h"
 #include "project/prompts.h"
+#include "project/windowstate.h"
 #include "settings/defaults.h"
 
 #include <QFile>
@@ -92,12 +93,13 @@ std::optional<bool> boolAt(const QVariantMap &m, const char *k)
     return std::nullopt;
 }
 
+// Without a window: toolbar and options pane shown, the console tab, a zero frame.
 QVariantMap defaultWindowStates()
 {
-    return {{"showToolbar", true},
-            {"showOptionsPane", true},
-            {"workAreaItem", qint64(0)},
-            {"windowFrame", QRectF()}};
+    WindowState state;
+    state.showToolbar = true;
+    state.showOptionsPane = true;
+    return state.toDictionary();
 }
 
 } // namespace

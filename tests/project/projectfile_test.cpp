@@ -4,6 +4,7 @@
 #include "project/keyedarchive.h"
 #include "project/mydocument.h"
 #include "project/prompts.h"
+#include "project/windowstate.h"
 #include "settings/defaults.h"
 #include "support/testutil.h"
 
@@ -297,4 +298,38 @@ TEST_F(ProjectFileTest, AFailedSaveKeepsTheOldFile)
     EXPECT_TRUE(r.error().contains("no/such/folder/p.corvane"));
     EXPECT_TRUE(doc.isDocumentEdited()); // still unsaved
     EXPECT_EQ(test::readFile(path("p.corvane")), before);
+}
+
+TEST(WindowState, DictionaryFormAndDefaults)
+{
+    WindowState none;
+    none.showToolbar = true;
+    const QVariantMap bare = none.toDictionary();
+    EXPECT_EQ(bare.keys(),
+              (QStringList{"showOptionsPane", "showToolbar", "windowFrame", "workAreaItem"}));
+    EXPECT_EQ(bare.value("windowFrame").toRectF(), QRectF());
+
+    WindowState editing;
+    editing.showOptionsPane = true;
+    editing.workAreaItem = 1;
+    editing.currentFileName = "/p/a.f90";
+    editing.selectedRange = TextRange{4, 2};
+    editing.selectionIndex = 3;
+    editing.windowFrame = QRectF(5, 6, 700, 500);
+    const QVariantMap d = editing.toDictionary();
+    EXPECT_EQ(d.size(), 7);
+    // Through the archive and back.
+    Result<QByteArray> bytes = KeyedArchive::encode(d);
+    ASSERT_TRUE(bytes.ok());
+    Result<QVariant> back = KeyedArchive::decode(*bytes);
+    ASSERT_TRUE(back.ok());
+    EXPECT_EQ(WindowState::fromDictionary(back->toMap()), editing);
+
+    const WindowState odd = WindowState::fromDictionary(
+        {{"workAreaItem", qint64(-4)}, {"selectedRange", QString("x")}, {"showToolbar", "yes"}});
+    EXPECT_FALSE(odd.showToolbar); // not a boolean: missing, which reads false
+    EXPECT_EQ(odd.workAreaTab(), std::optional<qint64>(0));
+    EXPECT_FALSE(odd.selectedRange.has_value());
+    EXPECT_FALSE(odd.windowFrame.has_value());
+    EXPECT_FALSE(WindowState::fromDictionary({}).workAreaTab().has_value());
 }
