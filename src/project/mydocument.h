@@ -1,6 +1,6 @@
 // MyDocument: one project. Owns the sorted list of source records, the debug and release build
 // settings, the input file, notes, notification choices and the remembered window state; reads
-// and writes the project file (a keyed archive, see projectfile.h) and derives the build paths.
+// and writes the project file (a keyed archive, projectfile.cpp) and derives the build paths.
 // No windows here: the window reads and sets these fields and listens to the signals.
 #pragma once
 
@@ -199,7 +199,6 @@ signals:
     void projectIndexChanged();
 
 private:
-    friend class ProjectFile;
     void setting(const QString &key); // marks changed and emits settingChanged
     void onDefaultsChanged(const QString &key);
 
