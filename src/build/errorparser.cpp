@@ -2,7 +2,6 @@
 
 #include "unix.h"
 
-#include <QFileInfo>
 #include <QProcess>
 
 #include <algorithm>
@@ -157,7 +156,8 @@ std::optional<QString> ErrorParser::findMpiCompilerTrueNameForCompiler(const QSt
 ErrorParser::Reader ErrorParser::readerForCompiler(const QString &compilerPath)
 {
     QString lower = Unix::programForCompilerPath(compilerPath).toLower();
-    if (lastComponent(lower).contains(QLatin1String("mpi"))) {
+    const bool mpiWrapper = lastComponent(lower).contains(QLatin1String("mpi"));
+    if (mpiWrapper) {
         if (!m_mpiLookupDone) {
             m_mpiCompilerTrueName = findMpiCompilerTrueNameForCompiler(compilerPath);
             m_mpiLookupDone = true;
@@ -182,9 +182,9 @@ ErrorParser::Reader ErrorParser::readerForCompiler(const QString &compilerPath)
         reader = readerForVersionText(*version);
     if (reader == Reader::None) {
         // A wrapper (caf) names the program it runs; that one tells by name or version.
-        std::optional<QString> wrapped = m_mpiLookupDone && m_mpiCompilerTrueName
-                                             ? m_mpiCompilerTrueName
-                                             : findMpiCompilerTrueNameForCompiler(compilerPath);
+        // An MPI wrapper has been asked already.
+        const std::optional<QString> wrapped =
+            mpiWrapper ? m_mpiCompilerTrueName : findMpiCompilerTrueNameForCompiler(compilerPath);
         if (wrapped && Unix::programForCompilerPath(*wrapped) != program) {
             reader = readerForName(wrapped->toLower());
             if (reader == Reader::None) {

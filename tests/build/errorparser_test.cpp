@@ -194,6 +194,8 @@ TEST_F(FakeCompilers, SilentWrapperFallsBackToVersionText)
     test::expectRows(parser.parseErrorString(kGFortranText, wrapper),
                      {{"a.f90", 2, 3, "Error: A at col. 3", 2}});
     EXPECT_FALSE(parser.mpiCompilerTrueName());
+    // Asked -show and --showme directly, then once more each in the parse, and --version once.
+    EXPECT_EQ(calls("mpif90"), 5);
 }
 
 TEST_F(FakeCompilers, UnknownNameAsksVersionOncePerParser)
