@@ -1,9 +1,10 @@
-// corvane index FILES... --statements [--fixed|--free]: reads Fortran sources without a project and
+// corvane index FILES... --statements|--dump|--json [--fixed|--free]: reads Fortran sources without a project and
 // prints what the code-understanding engine sees in them. Each mode is one function in kModes,
 // chosen by its flag; the file list, the source form and the reading of files are shared.
 #include "analysis/fstatementreader.h"
 #include "command_index_project.h"
 #include "commands.h"
+#include "indexdeclarations.h"
 #include "project/fortranfile.h"
 
 #include <QFile>
@@ -100,6 +101,37 @@ int printStatements(const IndexRequest &request)
     return status;
 }
 
+// --dump and --json: the declaration records of each file, as their text dump or as one JSON
+// object per line.
+int printDeclarations(const IndexRequest &request, bool json)
+{
+    int status = 0;
+    for (const QString &path : request.paths) {
+        const std::optional<QString> text = readSource(path);
+        if (!text) {
+            status = 1;
+            continue;
+        }
+        const unsigned type = fileTypeFor(path, request.form);
+        if (json)
+            out() << declarationJsonText(path, *text, type) << "\n";
+        else
+            out() << declarationDumpText(path, *text, type) << "\n";
+        out().flush();
+    }
+    return status;
+}
+
+int printDump(const IndexRequest &request)
+{
+    return printDeclarations(request, false);
+}
+
+int printJson(const IndexRequest &request)
+{
+    return printDeclarations(request, true);
+}
+
 using IndexMode = int (*)(const IndexRequest &);
 
 const struct {
@@ -107,6 +139,8 @@ const struct {
     IndexMode run;
 } kModes[] = {
     {"--statements", printStatements},
+    {"--dump", printDump},
+    {"--json", printJson},
 };
 
 int runIndex(const QStringList &args)
@@ -151,7 +185,7 @@ int runIndex(const QStringList &args)
         mode = chosen;
     }
     if (!mode || request.paths.isEmpty()) {
-        err() << "usage: corvane index FILE... --statements [--fixed|--free]\n";
+        err() << "usage: corvane index FILE... --statements|--dump|--json [--fixed|--free]\n";
         return 2;
     }
     return mode(request);
@@ -159,6 +193,6 @@ int runIndex(const QStringList &args)
 
 } // namespace
 
-CORVANE_COMMAND("index", "index FILE... --statements [--fixed|--free]", runIndex);
+CORVANE_COMMAND("index", "index FILE... --statements|--dump|--json [--fixed|--free]", runIndex);
 
 } // namespace corvane::app
