@@ -240,10 +240,29 @@ TEST(KeyedArchive, BinaryDeepNestingAndCyclesAreRefused)
     t2[31] = char(deepTable & 0xff);
     deep += t2;
 
-    for (const QByteArray &bytes : {cyclic, deep}) {
+    // Counts far beyond the data: the object table claims 2^40 objects; an array claims 2^62 items.
+    QByteArray hugeTable = cyclic;
+    hugeTable[hugeTable.size() - 32 + 11] = 1;
+    QByteArray hugeArray("bplist00");
+    hugeArray += char(0xAF); // array, count follows
+    hugeArray += char(0x13); // an 8-byte integer
+    hugeArray += QByteArray("\x40\0\0\0\0\0\0\0", 8);
+    const int hugeTableOffset = hugeArray.size();
+    hugeArray += char(8);
+    hugeArray += trailer;
+    hugeArray[hugeArray.size() - 1] = char(hugeTableOffset);
+
+    const std::pair<QByteArray, const char *> cases[] = {
+        {cyclic, "contains itself"},
+        {deep, "nested too deeply"},
+        {hugeTable, "bad object table"},
+        {hugeArray, "out of bounds"},
+    };
+    for (const auto &[bytes, message] : cases) {
+        SCOPED_TRACE(message);
         Result<QVariant> r = KeyedArchive::decode(bytes);
         ASSERT_FALSE(r.ok());
-        EXPECT_FALSE(r.error().isEmpty());
+        EXPECT_TRUE(r.error().contains(message)) << r.error().toStdString();
     }
 }
 
