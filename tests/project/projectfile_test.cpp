@@ -333,3 +333,17 @@ TEST(WindowState, DictionaryFormAndDefaults)
     EXPECT_FALSE(odd.windowFrame.has_value());
     EXPECT_FALSE(WindowState::fromDictionary({}).workAreaTab().has_value());
 }
+
+TEST_F(ProjectFileTest, ASaveStoresTheNewPathOfAFileMovedWhileOpen)
+{
+    MyDocument doc;
+    doc.addFileNames({source("a.f90"), path("gone.f90")}, false);
+    ASSERT_TRUE(QFile::rename(path("a.f90"), path("b.f90")));
+    ASSERT_TRUE(doc.write(path("p.corvane")).ok());
+    const QVariantMap root = rootOf(path("p.corvane"));
+    EXPECT_EQ(root.value("fileList").toString(), path("b.f90") + "\n" + path("gone.f90"));
+    const QVariantList marks = root.value("fileBookmarks").toList();
+    ASSERT_EQ(marks.size(), 2); // index-aligned, the one that could not be made is empty
+    EXPECT_FALSE(marks[0].toByteArray().isEmpty());
+    EXPECT_TRUE(marks[1].toByteArray().isEmpty());
+}
