@@ -1,5 +1,8 @@
 #include "window/codeeditor.h"
 
+#include "settings/defaults.h"
+#include "settings/settingskeys.h"
+
 #include <QPainter>
 #include <QPlainTextDocumentLayout>
 #include <QTextBlock>
@@ -44,11 +47,26 @@ void CodeEditor::showDocument(QTextDocument *doc)
     } else {
         if (!qobject_cast<QPlainTextDocumentLayout *>(doc->documentLayout()))
             doc->setDocumentLayout(new QPlainTextDocumentLayout(doc));
+        // The settings name the font ("Monaco" stands for the system's fixed-pitch family).
+        const QFont font = editorFont();
+        if (doc->defaultFont() != font)
+            doc->setDefaultFont(font);
         setDocument(doc);
-        setFont(doc->defaultFont());
+        setFont(font);
         setReadOnly(false);
     }
     updateLineNumberAreaWidth();
+}
+
+QFont CodeEditor::editorFont()
+{
+    const Defaults &d = Defaults::instance();
+    QFont font(d.fontFamily(keys::FontName));
+    font.setStyleHint(QFont::Monospace);
+    const double size = d.doubleValue(keys::FontSize);
+    if (size > 0)
+        font.setPointSizeF(size);
+    return font;
 }
 
 int CodeEditor::lineNumberAreaWidth() const

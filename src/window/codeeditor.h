@@ -16,6 +16,8 @@ public:
     // Shows doc (giving it a plain-text layout when it has none); nullptr shows an empty,
     // read-only placeholder so no detached storage is ever edited through the view.
     void showDocument(QTextDocument *doc);
+    // The editor font of the settings.
+    static QFont editorFont();
     int lineNumberAreaWidth() const;
     void paintLineNumbers(QPaintEvent *event);
 

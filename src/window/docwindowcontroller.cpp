@@ -1,10 +1,12 @@
 #include "window/docwindowcontroller.h"
 
+#include "build/builddriver.h"
 #include "build/interactiveconsolecontroller.h"
 #include "build/rundriver.h"
 #include "project/fileoperations.h"
 #include "project/fortranfile.h"
 #include "project/mydocument.h"
+#include "project/projectindexer.h"
 #include "settings/defaults.h"
 #include "settings/settingskeys.h"
 #include "watch/pavoqueue.h"
@@ -92,6 +94,28 @@ DocWindowController::DocWindowController(std::unique_ptr<MyDocument> document, P
         validateCommands();
     });
     m_fileOps->setInputFileTextProvider([this] { return m_inputEditor->toPlainText(); });
+    m_buildDriver = new BuildDriver(m_document.get(), m_runDriver, m_fileOps.get(), m_prompts, this);
+    connect(m_buildDriver, &BuildDriver::consoleFocusRequested, this,
+            [this] { switchTabTo(ConsoleTab); });
+    connect(m_buildDriver, &BuildDriver::buildFinished, this, &DocWindowController::validateCommands);
+    connect(m_buildDriver, &BuildDriver::diagnosticsChanged, this,
+            &DocWindowController::validateCommands);
+    connect(m_runDriver, &RunDriver::buildEnabledChanged, this,
+            &DocWindowController::validateCommands);
+    connect(m_document.get(), &MyDocument::settingChanged, this, [this](const QString &key) {
+        if (key == QLatin1String("isDebugBuild"))
+            m_buildDriver->changeDebugRelease();
+    });
+    m_indexer = new ProjectIndexer(*m_document, *m_prompts, this);
+    m_fileOps->setReindexer(m_indexer);
+    connect(m_indexer, &ProjectIndexer::progressStarted, this, [this](const QString &message) {
+        m_isIndexing = true;
+        setProgress(message, true);
+    });
+    connect(m_indexer, &ProjectIndexer::progressStopped, this, [this] {
+        m_isIndexing = false;
+        setProgress(QString(), false);
+    });
 
     connect(m_fileOps.get(), &FileOperations::fileListNeedsReload, this,
             &DocWindowController::fileListTableDidChange);
@@ -103,8 +127,11 @@ DocWindowController::DocWindowController(std::unique_ptr<MyDocument> document, P
     connect(&Defaults::instance(), &Defaults::changed, this, [this](const QString &key) {
         if (key == QLatin1String(keys::FontName) || key == QLatin1String(keys::FontSize)) {
             m_document->applyFontToTextStorages();
-            if (m_current && m_current->textStorage())
-                m_editor->setFont(m_current->textStorage()->defaultFont());
+            if (m_current && m_current->textStorage()) {
+                const QTextCursor kept = m_editor->textCursor();
+                m_editor->showDocument(m_current->textStorage());
+                m_editor->setTextCursor(kept);
+            }
         }
     });
     m_document->setWindowDataProvider([this] {
@@ -131,7 +158,10 @@ DocWindowController::DocWindowController(std::unique_ptr<MyDocument> document, P
     if (m_document->windowStates())
         QTimer::singleShot(150, this, [this, states] { applyRestoredSelection(states); });
     updateTitle();
+    m_buildDriver->setUpWindowState();
     validateCommands();
+    // The first indexing of the project runs in the background.
+    QTimer::singleShot(0, this, [this] { m_indexer->generateAllProcedureCompletions(); });
 }
 
 DocWindowController::~DocWindowController()
@@ -156,6 +186,7 @@ void DocWindowController::buildWidgets()
     m_fileList->setAcceptDrops(true);
     m_fileList->setDropIndicatorShown(true);
     m_fileList->setUniformItemSizes(true);
+    m_fileList->setSpacing(1);
     connect(m_fileList->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &DocWindowController::tableViewSelectionDidChange);
     connect(m_fileModel, &QAbstractItemModel::modelReset, this, [this] {
@@ -304,9 +335,10 @@ void DocWindowController::buildActions()
     addCommand("openSelectedFile", tr("Open in &External Editor"),
                QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E), &W::openSelected);
 
-    addCommand("build", tr("&Build"), QKeySequence(Qt::CTRL | Qt::Key_B), nullptr)
+    addCommand("build", tr("&Build"), QKeySequence(Qt::CTRL | Qt::Key_B), &W::buildAction)
         ->setIcon(corvaneIcon(IconName::Build));
-    addCommand("clean", tr("&Clean"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_K), nullptr);
+    addCommand("clean", tr("&Clean"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_K),
+               &W::cleanAction);
     addCommand("run", tr("&Run"), QKeySequence(Qt::CTRL | Qt::Key_R), &W::runAction)
         ->setIcon(corvaneIcon(IconName::Run));
     addCommand("abort", tr("&Abort"), QKeySequence(Qt::CTRL | Qt::Key_Period), &W::abortAction)
@@ -330,6 +362,7 @@ void DocWindowController::buildActions()
                &W::moveToPreviousTab);
     addCommand("toggleOptionsPane", tr("Show &Options Pane"), QKeySequence(), nullptr)
         ->setIcon(corvaneIcon(IconName::OptionsPane));
+    m_actions["toggleOptionsPane"]->setIconText(tr("Options"));
     m_actions["toggleOptionsPane"]->setCheckable(true);
     m_actions["toggleOptionsPane"]->setChecked(true);
     connect(m_actions["toggleOptionsPane"], &QAction::toggled, this,
@@ -595,7 +628,19 @@ void DocWindowController::runAction()
 
 void DocWindowController::abortAction()
 {
-    m_runDriver->abort();
+    m_buildDriver->abort();
+    validateCommands();
+}
+
+void DocWindowController::buildAction()
+{
+    m_buildDriver->build();
+    validateCommands();
+}
+
+void DocWindowController::cleanAction()
+{
+    m_buildDriver->clean();
     validateCommands();
 }
 
@@ -680,9 +725,9 @@ void DocWindowController::validateCommands()
     const CommandState s = commandState();
     for (auto it = m_actions.begin(); it != m_actions.end(); ++it)
         it.value()->setEnabled(commandEnabled(it.key(), s));
-    // Building arrives with the build driver; until then the command stays off.
-    m_actions["build"]->setEnabled(false);
-    m_actions["clean"]->setEnabled(false);
+    // Building needs files to build.
+    if (m_document->projectFiles().isEmpty())
+        m_actions["build"]->setEnabled(false);
     m_actions["removeFile"]->setEnabled(selectedRow() >= 0);
 }
 

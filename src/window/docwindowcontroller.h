@@ -37,7 +37,9 @@ class InteractiveConsoleController;
 class MyDocument;
 class NotesPane;
 class OptionsPane;
+class BuildDriver;
 class PavoQueue;
+class ProjectIndexer;
 class RunDriver;
 
 class DocWindowController : public QMainWindow
@@ -151,6 +153,8 @@ private:
     void printAction();
     void runAction();
     void abortAction();
+    void buildAction();
+    void cleanAction();
     void onTextEdited();
     QString documentDisplayName() const;
 
@@ -190,6 +194,8 @@ private:
     QHash<QString, QAction *> m_actions;
     InteractiveConsoleController *m_runner = nullptr;
     RunDriver *m_runDriver = nullptr;
+    BuildDriver *m_buildDriver = nullptr;
+    ProjectIndexer *m_indexer = nullptr;
 };
 
 } // namespace corvane

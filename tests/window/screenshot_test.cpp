@@ -48,7 +48,8 @@ TEST(Screenshot, ProjectWindowWithTheHeatExample)
     const int row = window.document()->indexOfFileNamed(sources + "/solver.f90");
     ASSERT_GE(row, 0);
     window.changeFileTableSelectionToRow(row);
-    QTest::qWait(50);
+    window.switchTabTo(DocWindowController::EditorTab);
+    QTest::qWait(300); // the first indexing runs
     ASSERT_TRUE(window.isEditorShown());
 
     const QPixmap normal = window.grab();
