@@ -60,6 +60,9 @@ TEST(Screenshot, ProjectWindowWithTheHeatExample)
     window.render(&hidpi);
     EXPECT_TRUE(hidpi.save(outDir + "/window-1280x800@2x.png"));
 
+    // The project remembers this view, so opening it shows the same window.
+    EXPECT_TRUE(window.saveDocument());
+
     // Every toolbar button shows its whole label.
     for (QToolButton *b : window.findChildren<QToolButton *>()) {
         if (!b->isVisible() || b->text().isEmpty())
