@@ -204,7 +204,12 @@ void ProjectIndexer::publish(std::shared_ptr<ProjectIndex> index, bool showProgr
         emit progressStopped();
     emit indexPublished();
     if (!message.isEmpty())
-        m_prompts.alert(message, kCircularReferencesInfo);
+        showIndexingErrorMessage(message);
+}
+
+void ProjectIndexer::showIndexingErrorMessage(const QString &message)
+{
+    m_prompts.alert(message, kCircularReferencesInfo);
 }
 
 } // namespace corvane

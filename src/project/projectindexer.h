@@ -71,6 +71,8 @@ private:
     void parsesFinished();
     QList<MergeInput> mergeInputs(const QList<Parsed> &parsed);
     void publish(std::shared_ptr<ProjectIndex> index, bool showProgress);
+    // Circular module use: the message of the use chain, once per merge.
+    void showIndexingErrorMessage(const QString &message);
     static bool showArgumentLists();
 
     MyDocument &m_document;
