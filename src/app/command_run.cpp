@@ -1,12 +1,14 @@
 // corvane run PROJECT [--input FILE] [--args TEXT] [-np N] [--release|--debug]: runs the built
 // program as the Run command does, in the terminal. Output and errors stream as they come, typed
-// input is passed on when no input file is set, and the exit status is the program's.
+// input is passed on when no input file is set, and the exit status is the program's. A program
+// that is missing or older than its sources is built first.
 #include "build/interactiveconsolecontroller.h"
 #include "build/rundriver.h"
 #include "build/terminalconsole.h"
 #include "commands.h"
 #include "project/mydocument.h"
 #include "project/prompts.h"
+#include "projectbuild.h"
 
 #include <QDir>
 #include <QEventLoop>
@@ -24,6 +26,7 @@ namespace
 constexpr char kUsage[] = "run PROJECT [--input FILE] [--args TEXT] [-np N] [--release|--debug]";
 constexpr char kElapsed[] = "Corvane: Elapsed time %1 s\n";
 constexpr int kCrashReportWaitMs = 1500;
+constexpr char kBuildingFirst[] = "Corvane: The program is %1, so it is built first.\n";
 
 struct RunOptions {
     QString project;
@@ -107,6 +110,19 @@ int runCommand(const QStringList &args)
         doc.setCommandLineArguments(*options->arguments);
     if (options->processes)
         doc.setNumberOfProcessors(*options->processes);
+
+    if (!doc.fileNames().isEmpty() && app::productIsStale(doc)) {
+        const bool missing =
+            !QFileInfo::exists(QDir(doc.docDirectoryPath()).filePath(doc.executableName()));
+        app::out() << QString::fromUtf8(kBuildingFirst)
+                          .arg(missing ? QStringLiteral("missing")
+                                       : QStringLiteral("older than its sources"));
+        app::out().flush();
+        if (!app::buildProject(doc, {})) {
+            app::err() << "corvane run: the build made no program to run\n";
+            return 1;
+        }
+    }
 
     TerminalConsole console(stdout, stderr, TerminalConsole::isTerminal(stdout),
                             TerminalConsole::isTerminal(stderr));

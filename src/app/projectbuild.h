@@ -1,0 +1,32 @@
+// The Build command in the terminal, shared by `corvane build` and the build-first rule of
+// `corvane run`: drives the window's BuildDriver with a terminal console and no questions.
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+namespace corvane
+{
+class MyDocument;
+}
+
+namespace corvane::app
+{
+
+struct BuildOptions {
+    bool verbose = false;
+    std::optional<bool> parallel; // unset: the "parallelBuild" setting
+    bool printDiagnostics = true; // the "file:line:col: error: text" summary on stdout
+};
+
+// Builds the document's current configuration and waits for `make`. Ctrl-C (or SIGTERM) ends
+// make and its compilers and leaves no half-written object behind. True when the product was
+// made.
+bool buildProject(MyDocument &document, const BuildOptions &options);
+
+// True when the executable is missing or older than one of the project's files. (A project
+// without files is never stale: a build could not help it.)
+bool productIsStale(const MyDocument &document);
+
+} // namespace corvane::app
