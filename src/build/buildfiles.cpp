@@ -170,12 +170,15 @@ QStringList diagnosticLines(const ErrorsDictionary &errors)
         for (const FindResult &row : rows) {
             if (row.resultType != 1)
                 continue;
+            const QString level =
+                row.errorType == 1 ? QStringLiteral("warning") : QStringLiteral("error");
+            QString message = row.lineText.simplified();
+            // gfortran's own "Error: " or "Warning: " would repeat the level.
+            if (message.startsWith(level + QLatin1Char(':'), Qt::CaseInsensitive))
+                message = message.mid(level.size() + 1).trimmed();
             lines << QStringLiteral("%1:%2:%3: %4: %5")
                          .arg(path, QString::number(row.lineNumber),
-                              QString::number(row.columnNumber),
-                              row.errorType == 1 ? QStringLiteral("warning")
-                                                 : QStringLiteral("error"),
-                              row.lineText.simplified());
+                              QString::number(row.columnNumber), level, message);
         }
     }
     return lines;

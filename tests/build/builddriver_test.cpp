@@ -590,6 +590,14 @@ TEST(BuildFiles, RelativeDiagnosticPathsAreKeyedByTheFileTheyName)
               tmp.filePath("inc/only.inc"));
     EXPECT_EQ(buildfiles::diagnosticLines(out).first(),
               tmp.filePath("src/defs.inc") + ":2:1: error: msg");
+
+    // The summary names the level once, whatever the compiler's text begins with.
+    ErrorsDictionary levels;
+    FindResult warning("w.f90", "Warning: Unused\n variable", 3, 7);
+    warning.errorType = 1;
+    levels.insert("w.f90", {warning, FindResult("w.f90", "Error: Symbol", 5, 2)});
+    EXPECT_EQ(buildfiles::diagnosticLines(levels),
+              QStringList({"w.f90:3:7: warning: Unused variable", "w.f90:5:2: error: Symbol"}));
 }
 
 TEST(BuildFiles, RemovesOnlyWhatWasWrittenSinceTheStart)
