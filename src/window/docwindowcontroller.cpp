@@ -27,6 +27,8 @@
 #include <QListView>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
@@ -94,10 +96,12 @@ DocWindowController::DocWindowController(std::unique_ptr<MyDocument> document, P
         validateCommands();
     });
     m_fileOps->setInputFileTextProvider([this] { return m_inputEditor->toPlainText(); });
-    m_buildDriver = new BuildDriver(m_document.get(), m_runDriver, m_fileOps.get(), m_prompts, this);
+    m_buildDriver =
+        new BuildDriver(m_document.get(), m_runDriver, m_fileOps.get(), m_prompts, this);
     connect(m_buildDriver, &BuildDriver::consoleFocusRequested, this,
             [this] { switchTabTo(ConsoleTab); });
-    connect(m_buildDriver, &BuildDriver::buildFinished, this, &DocWindowController::validateCommands);
+    connect(m_buildDriver, &BuildDriver::buildFinished, this,
+            &DocWindowController::validateCommands);
     connect(m_buildDriver, &BuildDriver::diagnosticsChanged, this,
             &DocWindowController::validateCommands);
     connect(m_runDriver, &RunDriver::buildEnabledChanged, this,
@@ -614,10 +618,49 @@ void DocWindowController::saveAsAction()
     saveDocumentAs(path);
 }
 
+QString DocWindowController::textForPrinting() const
+{
+    switch (m_currentTabIsInputFile ? int(InputFileTab) : currentTab()) {
+    case ConsoleTab:
+        return m_console->toPlainText();
+    case EditorTab:
+        return m_current ? m_editor->toPlainText() : QString();
+    case NotesTab: {
+        QString text;
+        for (const CorvaneNote &note : m_document->notes())
+            text += note.noteForPrinting();
+        return text;
+    }
+    default:
+        return m_inputEditor->toPlainText();
+    }
+}
+
+void DocWindowController::printTo(QPrinter &printer) const
+{
+    QTextDocument doc;
+    doc.setDefaultFont(currentTab() == NotesTab ? font() : CodeEditor::editorFont());
+    doc.setPlainText(textForPrinting());
+    doc.print(&printer);
+}
+
 void DocWindowController::printAction()
 {
-    m_prompts->alert(tr("Printing is not available in this version."),
-                     tr("Export the file or the console text and print it from another program."));
+    if (textForPrinting().isEmpty()) {
+        m_prompts->beep();
+        return;
+    }
+    auto *printer = new QPrinter(QPrinter::HighResolution);
+    printer->setDocName(m_currentFileName.isEmpty() ? documentDisplayName() : m_currentFileName);
+    auto *dialog = new QPrintDialog(printer, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setWindowModality(Qt::WindowModal);
+    connect(dialog, &QDialog::finished, this, [this, printer](int result) {
+        if (result == QDialog::Accepted)
+            printTo(*printer);
+        delete printer;
+    });
+    dialog->open();
 }
 
 void DocWindowController::runAction()

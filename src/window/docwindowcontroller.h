@@ -23,6 +23,7 @@ class QSplitter;
 class QStackedWidget;
 class QTabBar;
 class QPlainTextEdit;
+class QPrinter;
 class QToolBar;
 
 namespace corvane
@@ -108,6 +109,9 @@ public:
     bool optionsPaneShown() const;
     void setOptionsPaneShown(bool shown);
     void toggleToolbar();
+    // What Print prints: the text of the tab in front (the notes in their printed form).
+    QString textForPrinting() const;
+    void printTo(QPrinter &printer) const;
 
     // --- commands -------------------------------------------------------------------------------
     CommandState commandState() const;

@@ -43,7 +43,8 @@ protected:
         runner->pathToExecutable = "/bin/";
         runner->nameOfExecutable = "sleep";
         runner->workingDirectory = dir.path();
-        ASSERT_TRUE(runner->executeWithData(std::nullopt, QStringList{"30"}, true, "ExecuteOperation"));
+        ASSERT_TRUE(
+            runner->executeWithData(std::nullopt, QStringList{"30"}, true, "ExecuteOperation"));
     }
 
     QTemporaryDir dir;
@@ -104,21 +105,24 @@ TEST_F(AppTest, QuitIsRefusedWhileProgramsRun)
         int running;
         const char *message;
     };
-    const Case cases[] = {{1, "You have a program running."}, {2, "You have 2 program(s) running."}};
+    const Case cases[] = {{1, "You have a program running."},
+                          {2, "You have 2 program(s) running."}};
     for (const Case &c : cases) {
         SCOPED_TRACE(c.running);
         QTemporaryDir folder;
         AppController app(&prompts);
         prompts.alerts.clear();
         for (int i = 0; i < c.running; ++i) {
-            DocWindowController *w = app.newProject(QDir(folder.path()).filePath(QString("P%1").arg(i)));
+            DocWindowController *w =
+                app.newProject(QDir(folder.path()).filePath(QString("P%1").arg(i)));
             ASSERT_NE(w, nullptr);
             startSleeping(w);
         }
         EXPECT_EQ(app.numberOfRunningTasks(), c.running);
         EXPECT_FALSE(app.userQuit());
         ASSERT_EQ(prompts.alerts.size(), 1);
-        EXPECT_TRUE(prompts.alerts.first().startsWith(c.message)) << prompts.alerts.first().toStdString();
+        EXPECT_TRUE(prompts.alerts.first().startsWith(c.message))
+            << prompts.alerts.first().toStdString();
         EXPECT_EQ(app.windows().size(), c.running);
         for (const auto &w : app.windows())
             w->runner()->killExecute();

@@ -1,14 +1,17 @@
 // The project window's file switching, history, file list commands and closing guards, driven
 // through its operations and QTest events on an offscreen window.
+#include "build/console.h"
 #include "project/fileoperations.h"
 #include "project/fortranfile.h"
 #include "window/codeeditor.h"
+#include "window/consoleview.h"
 #include "window/filelistmodel.h"
 #include "windowtestutil.h"
 
 #include <QAction>
 #include <QListView>
 #include <QMimeData>
+#include <QPrinter>
 #include <QTextBlock>
 #include <QUrl>
 #include <gtest/gtest.h>
@@ -290,6 +293,36 @@ TEST_F(WindowTest, LostFilesShowTheLostIcon)
     const QModelIndex row = window->fileListModel()->index(3);
     EXPECT_FALSE(row.data(Qt::DecorationRole).isNull());
     EXPECT_EQ(row.data(Qt::DisplayRole).toString(), "d.f90");
+}
+
+TEST_F(WindowTest, PrintingPrintsTheTabInFront)
+{
+    select("b.f90");
+    CorvaneNote note;
+    note.date = QDateTime(QDate(2024, 3, 1), QTime(9, 30));
+    note.noteHeader = "Idea";
+    note.noteText = "Try a smaller grid";
+    window->document()->addNote(note);
+    window->console()->append("Corvane: Execution completed.\n", Console::Role::Info);
+    struct Case {
+        int tab;
+        QString want;
+    };
+    const Case cases[] = {
+        {DocWindowController::EditorTab, "module b\nend module b\n"},
+        {DocWindowController::ConsoleTab, "Corvane: Execution completed.\n"},
+        {DocWindowController::NotesTab, note.noteForPrinting()},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.tab);
+        window->switchTabTo(c.tab);
+        EXPECT_EQ(window->textForPrinting(), c.want);
+    }
+    QPrinter printer;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(fx.path("notes.pdf"));
+    window->printTo(printer);
+    EXPECT_TRUE(readFile(fx.path("notes.pdf")).startsWith("%PDF"));
 }
 
 } // namespace
