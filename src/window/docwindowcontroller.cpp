@@ -27,6 +27,7 @@
 #include <QListView>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QProgressBar>
@@ -89,6 +90,10 @@ DocWindowController::DocWindowController(std::unique_ptr<MyDocument> document, P
             [this] { switchTabTo(ConsoleTab); });
     connect(m_runDriver, &RunDriver::runEnabledChanged, this,
             &DocWindowController::validateCommands);
+    connect(m_runDriver, &RunDriver::inputFileTextLoaded, this, [this](const QString &text) {
+        const QSignalBlocker quiet(m_inputEditor); // loading is not an edit
+        m_inputEditor->setPlainText(text);
+    });
     connect(m_runDriver, &RunDriver::progressChanged, this,
             [this](const QString &text) { setProgress(text, !text.isEmpty()); });
     connect(m_runner, &InteractiveConsoleController::consoleTaskCompleted, this, [this] {
