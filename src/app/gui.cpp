@@ -13,6 +13,8 @@
 #include <QSessionManager>
 #include <QTimer>
 
+#include <cstdio>
+
 using namespace corvane;
 
 namespace
@@ -21,7 +23,7 @@ namespace
 int runStandaloneEditor(QApplication &app, const QStringList &files)
 {
     if (files.isEmpty()) {
-        QMessageBox::critical(nullptr, "Corvane", QObject::tr("corvane --edit needs a file name."));
+        std::fprintf(stderr, "corvane: --edit needs a file name\n");
         return 2;
     }
     for (const QString &path : files) {

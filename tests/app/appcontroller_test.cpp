@@ -203,3 +203,16 @@ TEST(StandaloneEditor, LoadsEditsSavesAndGuardsUnsavedText)
 }
 
 } // namespace
+
+namespace
+{
+
+TEST(EditOption, WithoutAFileNameFailsWithAMessage)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    const ProgramResult r = runProgram(corvaneExecutable(), {"--edit"}, {}, {}, 20000);
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_TRUE(r.err.contains("--edit needs a file name")) << r.err.toStdString();
+}
+
+} // namespace
