@@ -58,15 +58,23 @@ KeyedArchive::ClassCoder findResultCoder()
             r.filePath = f.value("filePath").toString();
         if (f.value("lineText").typeId() == QMetaType::QString)
             r.lineText = f.value("lineText").toString();
-        auto number = [&](const char *key, auto fallback) {
+        // A missing (or non-numeric) number reads as 0, not as the constructor's default.
+        auto number = [&](const char *key) -> qint64 {
             const QVariant v = f.value(key);
-            return v.typeId() == QMetaType::LongLong ? decltype(fallback)(v.toLongLong())
-                                                     : fallback;
+            switch (v.typeId()) {
+            case QMetaType::LongLong:
+            case QMetaType::ULongLong:
+            case QMetaType::Int:
+            case QMetaType::UInt:
+                return v.toLongLong();
+            default:
+                return 0;
+            }
         };
-        r.lineNumber = number("lineNumber", r.lineNumber);
-        r.columnNumber = number("columnNumber", r.columnNumber);
-        r.resultType = number("resultType", r.resultType);
-        r.errorType = number("errorType", r.errorType);
+        r.lineNumber = quint64(number("lineNumber"));
+        r.columnNumber = quint64(number("columnNumber"));
+        r.resultType = number("resultType");
+        r.errorType = number("errorType");
         return QVariant::fromValue(r);
     };
     return c;

@@ -304,3 +304,26 @@ TEST(KeyedArchive, UnknownClassesAndUnarchivableValues)
     ASSERT_FALSE(bad.ok());
     EXPECT_TRUE(bad.error().contains("cannot be archived"));
 }
+
+TEST(KeyedArchive, FindResultMissingNumbersReadAsZero)
+{
+    // A row archived with only its path: the numbers it lacks read as 0 (we had this bug: they
+    // read as the constructor's line 1 and error type 2).
+    const QString findResultClass =
+        "<dict><key>$classname</key><string>FindResult</string>"
+        "<key>$classes</key><array><string>FindResult</string><string>NSObject</string></array>"
+        "</dict>";
+    const QByteArray xml =
+        xmlArchive("<dict><key>$class</key><dict><key>CF$UID</key><integer>3</integer></dict>"
+                   "<key>filePath</key><dict><key>CF$UID</key><integer>2</integer></dict></dict>"
+                   "<string>/src/a.f90</string>" +
+                   findResultClass);
+    Result<QVariant> r = KeyedArchive::decode(xml);
+    ASSERT_TRUE(r.ok()) << r.error().toStdString();
+    const FindResult row = r->value<FindResult>();
+    EXPECT_EQ(row.filePath, "/src/a.f90");
+    EXPECT_EQ(row.lineNumber, 0u);
+    EXPECT_EQ(row.columnNumber, 0u);
+    EXPECT_EQ(row.resultType, 0);
+    EXPECT_EQ(row.errorType, 0);
+}
