@@ -18,15 +18,10 @@ int addCommand(const QStringList &args)
         err() << "usage: corvane add PROJECT FILES...\n";
         return 2;
     }
-    RecordingPrompts prompts;
-    auto opened = MyDocument::open(args.first(), prompts);
-    for (const QString &said : prompts.alerts + prompts.errors)
-        err() << said << "\n";
-    if (!opened) {
-        err() << opened.error() << "\n";
+    auto opened = openProjectForCommand(args.first(), "add");
+    if (!opened)
         return 1;
-    }
-    MyDocument &document = **opened;
+    MyDocument &document = *opened;
     QString error;
     const auto sources =
         sourcePathsFromArguments(args.mid(1), document.allowableExtensions(), error);

@@ -40,15 +40,10 @@ int buildCommand(const QStringList &args)
         err() << "usage: corvane " << kUsage << "\n";
         return 2;
     }
-    RecordingPrompts prompts;
-    auto opened = MyDocument::open(QFileInfo(projectPath).absoluteFilePath(), prompts);
-    for (const QString &said : prompts.alerts + prompts.errors)
-        err() << "corvane: " << said << "\n";
-    if (!opened.ok()) {
-        err() << "corvane build: " << opened.error() << "\n";
+    auto opened = openProjectForCommand(projectPath, "build");
+    if (!opened)
         return 1;
-    }
-    MyDocument &document = **opened;
+    MyDocument &document = *opened;
     if (debug)
         document.setIsDebugBuild(*debug);
     return buildProject(document, options) ? 0 : 1;

@@ -39,16 +39,10 @@ int cleanCommand(const QStringList &args)
         return 2;
     }
     RecordingPrompts prompts;
-    auto opened = MyDocument::open(QFileInfo(projectPath).absoluteFilePath(), prompts);
-    for (const QString &said : prompts.alerts + prompts.errors)
-        err() << "corvane: " << said << "\n";
-    prompts.alerts.clear();
-    prompts.errors.clear();
-    if (!opened.ok()) {
-        err() << "corvane clean: " << opened.error() << "\n";
+    auto opened = openProjectForCommand(projectPath, "clean");
+    if (!opened)
         return 1;
-    }
-    MyDocument &document = **opened;
+    MyDocument &document = *opened;
     if (debug)
         document.setIsDebugBuild(*debug);
 

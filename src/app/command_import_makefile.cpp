@@ -17,15 +17,10 @@ int importMakefileCommand(const QStringList &args)
         err() << "usage: corvane import-makefile PROJECT MAKEFILE\n";
         return 2;
     }
-    RecordingPrompts prompts;
-    auto opened = MyDocument::open(args[0], prompts);
-    for (const QString &said : prompts.alerts + prompts.errors)
-        err() << said << "\n";
-    if (!opened.ok()) {
-        err() << opened.error() << "\n";
+    auto opened = openProjectForCommand(args[0], "import-makefile");
+    if (!opened)
         return 1;
-    }
-    MyDocument &document = **opened;
+    MyDocument &document = *opened;
 
     RecordingPrompts importPrompts;
     const auto files = MakefileImporter(args[1]).files(importPrompts);

@@ -89,14 +89,10 @@ int indexProjectCommand(const QStringList &args)
         return 2;
     }
     RecordingPrompts prompts;
-    auto opened = MyDocument::open(projectPath, prompts);
-    for (const QString &said : prompts.alerts + prompts.errors)
-        err() << said << "\n";
-    if (!opened.ok()) {
-        err() << opened.error() << "\n";
+    auto opened = openProjectForCommand(projectPath, "index");
+    if (!opened)
         return 1;
-    }
-    MyDocument &document = **opened;
+    MyDocument &document = *opened;
     prompts.alerts.clear();
     ProjectIndexer indexer(document, prompts);
     QElapsedTimer timer;

@@ -71,14 +71,10 @@ int lookupCommand(const QStringList &args)
         scope.variableChain.prepend(name);
 
     RecordingPrompts prompts;
-    auto opened = MyDocument::open(positional[0], prompts);
-    for (const QString &said : prompts.alerts + prompts.errors)
-        err() << said << "\n";
-    if (!opened.ok()) {
-        err() << opened.error() << "\n";
+    auto opened = openProjectForCommand(positional[0], "lookup");
+    if (!opened)
         return 1;
-    }
-    MyDocument &document = **opened;
+    MyDocument &document = *opened;
     const QString current = projectPathFor(document, file);
     if (current.isNull()) {
         err() << "corvane lookup: " << file << " is not a file of the project\n";

@@ -33,15 +33,10 @@ int makefileCommand(const QStringList &args)
         return 2;
     }
 
-    RecordingPrompts prompts;
-    Result<std::unique_ptr<MyDocument>> opened = MyDocument::open(projectPath, prompts);
-    for (const QString &said : prompts.alerts + prompts.errors)
-        err() << said << "\n";
-    if (!opened.ok()) {
-        err() << opened.error() << "\n";
+    auto opened = openProjectForCommand(projectPath, "makefile");
+    if (!opened)
         return 1;
-    }
-    MyDocument &document = **opened;
+    MyDocument &document = *opened;
     if (debug)
         document.setIsDebugBuild(*debug);
 

@@ -121,18 +121,13 @@ int showCommand(const QStringList &args)
         err() << "usage: corvane show PROJECT [--json]\n";
         return 2;
     }
-    RecordingPrompts prompts;
-    auto opened = MyDocument::open(project, prompts);
-    for (const QString &said : prompts.alerts + prompts.errors)
-        err() << said << "\n";
-    if (!opened) {
-        err() << opened.error() << "\n";
+    auto opened = openProjectForCommand(project, "show");
+    if (!opened)
         return 1;
-    }
     if (json)
-        out() << QJsonDocument(toJson(**opened)).toJson(QJsonDocument::Indented);
+        out() << QJsonDocument(toJson(*opened)).toJson(QJsonDocument::Indented);
     else
-        printPlain(**opened);
+        printPlain(*opened);
     return 0;
 }
 

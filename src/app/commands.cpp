@@ -1,11 +1,18 @@
 #include "commands.h"
 
+#include "project/mydocument.h"
+#include "project/prompts.h"
+
+#include <QFileInfo>
+
 #include <cstdio>
 #include <vector>
 
-namespace corvane::app {
+namespace corvane::app
+{
 
-namespace {
+namespace
+{
 std::vector<Command> &registry()
 {
     static std::vector<Command> commands;
@@ -30,6 +37,20 @@ const Command *findCommand(const QString &name)
 QList<Command> registeredCommands()
 {
     return QList<Command>(registry().begin(), registry().end());
+}
+
+std::unique_ptr<MyDocument> openProjectForCommand(const QString &path, const char *command)
+{
+    RecordingPrompts prompts;
+    auto opened = MyDocument::open(QFileInfo(path).absoluteFilePath(), prompts);
+    for (const QString &said : prompts.alerts + prompts.errors)
+        err() << "corvane " << command << ": " << said << "\n";
+    if (!opened.ok()) {
+        err() << "corvane " << command << ": " << opened.error() << "\n";
+        err().flush();
+        return nullptr;
+    }
+    return std::move(*opened);
 }
 
 QTextStream &out()

@@ -5,7 +5,15 @@
 #include <QStringList>
 #include <QTextStream>
 
-namespace corvane::app {
+#include <memory>
+
+namespace corvane
+{
+class MyDocument;
+}
+
+namespace corvane::app
+{
 
 // A subcommand receives the arguments after its name and returns the process exit status.
 using CommandFunction = int (*)(const QStringList &args);
@@ -20,6 +28,11 @@ struct Command {
 bool registerCommand(const Command &command);
 const Command *findCommand(const QString &name);
 QList<Command> registeredCommands();
+
+// Opens a project for a command: what the opening told (missing sources, ...) goes to stderr,
+// and a project that cannot be read is reported there too, as "corvane COMMAND: reason".
+// nullptr when it cannot be read.
+std::unique_ptr<MyDocument> openProjectForCommand(const QString &path, const char *command);
 
 // Standard streams for command output (UTF-8).
 QTextStream &out();
