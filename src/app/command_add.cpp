@@ -1,10 +1,11 @@
-// corvane add PROJECT FILES...: adds sources (files, or folders whose Fortran and include files
-// are taken) to a project; files already in it are skipped. Nothing is written when an argument
+// corvane add PROJECT FILES...: adds sources to a project, files as named and folders as the
+// open panel collects them; files already in it are skipped. Nothing is written when an argument
 // names nothing.
 #include "commands.h"
+#include "project/fileoperations.h"
 #include "project/mydocument.h"
-#include "project/prompts.h"
-#include "projectarguments.h"
+
+#include <QFileInfo>
 
 namespace corvane::app
 {
@@ -22,20 +23,36 @@ int addCommand(const QStringList &args)
     if (!opened)
         return 1;
     MyDocument &document = *opened;
-    QString error;
-    const auto sources =
-        sourcePathsFromArguments(args.mid(1), document.allowableExtensions(), error);
-    if (!sources) {
-        err() << "corvane add: " << error << "\n";
-        return 1;
+
+    // Folders are collected as the open panel collects them; files are taken as named.
+    QStringList candidates;
+    for (const QString &arg : args.mid(1)) {
+        const QFileInfo info(arg);
+        if (!info.exists()) {
+            err() << "corvane add: no such file or folder: " << arg << "\n";
+            return 1;
+        }
+        if (info.isDir())
+            candidates += FileOperations::filesForOpenPanelChoice({info.absoluteFilePath()});
+        else
+            candidates << info.absoluteFilePath();
     }
-    const int added = document.addFileNames(*sources, false);
+    QStringList toAdd, skipped;
+    const QStringList known = document.fileNames();
+    for (const QString &path : candidates)
+        (known.contains(path) || toAdd.contains(path) ? skipped : toAdd) << path;
+
+    const int added = document.addFileNames(toAdd, false);
     if (added > 0 || document.isDocumentEdited()) {
         if (Result<void> written = document.write(document.fileName()); !written) {
-            err() << written.error() << "\n";
+            err() << "corvane add: " << written.error() << "\n";
             return 1;
         }
     }
+    for (const QString &path : toAdd)
+        out() << "added " << path << "\n";
+    for (const QString &path : skipped)
+        out() << "skipped " << path << " (already in the project)\n";
     out() << "Added " << added << (added == 1 ? " file" : " files") << " to " << document.fileName()
           << "\n";
     return 0;

@@ -85,14 +85,21 @@ bool FileOperations::writeText(const QString &path, const QString &text)
     return true;
 }
 
-int FileOperations::openFiles(const QStringList &chosenItems)
+QStringList FileOperations::filesForOpenPanelChoice(const QStringList &chosenItems,
+                                                    Prompts *prompts)
 {
     QStringList paths;
     for (const QString &item : chosenItems) {
-        paths << filePathsWithExtensionStart('f', item, &m_prompts).value_or(QStringList());
-        paths << filePathsWithExtensionStart('i', item, &m_prompts).value_or(QStringList());
+        paths << filePathsWithExtensionStart('f', item, prompts).value_or(QStringList());
+        paths << filePathsWithExtensionStart('i', item, prompts).value_or(QStringList());
     }
-    const int added = m_document.addFileNames(paths, false);
+    return paths;
+}
+
+int FileOperations::openFiles(const QStringList &chosenItems)
+{
+    const int added =
+        m_document.addFileNames(filesForOpenPanelChoice(chosenItems, &m_prompts), false);
     emit fileListNeedsReload();
     return added;
 }

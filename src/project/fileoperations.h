@@ -43,6 +43,9 @@ public:
     // Open-panel choice: below each item the files whose extension begins with "f", then those
     // beginning with "i". Returns the number added.
     int openFiles(const QStringList &chosenItems);
+    // The paths openFiles adds for the chosen items (listing errors go to prompts when given).
+    static QStringList filesForOpenPanelChoice(const QStringList &chosenItems,
+                                               Prompts *prompts = nullptr);
     // Dropped items: Fortran sources and include files ("F", "f90", "f95", "f", "for", "inc",
     // "hpp", "h").
     int dropFiles(const QStringList &droppedItems);

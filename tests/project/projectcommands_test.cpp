@@ -72,7 +72,17 @@ TEST_F(ProjectCommands, NewAddAndShow)
     r = run({"add", "Demo.corvane", "extra.f95", "main.f90"});
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_TRUE(r.out.contains("Added 1 file")) << r.out.toStdString();
+    EXPECT_TRUE(r.out.contains("added " + path("extra.f95").toUtf8()));
+    EXPECT_TRUE(r.out.contains("skipped " + path("main.f90").toUtf8()));
     EXPECT_EQ(paths(show("Demo.corvane")).size(), 4);
+
+    // A folder is collected as the open panel collects it: Fortran and include files, no headers.
+    test::writeFile(path("more/a.f90"), "module a\nend module\n");
+    test::writeFile(path("more/b.h"), "#define B 1\n");
+    r = run({"add", "Demo.corvane", "more"});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.contains("added " + path("more/a.f90").toUtf8())) << r.out.toStdString();
+    EXPECT_FALSE(r.out.contains("b.h"));
 
     // A missing argument writes nothing.
     const QByteArray before = test::readFile(path("Demo.corvane"));
@@ -83,7 +93,7 @@ TEST_F(ProjectCommands, NewAddAndShow)
 
     r = run({"show", "Demo.corvane"});
     ASSERT_EQ(r.exitCode, 0);
-    EXPECT_TRUE(r.out.contains("Files (4):")) << r.out.toStdString();
+    EXPECT_TRUE(r.out.contains("Files (5):")) << r.out.toStdString();
     EXPECT_TRUE(r.out.contains("fixed  " + path("lib/util.f").toUtf8())) << r.out.toStdString();
 }
 
