@@ -1,6 +1,7 @@
 #include "keyedarchive.h"
 
 #include "project/archivecoders.h"
+#include "settings/plistptr.h"
 #include "project/textrange.h"
 
 #include <QDateTime>
@@ -21,13 +22,6 @@ namespace corvane
 namespace
 {
 
-// Seconds between 1970-01-01 and 2001-01-01, the reference date of archived dates.
-constexpr double kReferenceDateOffset = 978307200.0;
-
-struct PlistDeleter {
-    void operator()(plist_t p) const { plist_free(p); }
-};
-using PlistPtr = std::unique_ptr<void, PlistDeleter>;
 
 bool isIntegerType(int id)
 {

@@ -4,6 +4,7 @@
 #include "keyedarchive.h"
 
 #include "project/archivecoders.h"
+#include "settings/plistptr.h"
 #include "project/plistguard.h"
 #include "project/textrange.h"
 
@@ -25,12 +26,6 @@ namespace corvane
 namespace
 {
 
-constexpr double kReferenceDateOffset = 978307200.0;
-
-struct PlistDeleter {
-    void operator()(plist_t p) const { plist_free(p); }
-};
-using PlistPtr = std::unique_ptr<void, PlistDeleter>;
 
 QString stringOf(plist_t node)
 {

@@ -1,5 +1,7 @@
 #include "vocabulary.h"
 
+#include "settings/plistptr.h"
+
 #include <QFile>
 
 #include <plist/plist.h>
@@ -19,11 +21,6 @@ namespace corvane
 
 namespace
 {
-
-struct PlistDeleter {
-    void operator()(plist_t p) const { plist_free(p); }
-};
-using PlistPtr = std::unique_ptr<void, PlistDeleter>;
 
 // The strings of the array under key; entries of other types are passed over.
 QStringList stringArray(plist_t dict, const char *key)
