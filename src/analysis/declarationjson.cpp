@@ -129,7 +129,10 @@ void write(Writer &w, const FVariable &v)
     w.endObject();
 }
 
-void writeVariables(Writer &w, const QString &key, const DeclarationMap<FVariable> &map)
+// A dictionary of records under key, in its order; nothing when absent. The record writers are
+// found at instantiation (they take Writer, so argument lookup sees them all).
+template <typename T>
+void writeMap(Writer &w, const QString &key, const DeclarationMap<T> &map)
 {
     if (!map)
         return;
@@ -165,7 +168,7 @@ void write(Writer &w, const FDerivedType &t)
     w.optional("access", t.access);
     w.optional("attributes", t.attributes);
     w.optional("finalRoutines", t.finalRoutines);
-    writeVariables(w, "variables", t.variables);
+    writeMap(w, "variables", t.variables);
     if (t.typeboundProcedures) {
         w.key("typeboundProcedures");
         w.beginArray();
@@ -222,7 +225,7 @@ void writeUnitHead(Writer &w, const FProgramUnit &u)
         write(w, *u.returnVariable);
     }
     w.optional("access", u.access);
-    writeVariables(w, "variables", u.variables);
+    writeMap(w, "variables", u.variables);
     if (u.types) {
         w.key("types");
         w.beginObject();
@@ -289,19 +292,6 @@ void write(Writer &w, const FProgramUnit &top)
     }
 }
 
-void writeUnits(Writer &w, const QString &key, const DeclarationMap<FProgramUnit> &map)
-{
-    if (!map)
-        return;
-    w.key(key);
-    w.beginObject();
-    for (const auto &entry : *map) {
-        w.key(entry.first);
-        write(w, *entry.second);
-    }
-    w.endObject();
-}
-
 } // namespace
 
 QString declarationsJson(const FFileDeclarations &file)
@@ -309,8 +299,8 @@ QString declarationsJson(const FFileDeclarations &file)
     Writer w;
     w.beginObject();
     w.optional("name", file.name);
-    writeUnits(w, "modules", file.modules);
-    writeUnits(w, "nonModuleProcedures", file.nonModuleProcedures);
+    writeMap(w, "modules", file.modules);
+    writeMap(w, "nonModuleProcedures", file.nonModuleProcedures);
     w.endObject();
     return w.out;
 }
