@@ -1,13 +1,18 @@
 // ConsoleView: the project window's console: build and run output coloured by role with the
-// console colours and font of the settings.
+// console colours and font of the settings. While a program runs and accepts typed input, text
+// typed after the last output (the input mark) is sent to it line by line; output before the
+// mark cannot be edited.
 #pragma once
 
 #include "build/console.h"
+#include "build/consoleinput.h"
 
 #include <QPlainTextEdit>
 
 namespace corvane
 {
+
+class InteractiveConsoleController;
 
 class ConsoleView : public QPlainTextEdit, public Console
 {
@@ -15,13 +20,27 @@ class ConsoleView : public QPlainTextEdit, public Console
 public:
     explicit ConsoleView(QWidget *parent = nullptr);
 
+    // The runner whose child receives typed lines; the view works without one (output only).
+    void setRunner(InteractiveConsoleController *runner);
+
     void append(const QString &text, Role role) override;
     void clear() override;
 
+    qsizetype inputMark() const { return m_input.markedCursorLocation(); }
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void insertFromMimeData(const QMimeData *source) override;
+
 private:
     void applySettings();
+    QTextCharFormat formatFor(Role role) const;
+    bool acceptsTyping() const;
+    void moveCaretToInput();
 
     Role m_lastRole = Role::Normal;
+    InteractiveConsoleController *m_runner = nullptr;
+    ConsoleInput m_input{nullptr};
 };
 
 } // namespace corvane

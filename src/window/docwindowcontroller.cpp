@@ -83,6 +83,7 @@ DocWindowController::DocWindowController(std::unique_ptr<MyDocument> document, P
     buildMenus();
 
     m_runner = new InteractiveConsoleController(m_console, this);
+    m_console->setRunner(m_runner);
     m_runDriver = new RunDriver(m_document.get(), m_runner, m_prompts, this);
     m_runDriver->setWindowInView([this] { return isActiveWindow() && !isMinimized(); });
     m_runDriver->setIsIndexing([this] { return m_isIndexing; });
