@@ -12,6 +12,7 @@
 #include "watch/pavoqueue.h"
 #include "window/codeeditor.h"
 #include "window/consoleview.h"
+#include "window/elapsedtimeview.h"
 #include "window/filelistmodel.h"
 #include "window/notespane.h"
 #include "window/optionspane.h"
@@ -97,6 +98,9 @@ DocWindowController::DocWindowController(std::unique_ptr<MyDocument> document, P
     });
     connect(m_runDriver, &RunDriver::progressChanged, this,
             [this](const QString &text) { setProgress(text, !text.isEmpty()); });
+    connect(m_runDriver, &RunDriver::elapsedTimeChanged, m_elapsed,
+            &ElapsedTimeView::showElapsed);
+    connect(m_elapsed, &ElapsedTimeView::unitChanged, m_runDriver, &RunDriver::changeTimeUnits);
     connect(m_runner, &InteractiveConsoleController::consoleTaskCompleted, this, [this] {
         setProgress(QString(), false);
         validateCommands();

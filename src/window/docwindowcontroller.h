@@ -31,6 +31,7 @@ namespace corvane
 
 class CodeEditor;
 class ConsoleView;
+class ElapsedTimeView;
 class FileListModel;
 class FileOperations;
 class FortranFile;
@@ -119,6 +120,8 @@ public:
     void validateCommands();
     InteractiveConsoleController *runner() const { return m_runner; }
     ConsoleView *console() const { return m_console; }
+    ElapsedTimeView *elapsedTimeView() const { return m_elapsed; }
+    RunDriver *runDriver() const { return m_runDriver; }
 
 signals:
     // The user asked for another project, a new one or the application's commands.
@@ -195,6 +198,7 @@ private:
     OptionsPane *m_options = nullptr;
     QLabel *m_progressLabel = nullptr;
     QProgressBar *m_progressBar = nullptr;
+    ElapsedTimeView *m_elapsed = nullptr;
     QHash<QString, QAction *> m_actions;
     InteractiveConsoleController *m_runner = nullptr;
     RunDriver *m_runDriver = nullptr;

@@ -5,6 +5,7 @@
 #include "project/mydocument.h"
 #include "window/codeeditor.h"
 #include "window/consoleview.h"
+#include "window/elapsedtimeview.h"
 #include "window/filelistmodel.h"
 #include "window/notespane.h"
 #include "window/optionspane.h"
@@ -140,6 +141,8 @@ void DocWindowController::buildWidgets()
     m_progressBar->setVisible(false);
     statusBar()->addPermanentWidget(m_progressLabel);
     statusBar()->addPermanentWidget(m_progressBar);
+    m_elapsed = new ElapsedTimeView;
+    statusBar()->addPermanentWidget(m_elapsed);
 
     const QRect screen = QApplication::primaryScreen()
                              ? QApplication::primaryScreen()->availableGeometry()
