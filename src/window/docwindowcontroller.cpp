@@ -98,8 +98,7 @@ DocWindowController::DocWindowController(std::unique_ptr<MyDocument> document, P
     });
     connect(m_runDriver, &RunDriver::progressChanged, this,
             [this](const QString &text) { setProgress(text, !text.isEmpty()); });
-    connect(m_runDriver, &RunDriver::elapsedTimeChanged, m_elapsed,
-            &ElapsedTimeView::showElapsed);
+    connect(m_runDriver, &RunDriver::elapsedTimeChanged, m_elapsed, &ElapsedTimeView::showElapsed);
     connect(m_elapsed, &ElapsedTimeView::unitChanged, m_runDriver, &RunDriver::changeTimeUnits);
     connect(m_runner, &InteractiveConsoleController::consoleTaskCompleted, this, [this] {
         setProgress(QString(), false);
@@ -191,6 +190,11 @@ void DocWindowController::setProgress(const QString &text, bool running)
 {
     m_progressLabel->setText(text);
     m_progressBar->setVisible(running);
+}
+
+QString DocWindowController::progressText() const
+{
+    return m_progressLabel->text();
 }
 
 QString DocWindowController::documentDisplayName() const

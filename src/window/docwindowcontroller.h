@@ -121,6 +121,7 @@ public:
     InteractiveConsoleController *runner() const { return m_runner; }
     ConsoleView *console() const { return m_console; }
     ElapsedTimeView *elapsedTimeView() const { return m_elapsed; }
+    QString progressText() const;
     RunDriver *runDriver() const { return m_runDriver; }
 
 signals:

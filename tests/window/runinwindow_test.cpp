@@ -1,0 +1,67 @@
+// A run from the project window: progress text, typed input through the console view, elapsed
+// time and the idle state afterwards.
+#include "build/interactiveconsolecontroller.h"
+#include "build/rundriver.h"
+#include "window/consoleview.h"
+#include "window/elapsedtimeview.h"
+#include "windowtestutil.h"
+
+#include <QFile>
+#include <QSignalSpy>
+#include <gtest/gtest.h>
+
+namespace corvane
+{
+namespace
+{
+
+// A stand-in for the built program: asks for a name and answers it.
+void writeProgram(const QString &path)
+{
+    test::writeFile(path, "#!/bin/sh\necho 'name?'\nread x\necho \"hello $x\"\n");
+    QFile::setPermissions(path, QFile::permissions(path) | QFile::ExeOwner);
+}
+
+TEST(RunInWindow, TypedInputReachesTheProgramAndTheWindowReturnsToIdle)
+{
+    test::ProjectFixture fx;
+    auto window = fx.open(fx.makeProject({{"a.f90", "program a\nend program a\n"}}));
+    MyDocument *doc = window->document();
+    writeProgram(fx.path(doc->executableName()));
+    doc->setInputOption(1); // typed input
+
+    QSignalSpy done(window->runner(), &InteractiveConsoleController::consoleTaskCompleted);
+    ASSERT_TRUE(window->runDriver()->run());
+    EXPECT_EQ(window->progressText(), "Running...");
+    EXPECT_EQ(window->currentTab(), DocWindowController::ConsoleTab);
+
+    ConsoleView *console = window->console();
+    QTRY_VERIFY_WITH_TIMEOUT(console->toPlainText().contains("name?\n"), 5000);
+    QTest::keyClicks(console, "Ada");
+    QTest::keyClick(console, Qt::Key_Return);
+    QTRY_VERIFY_WITH_TIMEOUT(console->toPlainText().contains("hello Ada"), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(done.count() == 1, 5000);
+
+    EXPECT_TRUE(console->toPlainText().contains("Execution completed"));
+    EXPECT_FALSE(window->runDriver()->processIsRunning());
+    EXPECT_TRUE(window->progressText().isEmpty() || window->progressText() == "Indexing...")
+        << window->progressText().toStdString();
+    // The elapsed time was shown in the chosen unit (seconds here).
+    EXPECT_EQ(window->elapsedTimeView()->elapsedText(),
+              QString::number(window->runDriver()->elapsedCPUTime(), 'f', 3));
+}
+
+TEST(RunInWindow, MissingProgramSaysSoAndLeavesTheWindowIdle)
+{
+    test::ProjectFixture fx;
+    auto window = fx.open(fx.makeProject({{"a.f90", "program a\nend program a\n"}}));
+    window->document()->setInputOption(1);
+    window->runDriver()->run();
+    QTRY_VERIFY_WITH_TIMEOUT(!window->runDriver()->processIsRunning(), 5000);
+    EXPECT_TRUE(window->console()->toPlainText().contains("Corvane:"))
+        << window->console()->toPlainText().toStdString();
+    EXPECT_NE(window->progressText(), "Running...");
+}
+
+} // namespace
+} // namespace corvane
