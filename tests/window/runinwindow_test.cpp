@@ -63,5 +63,33 @@ TEST(RunInWindow, MissingProgramSaysSoAndLeavesTheWindowIdle)
     EXPECT_NE(window->progressText(), "Running...");
 }
 
+TEST(RunInWindow, AbortEndsALongRunAndTheWindowReturnsToIdle)
+{
+    test::ProjectFixture fx;
+    auto window = fx.open(fx.makeProject({{"a.f90", "program a\nend program a\n"}}));
+    MyDocument *doc = window->document();
+    const QString program = fx.path(doc->executableName());
+    test::writeFile(program, "#!/bin/sh\necho started\nexec sleep 30\n");
+    QFile::setPermissions(program, QFile::permissions(program) | QFile::ExeOwner);
+    doc->setInputOption(1);
+
+    window->runDriver()->setCanRunExecutable(true); // as after a build
+    ASSERT_TRUE(window->action("run")->isEnabled());
+    window->action("run")->trigger();
+    ASSERT_TRUE(window->runDriver()->processIsRunning());
+    QTRY_VERIFY_WITH_TIMEOUT(window->console()->toPlainText().contains("started"), 5000);
+    window->validateCommands();
+    ASSERT_TRUE(window->action("abort")->isEnabled());
+
+    window->action("abort")->trigger();
+    EXPECT_FALSE(window->runDriver()->processIsRunning());
+    EXPECT_FALSE(window->runner()->isRunningExecutable());
+    EXPECT_TRUE(window->console()->toPlainText().contains("Corvane: Execution aborted."));
+    EXPECT_NE(window->progressText(), "Running...");
+    window->validateCommands();
+    EXPECT_FALSE(window->action("abort")->isEnabled());
+    EXPECT_TRUE(window->action("run")->isEnabled());
+}
+
 } // namespace
 } // namespace corvane
