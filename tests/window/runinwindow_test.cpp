@@ -2,6 +2,7 @@
 // time and the idle state afterwards.
 #include "build/interactiveconsolecontroller.h"
 #include "build/rundriver.h"
+#include "settings/defaults.h"
 #include "window/consoleview.h"
 #include "window/elapsedtimeview.h"
 #include "windowtestutil.h"
@@ -89,6 +90,27 @@ TEST(RunInWindow, AbortEndsALongRunAndTheWindowReturnsToIdle)
     window->validateCommands();
     EXPECT_FALSE(window->action("abort")->isEnabled());
     EXPECT_TRUE(window->action("run")->isEnabled());
+}
+
+TEST(RunInWindow, SavedConsoleIsShownAgainWhenTheProjectReopens)
+{
+    for (const bool save : {true, false}) {
+        Defaults::instance().setValue("saveConsoleSessions", save);
+        test::ProjectFixture fx;
+        const QString project = fx.makeProject({{"a.f90", "program a\nend program a\n"}});
+        {
+            auto window = fx.open(project);
+            window->console()->append("kept output\n", Console::Role::Error);
+            const auto written = window->document()->write(project);
+            ASSERT_TRUE(written.ok()) << written.error().toStdString();
+        }
+        auto window = fx.open(project);
+        const QString text = window->console()->toPlainText();
+        EXPECT_EQ(text.contains("kept output"), save) << text.toStdString();
+        // Typing after the restored text starts at its end.
+        EXPECT_EQ(window->console()->inputMark(), text.size());
+    }
+    Defaults::instance().setValue("saveConsoleSessions", false);
 }
 
 } // namespace
