@@ -49,6 +49,28 @@ inline void expectRows(const std::optional<ErrorsDictionary> &result, const std:
     }
 }
 
+// One row of a reader table: output as the build driver passes it (a blank in front), the rows
+// it must give and the level the parser reports.
+struct TextCase {
+    const char *name;
+    const char *output;
+    std::vector<Row> want;
+    quint64 level;
+};
+
+// Parses each case for compiler and compares rows and level.
+inline void runTable(const char *compiler, const std::vector<TextCase> &cases)
+{
+    for (const TextCase &c : cases) {
+        SCOPED_TRACE(c.name);
+        ErrorParser parser;
+        expectRows(
+            parser.parseErrorString(QString::fromUtf8(c.output), QString::fromLatin1(compiler)),
+            c.want);
+        EXPECT_EQ(parser.maxErrorLevel(), c.level);
+    }
+}
+
 // The highest errorType of want (the parser's maxErrorLevel after reading it), 0 when empty.
 inline quint64 levelOf(const std::vector<Row> &want)
 {

@@ -10,6 +10,8 @@
 
 using namespace corvane;
 using corvane::test::Row;
+using corvane::test::runTable;
+using corvane::test::TextCase;
 
 namespace
 {
@@ -208,25 +210,6 @@ TEST(FlangReader, LiveCompiler)
         SCOPED_TRACE(c.source);
         checkParse(compileLive(flang, flags, c.source, QStringLiteral("C.UTF-8")),
                    qPrintable(flang), c.want);
-    }
-}
-
-struct TextCase {
-    const char *name;
-    const char *output; // as the build driver passes it, blank in front
-    std::vector<Row> want;
-    quint64 level;
-};
-
-void runTable(const char *compiler, const std::vector<TextCase> &cases)
-{
-    for (const TextCase &c : cases) {
-        SCOPED_TRACE(c.name);
-        ErrorParser parser;
-        test::expectRows(
-            parser.parseErrorString(QString::fromUtf8(c.output), QString::fromLatin1(compiler)),
-            c.want);
-        EXPECT_EQ(parser.maxErrorLevel(), c.level);
     }
 }
 

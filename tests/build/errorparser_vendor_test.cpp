@@ -4,28 +4,11 @@
 
 using namespace corvane;
 using corvane::test::Row;
+using corvane::test::runTable;
+using corvane::test::TextCase;
 
 namespace
 {
-
-struct TextCase {
-    const char *name;
-    const char *output; // as the build driver passes it, blank in front
-    std::vector<Row> want;
-    quint64 level;
-};
-
-void runTable(const char *compiler, const std::vector<TextCase> &cases)
-{
-    for (const TextCase &c : cases) {
-        SCOPED_TRACE(c.name);
-        ErrorParser parser;
-        test::expectRows(
-            parser.parseErrorString(QString::fromUtf8(c.output), QString::fromLatin1(compiler)),
-            c.want);
-        EXPECT_EQ(parser.maxErrorLevel(), c.level);
-    }
-}
 
 TEST(PGIReader, DocumentedLayouts)
 {
