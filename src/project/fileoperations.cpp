@@ -160,18 +160,8 @@ void FileOperations::checkSourceFilesExistence()
 {
     const QString root = m_document.docDirectoryPath();
     bool moved = false;
-    for (const auto &file : m_document.projectFiles()) {
-        if (QFileInfo::exists(file->filePath()))
-            continue;
-        const auto found = Bookmark::resolve(file->bookmark(), root);
-        if (found && QFileInfo::exists(*found)) {
-            file->setFilePath(*found);
-            file->setBookmark(Bookmark::create(*found));
-            moved = true;
-        } else {
-            file->setFileState(FortranFile::Lost);
-        }
-    }
+    for (const auto &file : m_document.projectFiles())
+        moved = file->resolveFilePath(root) || moved;
     if (moved)
         emit m_document.fileListDidChange();
 }
