@@ -83,52 +83,7 @@ DocWindowController::DocWindowController(std::unique_ptr<MyDocument> document, P
     buildActions();
     buildMenus();
 
-    m_runner = new InteractiveConsoleController(m_console, this);
-    m_console->setRunner(m_runner);
-    m_runDriver = new RunDriver(m_document.get(), m_runner, m_prompts, this);
-    m_runDriver->setWindowInView([this] { return isActiveWindow() && !isMinimized(); });
-    m_runDriver->setIsIndexing([this] { return m_isIndexing; });
-    connect(m_runDriver, &RunDriver::consoleTabRequested, this,
-            [this] { switchTabTo(ConsoleTab); });
-    connect(m_runDriver, &RunDriver::runEnabledChanged, this,
-            &DocWindowController::validateCommands);
-    connect(m_runDriver, &RunDriver::inputFileTextLoaded, this, [this](const QString &text) {
-        const QSignalBlocker quiet(m_inputEditor); // loading is not an edit
-        m_inputEditor->setPlainText(text);
-    });
-    connect(m_runDriver, &RunDriver::progressChanged, this,
-            [this](const QString &text) { setProgress(text, !text.isEmpty()); });
-    connect(m_runDriver, &RunDriver::elapsedTimeChanged, m_elapsed, &ElapsedTimeView::showElapsed);
-    connect(m_elapsed, &ElapsedTimeView::unitChanged, m_runDriver, &RunDriver::changeTimeUnits);
-    connect(m_runner, &InteractiveConsoleController::consoleTaskCompleted, this, [this] {
-        setProgress(QString(), false);
-        validateCommands();
-    });
-    m_fileOps->setInputFileTextProvider([this] { return m_inputEditor->toPlainText(); });
-    m_buildDriver =
-        new BuildDriver(m_document.get(), m_runDriver, m_fileOps.get(), m_prompts, this);
-    connect(m_buildDriver, &BuildDriver::consoleFocusRequested, this,
-            [this] { switchTabTo(ConsoleTab); });
-    connect(m_buildDriver, &BuildDriver::buildFinished, this,
-            &DocWindowController::validateCommands);
-    connect(m_buildDriver, &BuildDriver::diagnosticsChanged, this,
-            &DocWindowController::validateCommands);
-    connect(m_runDriver, &RunDriver::buildEnabledChanged, this,
-            &DocWindowController::validateCommands);
-    connect(m_document.get(), &MyDocument::settingChanged, this, [this](const QString &key) {
-        if (key == QLatin1String("isDebugBuild"))
-            m_buildDriver->changeDebugRelease();
-    });
-    m_indexer = new ProjectIndexer(*m_document, *m_prompts, this);
-    m_fileOps->setReindexer(m_indexer);
-    connect(m_indexer, &ProjectIndexer::progressStarted, this, [this](const QString &message) {
-        m_isIndexing = true;
-        setProgress(message, true);
-    });
-    connect(m_indexer, &ProjectIndexer::progressStopped, this, [this] {
-        m_isIndexing = false;
-        setProgress(QString(), false);
-    });
+    setUpBuildAndRun();
 
     connect(m_fileOps.get(), &FileOperations::fileListNeedsReload, this,
             &DocWindowController::fileListTableDidChange);
@@ -219,6 +174,7 @@ void DocWindowController::switchTabTo(int index)
     if (index < ConsoleTab || index > NotesTab)
         return;
     m_currentTabIsInputFile = false;
+    m_tabBar->setTabVisible(InputFileTab, false);
     m_currentTabIsEditor = index == EditorTab;
     m_tabBar->setCurrentIndex(index);
     m_workStack->setCurrentIndex(index);
@@ -407,30 +363,6 @@ void DocWindowController::printAction()
     dialog->open();
 }
 
-void DocWindowController::runAction()
-{
-    m_runDriver->run();
-    validateCommands();
-}
-
-void DocWindowController::abortAction()
-{
-    m_buildDriver->abort();
-    validateCommands();
-}
-
-void DocWindowController::buildAction()
-{
-    m_buildDriver->build();
-    validateCommands();
-}
-
-void DocWindowController::cleanAction()
-{
-    m_buildDriver->clean();
-    validateCommands();
-}
-
 bool DocWindowController::aTaskIsExecuting() const
 {
     return m_runner->isRunningExecutable();
@@ -440,12 +372,16 @@ bool DocWindowController::shouldCloseDocument()
 {
     if (!aTaskIsExecuting())
         return true;
-    const int answer =
-        m_prompts->ask(tr("The Fortran program is still running"),
-                       tr("Do you want to abort execution and close?"), {tr("Yes"), tr("No")});
+    const bool building = m_runner->contextInfo() == QLatin1String(consoletexts::kCompileOperation);
+    const int answer = building ? m_prompts->ask(tr("The project is still being built"),
+                                                 tr("Do you want to abort the build and close?"),
+                                                 {tr("Yes"), tr("No")})
+                                : m_prompts->ask(tr("The Fortran program is still running"),
+                                                 tr("Do you want to abort execution and close?"),
+                                                 {tr("Yes"), tr("No")});
     if (answer != 0)
         return false;
-    m_runner->killExecute();
+    m_buildDriver->abort();
     return true;
 }
 
@@ -480,7 +416,7 @@ void DocWindowController::changeEvent(QEvent *event)
     if (m_runDriver->wasExecutingFortranCode()) {
         m_runDriver->setWasExecutingFortranCode(false);
         if (!m_isIndexing)
-            setProgress(QString(), false);
+            restoreTaskProgress();
     } else if (m_isIndexing) {
         setProgress(tr("Indexing..."), true);
     }
@@ -512,10 +448,16 @@ void DocWindowController::validateCommands()
     const CommandState s = commandState();
     for (auto it = m_actions.begin(); it != m_actions.end(); ++it)
         it.value()->setEnabled(commandEnabled(it.key(), s));
-    // Building needs files to build.
-    if (m_document->projectFiles().isEmpty())
+    // The drivers' item states: Build needs files and no failed check since the list changed,
+    // Run a program in place.
+    if (m_document->projectFiles().isEmpty() || !m_buildItemEnabled)
         m_actions["build"]->setEnabled(false);
+    if (!m_runItemEnabled)
+        m_actions["run"]->setEnabled(false);
+    m_actions["close"]->setEnabled(m_closeButtonEnabled);
     m_actions["removeFile"]->setEnabled(selectedRow() >= 0);
+    const bool inputFileSet = !m_document->storedInputFileName().isEmpty();
+    m_actions["saveInputFile"]->setEnabled(inputFileSet && m_currentTabIsInputFile);
 }
 
 } // namespace corvane

@@ -21,6 +21,7 @@ class QListView;
 class QProgressBar;
 class QSplitter;
 class QStackedWidget;
+class QTabWidget;
 class QTabBar;
 class QPlainTextEdit;
 class QPrinter;
@@ -31,6 +32,8 @@ namespace corvane
 
 class CodeEditor;
 class ConsoleView;
+class DiagnosticsPane;
+struct FindResult;
 class ElapsedTimeView;
 class FileListModel;
 class FileOperations;
@@ -123,6 +126,25 @@ public:
     ElapsedTimeView *elapsedTimeView() const { return m_elapsed; }
     QString progressText() const;
     RunDriver *runDriver() const { return m_runDriver; }
+    BuildDriver *buildDriver() const { return m_buildDriver; }
+
+    // --- build and run items ---------------------------------------------------------------------
+    enum SideTab { FilesPane = 0, FindPane = 1, DiagnosticsPaneTab = 2 };
+    int sideTab() const;
+    DiagnosticsPane *diagnosticsPane() const { return m_diagnostics; }
+    OptionsPane *optionsPane() const { return m_options; }
+    QToolBar *toolbar() const { return m_toolbar; }
+    bool trashIsFull() const { return m_trashFull; }
+    // Cleared from the start of a child until its completion: Close Window is off meanwhile.
+    bool closeButtonEnabled() const { return m_closeButtonEnabled; }
+    QPlainTextEdit *inputFileEditor() const { return m_inputEditor; }
+    // The input file's commands; the panels' choices come in as paths.
+    void showInputFile();
+    bool saveInputFileFromTab();
+    void createNewInputFileAt(const QString &path);
+    void browseForInputFile(const QStringList &paths);
+    // Opens the file of a diagnostic at its line (an outline row was chosen).
+    void openDiagnostic(const FindResult &row);
 
 signals:
     // The user asked for another project, a new one or the application's commands.
@@ -164,6 +186,14 @@ private:
     void buildAction();
     void cleanAction();
     void onTextEdited();
+    void setUpBuildAndRun();
+    void setTaskProgress(const QString &text);
+    // Shows the running child's progress text again, or nothing when none runs.
+    void restoreTaskProgress();
+    void setTrashFull(bool full);
+    void setCloseButtonEnabled(bool enabled);
+    void chooseInputFile();
+    void chooseNewInputFile();
     QString documentDisplayName() const;
 
     std::unique_ptr<MyDocument> m_document;
@@ -181,6 +211,12 @@ private:
     bool m_currentTabIsEditor = false;
     bool m_currentTabIsInputFile = false;
     bool m_isIndexing = false;
+    bool m_trashFull = false;
+    bool m_closeButtonEnabled = true;
+    // The toolbar's Build and Run items as the drivers set them (the menu follows its rules).
+    bool m_buildItemEnabled = true;
+    bool m_runItemEnabled = false;
+    QString m_taskProgress; // "Building..." or "Running..." while a child runs
     bool m_swapping = false;
     int m_lastRevision = -1;
 
@@ -197,6 +233,8 @@ private:
     NotesPane *m_notes = nullptr;
     QPlainTextEdit *m_inputEditor = nullptr;
     OptionsPane *m_options = nullptr;
+    QTabWidget *m_sideTabs = nullptr;
+    DiagnosticsPane *m_diagnostics = nullptr;
     QLabel *m_progressLabel = nullptr;
     QProgressBar *m_progressBar = nullptr;
     ElapsedTimeView *m_elapsed = nullptr;

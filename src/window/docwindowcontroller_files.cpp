@@ -139,7 +139,7 @@ bool DocWindowController::swapEditorToFortranFile(FortranFile *file)
     if (!loaded || !file->textStorage()) {
         showNoEditor(tr(texts::kNotLoaded));
         if (!m_isIndexing)
-            setProgress(QString(), false);
+            restoreTaskProgress();
         m_fileModel->reload();
         return false;
     }
@@ -153,7 +153,7 @@ bool DocWindowController::swapEditorToFortranFile(FortranFile *file)
     connect(doc, &QTextDocument::contentsChanged, this, &DocWindowController::onTextEdited);
 
     if (!m_isIndexing)
-        setProgress(QString(), false);
+        restoreTaskProgress();
     m_current = file;
     m_document->setCurrentFile(file);
     if (file->fileState() == FortranFile::Modified)
@@ -264,6 +264,7 @@ void DocWindowController::moveToNextFile()
 void DocWindowController::fileListTableDidChange()
 {
     m_fileModel->reload();
+    m_buildItemEnabled = !m_document->projectFiles().isEmpty();
     if (m_document->projectFiles().isEmpty()) {
         m_currentFileName.clear();
         updateTitle();

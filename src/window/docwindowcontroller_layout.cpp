@@ -5,6 +5,7 @@
 #include "project/mydocument.h"
 #include "window/codeeditor.h"
 #include "window/consoleview.h"
+#include "window/diagnosticspane.h"
 #include "window/elapsedtimeview.h"
 #include "window/filelistmodel.h"
 #include "window/notespane.h"
@@ -13,6 +14,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QListView>
 #include <QMenuBar>
@@ -65,16 +67,15 @@ void DocWindowController::buildWidgets()
     fileButtons->setObjectName("fileButtons");
 
     auto *side = new QTabWidget;
+    m_sideTabs = side;
     side->setDocumentMode(true);
     side->addTab(filesPage, tr("Files"));
     auto *findPage = new QLabel(tr("No search results."));
     findPage->setAlignment(Qt::AlignCenter);
     findPage->setEnabled(false);
     side->addTab(findPage, tr("Find"));
-    auto *diagPage = new QLabel(tr("No diagnostics."));
-    diagPage->setAlignment(Qt::AlignCenter);
-    diagPage->setEnabled(false);
-    side->addTab(diagPage, tr("Diagnostics"));
+    m_diagnostics = new DiagnosticsPane;
+    side->addTab(m_diagnostics, tr("Diagnostics"));
 
     // Work area: console, editor, notes and the input file behind one tab selector.
     m_console = new ConsoleView;
@@ -105,6 +106,9 @@ void DocWindowController::buildWidgets()
     m_tabBar->addTab(tr("Console"));
     m_tabBar->addTab(tr("Editor"));
     m_tabBar->addTab(tr("Notes"));
+    // The input file has a cell only while it is in front.
+    m_tabBar->addTab(tr("Input File"));
+    m_tabBar->setTabVisible(InputFileTab, false);
     connect(m_tabBar, &QTabBar::tabBarClicked, this, [this](int i) {
         if (i >= 0)
             switchTabTo(i);
@@ -135,12 +139,15 @@ void DocWindowController::buildWidgets()
     setCentralWidget(m_mainSplitter);
 
     m_progressLabel = new QLabel;
+    m_progressLabel->setObjectName("progressToolbarItem");
+    m_progressLabel->setMinimumWidth(
+        m_progressLabel->fontMetrics().horizontalAdvance(tr("Indexing...")) + 8);
     m_progressBar = new QProgressBar;
     m_progressBar->setRange(0, 0);
-    m_progressBar->setMaximumWidth(120);
+    m_progressBar->setMaximumWidth(90);
+    m_progressBar->setMaximumHeight(14);
+    m_progressBar->setTextVisible(false);
     m_progressBar->setVisible(false);
-    statusBar()->addPermanentWidget(m_progressLabel);
-    statusBar()->addPermanentWidget(m_progressBar);
     m_elapsed = new ElapsedTimeView;
     statusBar()->addPermanentWidget(m_elapsed);
 
@@ -196,7 +203,8 @@ void DocWindowController::buildActions()
     addCommand("build", tr("&Build"), QKeySequence(Qt::CTRL | Qt::Key_B), &W::buildAction)
         ->setIcon(corvaneIcon(IconName::Build));
     addCommand("clean", tr("&Clean"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_K),
-               &W::cleanAction);
+               &W::cleanAction)
+        ->setIcon(corvaneIcon(IconName::TrashEmpty));
     addCommand("run", tr("&Run"), QKeySequence(Qt::CTRL | Qt::Key_R), &W::runAction)
         ->setIcon(corvaneIcon(IconName::Run));
     addCommand("abort", tr("&Abort"), QKeySequence(Qt::CTRL | Qt::Key_Period), &W::abortAction)
@@ -228,14 +236,15 @@ void DocWindowController::buildActions()
     addCommand("toggleToolbar", tr("Show &Toolbar"), QKeySequence(), &W::toggleToolbar);
     m_actions["toggleToolbar"]->setCheckable(true);
     m_actions["toggleToolbar"]->setChecked(true);
-    addCommand("editInputFile", tr("Edit &Input File"), QKeySequence(), nullptr);
-    connect(m_actions["editInputFile"], &QAction::triggered, this, [this] {
-        m_currentTabIsEditor = false;
-        m_currentTabIsInputFile = true;
-        m_runDriver->editInputFile();
-        m_workStack->setCurrentIndex(InputFileTab);
-        validateCommands();
-    });
+    addCommand("editInputFile", tr("Edit &Input File"), QKeySequence(Qt::CTRL | Qt::Key_4),
+               &W::showInputFile);
+    addCommand("saveInputFile", tr("&Save Input File"), QKeySequence(), nullptr);
+    connect(m_actions["saveInputFile"], &QAction::triggered, this,
+            [this] { saveInputFileFromTab(); });
+    addCommand("createNewInputFile", tr("&New Input File..."), QKeySequence(),
+               &W::chooseNewInputFile);
+    addCommand("browseForInputFile", tr("&Choose Input File..."), QKeySequence(),
+               &W::chooseInputFile);
 
     m_toolbar = addToolBar(tr("Toolbar"));
     m_toolbar->setObjectName("mainToolbar");
@@ -247,9 +256,18 @@ void DocWindowController::buildActions()
     m_toolbar->addSeparator();
     m_toolbar->addAction(m_actions["moveToPreviousFile"]);
     m_toolbar->addAction(m_actions["moveToNextFile"]);
+    m_toolbar->addSeparator();
+    m_toolbar->addAction(m_actions["clean"]);
     auto *spacer = new QWidget;
     spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     m_toolbar->addWidget(spacer);
+    // The progress item: what runs now, with a busy indicator.
+    auto *progress = new QWidget;
+    auto *progressLayout = new QHBoxLayout(progress);
+    progressLayout->setContentsMargins(6, 0, 6, 0);
+    progressLayout->addWidget(m_progressBar);
+    progressLayout->addWidget(m_progressLabel);
+    m_toolbar->addWidget(progress);
     m_toolbar->addAction(m_actions["toggleOptionsPane"]);
     connect(m_toolbar, &QToolBar::visibilityChanged, m_actions["toggleToolbar"],
             &QAction::setChecked);
@@ -281,8 +299,6 @@ void DocWindowController::buildMenus()
     undo->setShortcutContext(Qt::WidgetShortcut);
     redo->setShortcutContext(Qt::WidgetShortcut);
     edit->addSeparator();
-    edit->addAction(m_actions["editInputFile"]);
-    edit->addSeparator();
     edit->addAction(m_actions["preferences"]);
 
     QMenu *view = menuBar()->addMenu(tr("&View"));
@@ -298,6 +314,10 @@ void DocWindowController::buildMenus()
 
     QMenu *project = menuBar()->addMenu(tr("&Project"));
     for (const char *name : {"build", "clean", "run", "abort"})
+        project->addAction(m_actions[name]);
+    project->addSeparator();
+    for (const char *name :
+         {"editInputFile", "saveInputFile", "createNewInputFile", "browseForInputFile"})
         project->addAction(m_actions[name]);
 }
 

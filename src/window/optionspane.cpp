@@ -6,9 +6,12 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QFormLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
@@ -23,7 +26,8 @@ OptionsPane::OptionsPane(MyDocument *document, QWidget *parent)
       m_linkerFlags(new QLineEdit), m_includeFlags(new QLineEdit), m_arguments(new QLineEdit),
       m_processorsLabel(new QLabel(tr("Processes:"))), m_processors(new QSpinBox),
       m_library(new QCheckBox(tr("Build a static library"))),
-      m_continuous(new QCheckBox(tr("Update the console continuously")))
+      m_continuous(new QCheckBox(tr("Update the console continuously"))), m_inputFile(new QLabel),
+      m_editInput(new QPushButton(tr("Edit")))
 {
     m_compiler->setEditable(true);
     m_compiler->setInsertPolicy(QComboBox::NoInsert);
@@ -53,6 +57,21 @@ OptionsPane::OptionsPane(MyDocument *document, QWidget *parent)
     form->addRow(m_processorsLabel, m_processors);
     form->addRow(tr("Arguments:"), m_arguments);
     form->addRow(tr("Input:"), m_input);
+    m_inputFile->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_inputFile->setWordWrap(true);
+    auto *choose = new QPushButton(tr("Choose..."));
+    auto *create = new QPushButton(tr("New..."));
+    auto *inputButtons = new QHBoxLayout;
+    inputButtons->setContentsMargins(0, 0, 0, 0);
+    inputButtons->addWidget(choose);
+    inputButtons->addWidget(create);
+    inputButtons->addWidget(m_editInput);
+    inputButtons->addStretch(1);
+    form->addRow(tr("Input file:"), m_inputFile);
+    form->addRow(QString(), inputButtons);
+    connect(choose, &QPushButton::clicked, this, &OptionsPane::chooseInputFileRequested);
+    connect(create, &QPushButton::clicked, this, &OptionsPane::newInputFileRequested);
+    connect(m_editInput, &QPushButton::clicked, this, &OptionsPane::editInputFileRequested);
     form->addRow(m_library);
     form->addRow(m_continuous);
 
@@ -122,9 +141,11 @@ void OptionsPane::refresh()
     if (!m_arguments->hasFocus())
         m_arguments->setText(d.commandLineArguments());
     m_processors->setValue(int(std::clamp<qint64>(d.numberOfProcessors(), 1, 4096)));
-    const bool parallel = d.shouldEnableParallel();
-    m_processors->setVisible(parallel);
-    m_processorsLabel->setVisible(parallel);
+    setParallelOptionsVisible(d.shouldEnableParallel());
+    const QString inputFile = d.storedInputFileName();
+    m_inputFile->setText(inputFile.isEmpty() ? tr("none") : QFileInfo(inputFile).fileName());
+    m_inputFile->setToolTip(inputFile);
+    m_editInput->setEnabled(d.inputOption() == 0 && !inputFile.isEmpty());
     int inputIndex = m_input->findData(d.inputOption());
     if (inputIndex < 0) {
         m_input->addItem(tr("Typed in the console"), d.inputOption());
@@ -134,6 +155,22 @@ void OptionsPane::refresh()
     m_library->setChecked(d.compileForLibrary().value_or(false));
     m_continuous->setChecked(d.continuouslyUpdateConsole());
     m_refreshing = false;
+}
+
+void OptionsPane::setParallelOptionsVisible(bool visible)
+{
+    m_processors->setVisible(visible);
+    m_processorsLabel->setVisible(visible);
+}
+
+bool OptionsPane::parallelOptionsVisible() const
+{
+    return !m_processors->isHidden();
+}
+
+QString OptionsPane::shownInputFileName() const
+{
+    return m_inputFile->text();
 }
 
 } // namespace corvane

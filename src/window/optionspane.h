@@ -10,6 +10,7 @@ class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QPushButton;
 class QSpinBox;
 
 namespace corvane
@@ -29,6 +30,16 @@ public:
     QComboBox *compilerBox() const { return m_compiler; }
     QLineEdit *compilerFlagsEdit() const { return m_compilerFlags; }
     QSpinBox *processorsBox() const { return m_processors; }
+    // The process count is asked only for MPI, coarray and OpenMP builds.
+    void setParallelOptionsVisible(bool visible);
+    bool parallelOptionsVisible() const;
+    QString shownInputFileName() const;
+
+signals:
+    // The input file row's buttons; the window runs the panels and the commands.
+    void chooseInputFileRequested();
+    void newInputFileRequested();
+    void editInputFileRequested();
 
 private:
     MyDocument *m_document;
@@ -38,6 +49,8 @@ private:
     QLabel *m_processorsLabel;
     QSpinBox *m_processors;
     QCheckBox *m_library, *m_continuous;
+    QLabel *m_inputFile;
+    QPushButton *m_editInput;
 };
 
 } // namespace corvane

@@ -123,6 +123,28 @@ private:
             p.drawLine(QPointF(16, 11.5), QPointF(18.5, 11.5));
             p.drawLine(QPointF(16, 14.5), QPointF(18.5, 14.5));
             break;
+        case IconName::TrashEmpty:
+        case IconName::TrashFull: {
+            // A bin with a lid; a full one holds crumpled paper above its rim.
+            QPainterPath bin;
+            bin.moveTo(6.5, 8);
+            bin.lineTo(8, 20.5);
+            bin.lineTo(16, 20.5);
+            bin.lineTo(17.5, 8);
+            p.drawPath(bin);
+            p.drawLine(QPointF(4.5, 8), QPointF(19.5, 8));
+            p.drawLine(QPointF(10, 11), QPointF(10.5, 18));
+            p.drawLine(QPointF(14, 11), QPointF(13.5, 18));
+            if (m_name == IconName::TrashFull) {
+                p.setPen(Qt::NoPen);
+                p.setBrush(accent("#e08a1e", disabled));
+                p.drawEllipse(QPointF(9.5, 5.2), 3, 2.6);
+                p.drawEllipse(QPointF(14.5, 4.6), 3.2, 2.8);
+            } else {
+                p.drawLine(QPointF(10, 5.5), QPointF(14, 5.5));
+            }
+            break;
+        }
         case IconName::FileModified:
             p.setPen(Qt::NoPen);
             p.setBrush(accent("#e08a1e", disabled));

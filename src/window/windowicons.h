@@ -17,6 +17,8 @@ enum class IconName {
     NewFile,
     RemoveFile,
     OptionsPane,
+    TrashEmpty,   // Clean: the build folder holds no objects
+    TrashFull,    // Clean: the build folder holds objects or module files
     FileModified, // the file list's mark for unsaved edits
     FileLost,     // the file list's mark for a file that cannot be found
 };

@@ -1,0 +1,265 @@
+// The project window's build and run side: the drivers wired to the toolbar items (Build, Run,
+// trash, progress), the close command, the diagnostics pane, the processes field and the input
+// file's commands.
+#include "window/docwindowcontroller.h"
+
+#include "build/builddriver.h"
+#include "build/interactiveconsolecontroller.h"
+#include "build/rundriver.h"
+#include "project/fileoperations.h"
+#include "project/mydocument.h"
+#include "project/projectindexer.h"
+#include "window/codeeditor.h"
+#include "window/consoleview.h"
+#include "window/diagnosticspane.h"
+#include "window/elapsedtimeview.h"
+#include "window/filelistmodel.h"
+#include "window/optionspane.h"
+#include "window/windowicons.h"
+
+#include <QAction>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QStackedWidget>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTextBlock>
+
+namespace corvane
+{
+
+void DocWindowController::setUpBuildAndRun()
+{
+    m_runner = new InteractiveConsoleController(m_console, this);
+    m_console->setRunner(m_runner);
+    m_runDriver = new RunDriver(m_document.get(), m_runner, m_prompts, this);
+    m_runDriver->setWindowInView([this] { return isActiveWindow() && !isMinimized(); });
+    m_runDriver->setIsIndexing([this] { return m_isIndexing; });
+    m_buildDriver =
+        new BuildDriver(m_document.get(), m_runDriver, m_fileOps.get(), m_prompts, this);
+    m_fileOps->setInputFileTextProvider([this] { return m_inputEditor->toPlainText(); });
+
+    // Item states as the drivers set them.
+    connect(m_runDriver, &RunDriver::consoleTabRequested, this,
+            [this] { switchTabTo(ConsoleTab); });
+    connect(m_buildDriver, &BuildDriver::consoleFocusRequested, this, [this] {
+        switchTabTo(ConsoleTab);
+        m_console->setFocus();
+    });
+    connect(m_runDriver, &RunDriver::buildEnabledChanged, this, [this](bool on) {
+        m_buildItemEnabled = on;
+        validateCommands();
+    });
+    connect(m_runDriver, &RunDriver::runEnabledChanged, this, [this](bool on) {
+        m_runItemEnabled = on;
+        validateCommands();
+    });
+    connect(m_runDriver, &RunDriver::closeButtonEnabledChanged, this,
+            &DocWindowController::setCloseButtonEnabled);
+    connect(m_buildDriver, &BuildDriver::trashFullChanged, this,
+            &DocWindowController::setTrashFull);
+    connect(m_buildDriver, &BuildDriver::parallelOptionsVisibleChanged, m_options,
+            &OptionsPane::setParallelOptionsVisible);
+    connect(m_runDriver, &RunDriver::progressChanged, this, &DocWindowController::setTaskProgress);
+    connect(m_runDriver, &RunDriver::elapsedTimeChanged, m_elapsed, &ElapsedTimeView::showElapsed);
+    connect(m_elapsed, &ElapsedTimeView::unitChanged, m_runDriver, &RunDriver::changeTimeUnits);
+    connect(m_runner, &InteractiveConsoleController::consoleTaskCompleted, this,
+            &DocWindowController::validateCommands);
+    connect(m_buildDriver, &BuildDriver::buildFinished, this,
+            &DocWindowController::validateCommands);
+    connect(m_document.get(), &MyDocument::settingChanged, this, [this](const QString &key) {
+        if (key == QLatin1String("isDebugBuild"))
+            m_buildDriver->changeDebugRelease();
+        else if (key == QLatin1String("inputFileName"))
+            m_inputEditor->clear(); // another file: its text is read when the tab is shown
+    });
+
+    // Diagnostics: the outline and the loader's messages of the last build.
+    connect(m_buildDriver, &BuildDriver::diagnosticsChanged, this, [this] {
+        m_diagnostics->fill(m_buildDriver->errorsDictionary());
+        validateCommands();
+    });
+    connect(m_buildDriver, &BuildDriver::loaderTextChanged, m_diagnostics,
+            &DiagnosticsPane::setLoaderText);
+    connect(m_buildDriver, &BuildDriver::diagnosticsPaneRequested, this,
+            [this] { m_sideTabs->setCurrentIndex(DiagnosticsPaneTab); });
+    connect(m_diagnostics, &DiagnosticsPane::rowChosen, this, &DocWindowController::openDiagnostic);
+    m_diagnostics->fill(m_document->errorsDictionary());
+
+    // The input file.
+    connect(m_runDriver, &RunDriver::inputFileTabRequested, this, [this] {
+        m_currentTabIsEditor = false;
+        m_currentTabIsInputFile = true;
+        m_tabBar->setTabVisible(InputFileTab, true);
+        m_tabBar->setCurrentIndex(InputFileTab);
+        m_workStack->setCurrentIndex(InputFileTab);
+        validateCommands();
+    });
+    connect(m_runDriver, &RunDriver::inputFileTextLoaded, this, [this](const QString &text) {
+        const QSignalBlocker quiet(m_inputEditor); // loading is not an edit
+        m_inputEditor->setPlainText(text);
+    });
+    connect(m_options, &OptionsPane::chooseInputFileRequested, this,
+            &DocWindowController::chooseInputFile);
+    connect(m_options, &OptionsPane::newInputFileRequested, this,
+            &DocWindowController::chooseNewInputFile);
+    connect(m_options, &OptionsPane::editInputFileRequested, this,
+            &DocWindowController::showInputFile);
+
+    // Indexing owns the progress item while it runs; a child's text comes back afterwards.
+    m_indexer = new ProjectIndexer(*m_document, *m_prompts, this);
+    m_fileOps->setReindexer(m_indexer);
+    connect(m_indexer, &ProjectIndexer::progressStarted, this, [this](const QString &message) {
+        m_isIndexing = true;
+        setProgress(message, true);
+    });
+    connect(m_indexer, &ProjectIndexer::progressStopped, this, [this] {
+        m_isIndexing = false;
+        restoreTaskProgress();
+    });
+}
+
+void DocWindowController::restoreTaskProgress()
+{
+    const bool running = m_runDriver->processIsRunning() && !m_taskProgress.isEmpty();
+    setProgress(running ? m_taskProgress : QString(), running);
+}
+
+void DocWindowController::setTaskProgress(const QString &text)
+{
+    if (text != QLatin1String(runtexts::kIndexing))
+        m_taskProgress = text;
+    setProgress(text, !text.isEmpty());
+}
+
+void DocWindowController::setTrashFull(bool full)
+{
+    m_trashFull = full;
+    m_actions["clean"]->setIcon(corvaneIcon(full ? IconName::TrashFull : IconName::TrashEmpty));
+    m_actions["clean"]->setToolTip(full ? tr("Clean: remove objects, module files and the program")
+                                        : tr("Clean: the build folder holds no objects"));
+}
+
+void DocWindowController::setCloseButtonEnabled(bool enabled)
+{
+    m_closeButtonEnabled = enabled;
+    validateCommands();
+}
+
+int DocWindowController::sideTab() const
+{
+    return m_sideTabs->currentIndex();
+}
+
+// --- commands ---------------------------------------------------------------------------------
+
+void DocWindowController::runAction()
+{
+    m_runDriver->run();
+    m_console->setFocus();
+    validateCommands();
+}
+
+void DocWindowController::abortAction()
+{
+    m_buildDriver->abort();
+    validateCommands();
+}
+
+void DocWindowController::buildAction()
+{
+    m_buildDriver->build();
+    validateCommands();
+}
+
+void DocWindowController::cleanAction()
+{
+    m_buildDriver->clean();
+    validateCommands();
+}
+
+// --- input file ---------------------------------------------------------------------------------
+
+void DocWindowController::showInputFile()
+{
+    if (m_runDriver->editInputFile()) {
+        m_inputEditor->setFocus();
+        m_inputEditor->moveCursor(QTextCursor::Start);
+    }
+}
+
+bool DocWindowController::saveInputFileFromTab()
+{
+    if (m_document->inputFileName().isEmpty()) {
+        m_prompts->beep();
+        return false;
+    }
+    const bool saved = m_runDriver->saveInputFile(m_inputEditor->toPlainText());
+    if (saved)
+        m_inputEditor->document()->setModified(false);
+    return saved;
+}
+
+void DocWindowController::createNewInputFileAt(const QString &path)
+{
+    if (!path.isEmpty() && m_runDriver->createNewInputFile(path))
+        showInputFile();
+}
+
+void DocWindowController::browseForInputFile(const QStringList &paths)
+{
+    if (paths.isEmpty())
+        return;
+    m_runDriver->browseForInputFile(paths);
+    showInputFile();
+}
+
+void DocWindowController::chooseInputFile()
+{
+    auto *dialog = new QFileDialog(this, tr("Choose Input File"), m_document->docDirectoryPath());
+    dialog->setFileMode(QFileDialog::ExistingFile);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &QFileDialog::filesSelected, this,
+            [this](const QStringList &paths) { browseForInputFile(paths); });
+    dialog->open();
+}
+
+void DocWindowController::chooseNewInputFile()
+{
+    auto *dialog = new QFileDialog(this, QString::fromUtf8(runtexts::kNewInputFileTitle),
+                                   m_document->docDirectoryPath());
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    dialog->selectFile(QString::fromUtf8(runtexts::kNewInputFileName));
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &QFileDialog::fileSelected, this,
+            [this](const QString &path) { createNewInputFileAt(path); });
+    dialog->open();
+}
+
+// --- diagnostics ---------------------------------------------------------------------------------
+
+void DocWindowController::openDiagnostic(const FindResult &row)
+{
+    const int index = m_document->indexOfFileNamed(row.filePath);
+    if (index < 0)
+        return; // not a project file
+    if (m_fileModel->fileAt(index) != m_current)
+        changeFileTableSelectionToRow(index);
+    if (m_fileModel->fileAt(index) != m_current)
+        return; // it could not be loaded; the editor area says why
+    switchTabTo(EditorTab);
+    const QTextBlock block =
+        m_editor->document()->findBlockByNumber(int(qMax<quint64>(row.lineNumber, 1)) - 1);
+    if (block.isValid()) {
+        QTextCursor c(block);
+        c.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+        m_editor->setTextCursor(c);
+        m_editor->centerCursor();
+    }
+    m_editor->setFocus();
+}
+
+} // namespace corvane
