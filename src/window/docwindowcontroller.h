@@ -127,6 +127,7 @@ public:
     QString progressText() const;
     RunDriver *runDriver() const { return m_runDriver; }
     BuildDriver *buildDriver() const { return m_buildDriver; }
+    ProjectIndexer *indexer() const { return m_indexer; }
 
     // --- build and run items ---------------------------------------------------------------------
     enum SideTab { FilesPane = 0, FindPane = 1, DiagnosticsPaneTab = 2 };
@@ -193,6 +194,7 @@ private:
     void setTrashFull(bool full);
     void setCloseButtonEnabled(bool enabled);
     void chooseInputFile();
+    void keepInputFileEdits(const QString &next);
     void chooseNewInputFile();
     QString documentDisplayName() const;
 

@@ -203,9 +203,22 @@ bool DocWindowController::saveInputFileFromTab()
     return saved;
 }
 
+// Choosing or creating an input file means the program is to read it. Edits of the file shown
+// so far are written to it before another one takes its place.
+void DocWindowController::keepInputFileEdits(const QString &next)
+{
+    if (m_document->inputFileWasEdited() && next != m_document->storedInputFileName() &&
+        !m_document->storedInputFileName().isEmpty())
+        saveInputFileFromTab();
+}
+
 void DocWindowController::createNewInputFileAt(const QString &path)
 {
-    if (!path.isEmpty() && m_runDriver->createNewInputFile(path))
+    if (path.isEmpty())
+        return;
+    keepInputFileEdits(path);
+    m_document->setInputOption(0);
+    if (m_runDriver->createNewInputFile(path))
         showInputFile();
 }
 
@@ -213,6 +226,8 @@ void DocWindowController::browseForInputFile(const QStringList &paths)
 {
     if (paths.isEmpty())
         return;
+    keepInputFileEdits(paths.first());
+    m_document->setInputOption(0);
     m_runDriver->browseForInputFile(paths);
     showInputFile();
 }

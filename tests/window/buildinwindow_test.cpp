@@ -86,6 +86,7 @@ protected:
         d.setValue(keys::clearConsoleOnCompile, true);
         d.setValue(keys::parallelBuild, false);
         d.setValue(keys::autoSaveFiles, true);
+        d.setValue(keys::environmentVariables, QVariantMap());
     }
 
     // A debug project of the heat example's sources, copied into the fixture's folder.
@@ -338,6 +339,46 @@ TEST_F(BuildInWindow, ProcessesFieldOnlyForParallelBuilds)
         EXPECT_EQ(options->parallelOptionsVisible(), c.shown) << c.compiler << " " << c.flags;
         EXPECT_EQ(options->processorsBox()->isVisible(), c.shown) << c.compiler << " " << c.flags;
     }
+}
+
+TEST_F(BuildInWindow, MpiProgramRunsUnderMpirunWithTheChosenProcessCount)
+{
+    const QString mpif90 = QStandardPaths::findExecutable("mpif90");
+    if (mpif90.isEmpty() || QStandardPaths::findExecutable("mpirun").isEmpty())
+        GTEST_SKIP() << "Open MPI is needed";
+    // Open MPI refuses to start as root unless told that it is meant.
+    Defaults::instance().setValue(keys::environmentVariables,
+                                  QVariantMap{{"OMPI_ALLOW_RUN_AS_ROOT", "1"},
+                                              {"OMPI_ALLOW_RUN_AS_ROOT_CONFIRM", "1"},
+                                              {"OMPI_MCA_rmaps_base_oversubscribe", "1"}});
+    const QString path = makeProject(
+        {{"ranks.f90", "program ranks\n  use mpi\n  implicit none\n  integer :: rank, n, ierr\n"
+                       "  call MPI_Init(ierr)\n  call MPI_Comm_rank(MPI_COMM_WORLD, rank, ierr)\n"
+                       "  call MPI_Comm_size(MPI_COMM_WORLD, n, ierr)\n"
+                       "  print '(a,i0,a,i0)', 'rank ', rank, ' of ', n\n"
+                       "  call MPI_Finalize(ierr)\nend program ranks\n"}});
+    auto window = openShown(path);
+    MyDocument *doc = window->document();
+    EXPECT_FALSE(window->optionsPane()->parallelOptionsVisible());
+    doc->setProjectCompilerPath(mpif90);
+    ASSERT_TRUE(window->optionsPane()->parallelOptionsVisible());
+    window->optionsPane()->processorsBox()->setValue(3);
+    EXPECT_EQ(doc->numberOfProcessors(), 3);
+    doc->setInputOption(2);
+
+    press(window.get(), "build");
+    ASSERT_TRUE(waitIdle(window.get(), kBuildTimeoutMs));
+    ASSERT_TRUE(window->action("run")->isEnabled())
+        << window->console()->toPlainText().toStdString();
+    EXPECT_EQ(doc->compiler(), 1);
+
+    press(window.get(), "run");
+    ASSERT_TRUE(waitIdle(window.get(), kRunTimeoutMs));
+    QTRY_VERIFY_WITH_TIMEOUT(window->console()->toPlainText().contains("Execution completed"),
+                             5000);
+    const QString text = window->console()->toPlainText();
+    for (const char *line : {"rank 0 of 3", "rank 1 of 3", "rank 2 of 3"})
+        EXPECT_TRUE(text.contains(line)) << line << "\n" << text.toStdString();
 }
 
 TEST_F(BuildInWindow, TheSaveQuestionDoesNotHoldTheBuildUp)
