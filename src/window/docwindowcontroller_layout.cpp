@@ -1,6 +1,7 @@
 // The project window's widgets, commands, toolbar and menus.
 #include "window/docwindowcontroller.h"
 
+#include "build/builddriver.h"
 #include "build/rundriver.h"
 #include "project/mydocument.h"
 #include "window/codeeditor.h"
@@ -236,6 +237,10 @@ void DocWindowController::buildActions()
     addCommand("toggleToolbar", tr("Show &Toolbar"), QKeySequence(), &W::toggleToolbar);
     m_actions["toggleToolbar"]->setCheckable(true);
     m_actions["toggleToolbar"]->setChecked(true);
+    addCommand("verboseOutput", tr("Show &Dependencies and Makefile"), QKeySequence(), nullptr)
+        ->setCheckable(true);
+    connect(m_actions["verboseOutput"], &QAction::toggled, this,
+            [this](bool on) { m_buildDriver->setVerboseOutput(on); });
     addCommand("editInputFile", tr("Edit &Input File"), QKeySequence(Qt::CTRL | Qt::Key_4),
                &W::showInputFile);
     addCommand("saveInputFile", tr("&Save Input File"), QKeySequence(), nullptr);
@@ -315,6 +320,7 @@ void DocWindowController::buildMenus()
     QMenu *project = menuBar()->addMenu(tr("&Project"));
     for (const char *name : {"build", "clean", "run", "abort"})
         project->addAction(m_actions[name]);
+    project->addAction(m_actions["verboseOutput"]);
     project->addSeparator();
     for (const char *name :
          {"editInputFile", "saveInputFile", "createNewInputFile", "browseForInputFile"})

@@ -294,8 +294,12 @@ TEST_F(BuildInWindow, DebugAndReleaseBuildIntoTheirOwnFolders)
     auto *configuration = window->optionsPane()->findChildren<QComboBox *>().at(1);
     ASSERT_EQ(configuration->count(), 2);
 
+    // The dependency report and the Makefile go to the console when asked for.
+    window->action("verboseOutput")->trigger();
     press(window.get(), "build");
     ASSERT_TRUE(waitIdle(window.get(), kBuildTimeoutMs));
+    EXPECT_TRUE(window->console()->toPlainText().contains("\nCorvane: Module Files:\n"));
+    EXPECT_EQ(colourOf(window->console(), "Corvane: Module Files:"), kNormal);
     EXPECT_TRUE(doc->buildDirectoryPath().endsWith("/Build_Testing"));
     EXPECT_TRUE(QFileInfo::exists(fx.path("Build_Testing/main.o")));
     EXPECT_TRUE(QFileInfo::exists(fx.path("DemoTesting")));
