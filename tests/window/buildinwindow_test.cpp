@@ -71,6 +71,17 @@ bool showsFullTrash(DocWindowController *window)
     return false;
 }
 
+// Whether a process of this machine has text in its command line.
+bool processRunsWith(const QString &text)
+{
+    for (const QString &pid : QDir("/proc").entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile cmdline("/proc/" + pid + "/cmdline");
+        if (cmdline.open(QIODevice::ReadOnly) && cmdline.readAll().contains(text.toUtf8()))
+            return true;
+    }
+    return false;
+}
+
 class BuildInWindow : public ::testing::Test
 {
 protected:
@@ -284,6 +295,43 @@ TEST_F(BuildInWindow, FailedBuildsShowDiagnosticsOrLoaderMessagesAndKeepRunDisab
             EXPECT_EQ(window->editor()->textCursor().block().blockNumber(), 3);
         }
     }
+}
+
+TEST_F(BuildInWindow, ClosingDuringABuildAsksThenAbortsTheWholeBuild)
+{
+    // A compiler that takes its time, so the build is still running when the window closes.
+    const QString slow = fx.path("slowfc");
+    test::writeFile(slow, "#!/bin/sh\nsleep 30\nexit 1\n");
+    QFile::setPermissions(slow, QFile::permissions(slow) | QFile::ExeOwner);
+    const QString path = makeProject({{"main.f90", "program p\nend program p\n"}});
+    {
+        auto opened = MyDocument::open(path, fx.prompts);
+        ASSERT_TRUE(opened.ok());
+        opened.value()->setProjectCompilerPath(slow);
+        ASSERT_TRUE(opened.value()->write(path).ok());
+    }
+    auto window = openShown(path);
+    press(window.get(), "build");
+    ASSERT_TRUE(window->runner()->isRunningExecutable());
+    EXPECT_FALSE(window->action("close")->isEnabled());
+
+    fx.prompts.script = {1}; // "No": the build goes on
+    QCloseEvent refused;
+    QCoreApplication::sendEvent(window.get(), &refused);
+    EXPECT_FALSE(refused.isAccepted());
+    ASSERT_FALSE(fx.prompts.asked.isEmpty());
+    EXPECT_EQ(fx.prompts.asked.last(),
+              "The project is still being built\nDo you want to abort the build and close?");
+    EXPECT_TRUE(window->runner()->isRunningExecutable());
+
+    fx.prompts.script = {0, 1}; // "Yes": abort; then "Don't Save" the changed project
+    QCloseEvent accepted;
+    QCoreApplication::sendEvent(window.get(), &accepted);
+    EXPECT_TRUE(accepted.isAccepted());
+    EXPECT_FALSE(window->runner()->isRunningExecutable());
+    EXPECT_TRUE(window->console()->toPlainText().contains("Corvane: Execution aborted."));
+    // make and the compiler it started are gone with it.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !processRunsWith(slow); }, 5000));
 }
 
 TEST_F(BuildInWindow, DebugAndReleaseBuildIntoTheirOwnFolders)
