@@ -3,6 +3,7 @@
 // creators make the map on first use, and the clean-up makes emptied maps absent again.
 #pragma once
 
+#include "analysis/stringpool.h"
 #include "settings/orderedmap.h"
 
 #include <QString>
@@ -33,6 +34,16 @@ void storeDeclaration(DeclarationMap<T> &map, const QString &name, std::shared_p
     if (!map)
         map.emplace();
     map->insert(name.toLower(), std::move(value));
+}
+
+// The same, with the key taken from pool, so that the records of one file share their keys.
+template <typename T>
+void storeDeclaration(DeclarationMap<T> &map, const QString &name, std::shared_ptr<T> value,
+                      StringPool &pool)
+{
+    if (!map)
+        map.emplace();
+    map->insert(pool.internLower(name), std::move(value));
 }
 
 // The `name` fields of the values, in map order; absent when the map is absent.

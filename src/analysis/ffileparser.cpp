@@ -158,6 +158,12 @@ std::shared_ptr<FFileDeclarations> FFileParser::declarationsInFortranFile(const 
     }
     while (!frames.empty())
         finishFrame(frames, *result);
+    if (result->modules)
+        result->modules->squeeze();
+    if (result->nonModuleProcedures)
+        result->nonModuleProcedures->squeeze();
+    // The records keep what they share; the pool's own table is no longer needed.
+    m_pool = StringPool();
     return result;
 }
 
@@ -176,7 +182,7 @@ std::shared_ptr<FProgramUnit> FFileParser::startUnit(const Statement &header)
     case StatementClass::ProgramStmt:
         unit->pUnitType = MainProgramType;
         if (t.size() > 1)
-            unit->name = t[1].toString();
+            unit->name = m_pool.intern(t[1]);
         break;
     case StatementClass::FunctionStmt:
         unit->pUnitType = FunctionType;
@@ -189,7 +195,7 @@ std::shared_ptr<FProgramUnit> FFileParser::startUnit(const Statement &header)
     default: // ModuleStmt
         unit->pUnitType = ModuleType;
         if (t.size() > 1)
-            unit->name = t[1].toString();
+            unit->name = m_pool.intern(t[1]);
         break;
     }
     return unit;
@@ -203,7 +209,7 @@ void FFileParser::finishFrame(std::vector<Frame> &frames, FFileDeclarations &res
     assignBindingRenames(*unit);
     if (unit->pUnitType != MainProgramType)
         cleanUpProgramUnit(*unit, resultName);
-    squeezeUnit(*unit);
+    compactUnit(*unit);
 
     if (!frames.empty()) {
         Frame &host = frames.back();
@@ -216,7 +222,7 @@ void FFileParser::finishFrame(std::vector<Frame> &frames, FFileDeclarations &res
         cleanUsesOfModuleName(host.unit->name, *unit);
         unit->defInfo = m_defInfo;
         const QString name = unit->name;
-        storeDeclaration(host.unit->procedures, name, std::move(unit));
+        storeDeclaration(host.unit->procedures, name, std::move(unit), m_pool);
         return;
     }
     if (unit->name.isNull())
@@ -224,27 +230,9 @@ void FFileParser::finishFrame(std::vector<Frame> &frames, FFileDeclarations &res
     unit->defInfo = m_defInfo;
     const QString name = unit->name;
     if (unit->pUnitType == ModuleType)
-        storeDeclaration(result.modules, name, std::move(unit));
+        storeDeclaration(result.modules, name, std::move(unit), m_pool);
     else
-        storeDeclaration(result.nonModuleProcedures, name, std::move(unit));
-}
-
-// Parsed records are complete: give back the spare capacity their lists grew while filling.
-void FFileParser::squeezeUnit(FProgramUnit &unit)
-{
-    auto squeezeMap = [](auto &map) {
-        if (map)
-            map->squeeze();
-    };
-    squeezeMap(unit.variables);
-    squeezeMap(unit.procedures);
-    squeezeMap(unit.types);
-    if (unit.arguments)
-        unit.arguments->squeeze();
-    if (unit.types) {
-        for (const auto &entry : *unit.types)
-            squeezeMap(entry.second->variables);
-    }
+        storeDeclaration(result.nonModuleProcedures, name, std::move(unit), m_pool);
 }
 
 void FFileParser::specificationStatement(const Statement &s,
@@ -268,7 +256,7 @@ void FFileParser::specificationStatement(const Statement &s,
         scanDerivedTypeDeclaration(t, unit);
         break;
     case StatementClass::InterfaceStmt:
-        parseInterfaceBlock(*unit, t.size() == 2 ? t[1].toString() : QString(), t.size() != 2);
+        parseInterfaceBlock(*unit, t.size() == 2 ? m_pool.intern(t[1]) : QString(), t.size() != 2);
         break;
     case StatementClass::AbstractInterfaceStmt:
         skipBlockNamed(QLatin1StringView("interface"));
@@ -287,7 +275,7 @@ void FFileParser::parseProcedureStatementFor(QLatin1StringView keyword, FProgram
         if (!is(tokens[k], keyword))
             continue;
         if (k + 1 < tokens.size()) {
-            unit.name = tokens[k + 1].toString();
+            unit.name = m_pool.intern(tokens[k + 1]);
             getPrefixArgumentsAndSuffix(unit, tokens, k);
         }
         return;
@@ -344,7 +332,7 @@ void FFileParser::getPrefixArgumentsAndSuffix(FProgramUnit &unit, const Tokens &
         m_resultName = tokens[p + 3].toString();
         if (prepared) {
             prepared->name = m_resultName;
-            storeDeclaration(unit.variables, prepared->name, prepared);
+            storeDeclaration(unit.variables, prepared->name, prepared, m_pool);
         }
         getLanguageBindingSpec(unit, tokens, p + 5);
     } else {
@@ -399,10 +387,10 @@ qsizetype FFileParser::getDummyArguments(FProgramUnit &unit, const Tokens &token
             return i;
         } else {
             auto argument = std::make_shared<FVariable>();
-            argument->name = tok.toString();
+            argument->name = m_pool.intern(tok);
             argument->typeName = FVariable::implicitTypeName;
             unit.arguments->append(argument);
-            unit.variables->insert(argument->name.toLower(), argument);
+            unit.variables->insert(m_pool.internLower(tok), argument);
             unit.argumentList += tok;
         }
     }
@@ -462,7 +450,7 @@ void FFileParser::parseInterfaceBlock(FProgramUnit &unit, const QString &name, b
     list.reserve(specifics.size());
     for (const QString &s : specifics)
         list.append({name, s});
-    unit.interfaces->insert(name.toLower(), list);
+    unit.interfaces->insert(m_pool.internLower(name), list);
 }
 
 void FFileParser::skipUnnamedInterface()

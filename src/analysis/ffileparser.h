@@ -10,9 +10,9 @@
 
 #include "analysis/ffiledeclarations.h"
 #include "analysis/fstatementreader.h"
+#include "analysis/stringpool.h"
 
 #include <QList>
-#include <QSet>
 #include <QStringView>
 
 #include <memory>
@@ -20,16 +20,6 @@
 
 namespace corvane
 {
-
-// Keeps one copy of texts that repeat across a file (type names, attribute texts).
-class StringPool
-{
-public:
-    QString intern(const QString &text);
-
-private:
-    QSet<QString> m_strings;
-};
 
 class FFileParser : public FStatementReader
 {
@@ -51,7 +41,7 @@ public:
     // (end receives its position, or the token count): "= f(1, 2), y"  ->  "f(1,2)".
     static QString accumulateValue(const Tokens &tokens, qsizetype start, qsizetype &end);
     // The entities of one type declaration statement, keyed by lower-cased name.
-    // pool, when given, shares repeated type and attribute texts between records.
+    // pool, when given, shares repeated names, type and attribute texts between records.
     static OrderedMap<std::shared_ptr<FVariable>>
     variablesfromDeclarationTokens(const Tokens &tokens, bool isDerivedType,
                                    StringPool *pool = nullptr);
@@ -85,13 +75,14 @@ private:
     std::shared_ptr<FProgramUnit> startUnit(const Statement &header);
     void specificationStatement(const Statement &s, const std::shared_ptr<FProgramUnit> &unit);
     void finishFrame(std::vector<Frame> &frames, FFileDeclarations &result);
-    static void squeezeUnit(FProgramUnit &unit);
+    // Shares the finished unit's texts and lists through the pool and drops spare capacity.
+    void compactUnit(FProgramUnit &unit);
 
     void parseProcedureStatementFor(QLatin1StringView keyword, FProgramUnit &unit,
                                     const Tokens &tokens);
     void getPrefixArgumentsAndSuffix(FProgramUnit &unit, const Tokens &tokens, qsizetype k);
     static QString variableTypeFromTokens(const Tokens &tokens, qsizetype &index);
-    static qsizetype getDummyArguments(FProgramUnit &unit, const Tokens &tokens, qsizetype start);
+    qsizetype getDummyArguments(FProgramUnit &unit, const Tokens &tokens, qsizetype start);
     static void getLanguageBindingSpec(FProgramUnit &unit, const Tokens &tokens, qsizetype start);
     static void parseUseStatement(const Tokens &tokens, FProgramUnit &unit);
 
@@ -111,7 +102,7 @@ private:
     static void getDerivedType(FDerivedType &type, const Tokens &tokens);
     void scanTypeBoundProcedurePart(FDerivedType &type);
     static void parseTypeboundProcedureDeclaration(FTypeboundProc &binding, const Tokens &tokens);
-    static void applyGenericName(FDerivedType &type, const Tokens &tokens);
+    void applyGenericName(FDerivedType &type, const Tokens &tokens);
     static void parseFinalRoutines(FDerivedType &type, const Tokens &tokens);
 };
 

@@ -1,6 +1,6 @@
 // The passes that tie one finished program unit together: generic bindings, argument re-linking,
 // access transfer from attribute statements, FINAL marks, the function result and the USE of
-// the host module.
+// the host module; and the compaction that shares the finished records' texts.
 #include "analysis/ffileparser.h"
 
 namespace corvane
@@ -111,6 +111,103 @@ void FFileParser::cleanUsesOfModuleName(const QString &hostName, FProgramUnit &u
             return;
         }
     }
+}
+
+namespace
+{
+
+void compactText(QString &text, StringPool &pool)
+{
+    text = pool.intern(text);
+}
+
+void compactList(std::optional<QStringList> &list, StringPool &pool)
+{
+    if (list)
+        *list = pool.intern(*list);
+}
+
+void compactVariable(FVariable &v, StringPool &pool)
+{
+    compactText(v.name, pool);
+    compactText(v.typeName, pool);
+    compactList(v.attributes, pool);
+    compactText(v.declaredValue, pool);
+    compactText(v.access, pool);
+}
+
+// Squeezes the map and hands each present value to compact.
+template <typename T, typename Compact> void compactMap(DeclarationMap<T> &map, Compact compact)
+{
+    if (!map)
+        return;
+    map->squeeze();
+    for (auto &entry : *map) {
+        if (entry.second)
+            compact(*entry.second);
+    }
+}
+
+void compactType(FDerivedType &type, StringPool &pool)
+{
+    compactText(type.name, pool);
+    compactText(type.superclassName, pool);
+    compactText(type.access, pool);
+    compactList(type.attributes, pool);
+    compactList(type.finalRoutines, pool);
+    compactMap(type.variables, [&pool](FVariable &v) { compactVariable(v, pool); });
+    if (type.typeboundProcedures) {
+        type.typeboundProcedures->squeeze();
+        for (const auto &binding : *type.typeboundProcedures) {
+            compactText(binding->name, pool);
+            compactText(binding->bindingName, pool);
+            compactList(binding->attributes, pool);
+        }
+    }
+    if (type.genericBindings) {
+        type.genericBindings->squeeze();
+        for (auto &generic : *type.genericBindings)
+            generic.second = pool.intern(generic.second);
+    }
+}
+
+} // namespace
+
+// Keys were taken from the pool when the entries were made; the values are shared here, once
+// the unit can no longer change. Contained procedures were compacted when they finished; of
+// them only what this unit's passes set afterwards is left to share.
+void FFileParser::compactUnit(FProgramUnit &unit)
+{
+    compactText(unit.name, m_pool);
+    compactText(unit.genericName, m_pool);
+    compactText(unit.argumentList, m_pool);
+    compactText(unit.languageBinding, m_pool);
+    compactText(unit.access, m_pool);
+    compactList(unit.modulesUsed, m_pool);
+    compactList(unit.attributes, m_pool);
+    compactMap(unit.variables, [this](FVariable &v) { compactVariable(v, m_pool); });
+    if (unit.arguments) {
+        unit.arguments->squeeze();
+        for (const auto &argument : *unit.arguments)
+            compactVariable(*argument, m_pool);
+    }
+    if (unit.returnVariable)
+        compactVariable(*unit.returnVariable, m_pool);
+    compactMap(unit.types, [this](FDerivedType &t) { compactType(t, m_pool); });
+    if (unit.interfaces) {
+        unit.interfaces->squeeze();
+        for (auto &generic : *unit.interfaces) {
+            for (Tuple &t : generic.second) {
+                compactText(t.name, m_pool);
+                compactText(t.value, m_pool);
+            }
+        }
+    }
+    compactMap(unit.procedures, [this](FProgramUnit &p) {
+        compactText(p.genericName, m_pool);
+        compactText(p.access, m_pool);
+        compactList(p.attributes, m_pool);
+    });
 }
 
 } // namespace corvane

@@ -90,17 +90,6 @@ QString FFileParser::accumulateValue(const Tokens &tokens, qsizetype start, qsiz
     return text;
 }
 
-QString StringPool::intern(const QString &text)
-{
-    if (text.isNull())
-        return text;
-    const auto it = m_strings.constFind(text);
-    if (it != m_strings.constEnd())
-        return *it;
-    m_strings.insert(text);
-    return text;
-}
-
 OrderedMap<std::shared_ptr<FVariable>>
 FFileParser::variablesfromDeclarationTokens(const Tokens &tokens, bool isDerivedType,
                                             StringPool *pool)
@@ -172,9 +161,9 @@ FFileParser::variablesfromDeclarationTokens(const Tokens &tokens, bool isDerived
                 current->declaredValue = value;
             i = end + 1; // past the "," or ")" that ended the value
         } else if (isTypeAttribute(tok) || (!current && isBindAttribute(tokens, i))) {
-            pending.append(tok.toString());
+            pending.append(pool->intern(tok));
             if (isAccessWord(tok))
-                access = pool->intern(tok.toString());
+                access = pool->intern(tok);
             interned = false;
             ++i;
         } else if (canBeName(tok)) {
@@ -186,12 +175,11 @@ FFileParser::variablesfromDeclarationTokens(const Tokens &tokens, bool isDerived
                 star = pool->intern(star);
                 interned = true;
             }
-            QString name = tok.toString();
-            const QString key = name.toLower(); // shares name's characters when already lower
+            const QString key = pool->internLower(tok);
             std::shared_ptr<FVariable> v = result.value(key);
             if (!v) {
                 v = std::make_shared<FVariable>();
-                v->name = std::move(name);
+                v->name = pool->intern(tok);
                 result.insert(key, v);
             }
             v->typeName = typeText;
@@ -245,16 +233,15 @@ void FFileParser::parseAttributeTokens(const Tokens &tokens, FProgramUnit &unit)
     if (n < 2)
         return;
     const QStringView keyword = tokens[0];
-    const QString attribute = m_pool.intern(keyword.toString());
+    const QString attribute = m_pool.intern(keyword);
     if (!unit.variables)
         unit.variables.emplace();
-    auto entity = [&unit](QStringView name) {
-        QString written = name.toString();
-        const QString key = written.toLower();
+    auto entity = [&unit, this](QStringView name) {
+        const QString key = m_pool.internLower(name);
         std::shared_ptr<FVariable> v = unit.variables->value(key);
         if (!v) {
             v = std::make_shared<FVariable>();
-            v->name = std::move(written);
+            v->name = m_pool.intern(name);
             v->typeName = FVariable::implicitTypeName;
             v->attributes.emplace();
             unit.variables->insert(key, v);
@@ -334,7 +321,7 @@ void FFileParser::scanDerivedTypeDeclaration(const Tokens &tokens,
     getDerivedType(*type, tokens);
     // A header without a name stores nothing; its components are still read and dropped.
     if (!type->name.isNull())
-        storeDeclaration(unit->types, type->name, type);
+        storeDeclaration(unit->types, type->name, type, m_pool);
 
     Statement st;
     while (!scanner.isAtEnd()) {
@@ -493,7 +480,7 @@ void FFileParser::applyGenericName(FDerivedType &type, const Tokens &tokens)
         return;
     if (!type.genericBindings)
         type.genericBindings.emplace();
-    QStringList &list = (*type.genericBindings)[generic.toString()];
+    QStringList &list = (*type.genericBindings)[m_pool.intern(generic)];
     for (qsizetype i = g + 2; i < n; ++i) {
         if (!isChar(tokens[i], u','))
             list.append(tokens[i].toString());

@@ -54,3 +54,85 @@ TEST(FFileParser, CleanUp)
           {"nonModuleProcedures/p/procedures/q/access", "<absent>"}}},
     });
 }
+
+namespace
+{
+
+std::shared_ptr<FVariable> variableOf(const std::shared_ptr<FProgramUnit> &unit, const char *name)
+{
+    return unit ? lookupDeclaration(unit->variables, QString::fromLatin1(name)) : nullptr;
+}
+
+// The map key under which name is stored.
+QString keyOf(const DeclarationMap<FVariable> &map, const char *name)
+{
+    for (const auto &entry : *map) {
+        if (entry.first == QLatin1StringView(name))
+            return entry.first;
+    }
+    return QString();
+}
+
+} // namespace
+
+TEST(FFileParser, FinishedRecordsShareRepeatedTextsAndKeepTheirContent)
+{
+    const auto file = parseFortran("module m\n"
+                                   "  type t\n  contains\n    final :: one\n  end type\n"
+                                   "contains\n"
+                                   "  pure subroutine one(n, x)\n"
+                                   "    integer, intent(in) :: n\n    real, intent(in) :: x(n)\n"
+                                   "  end subroutine\n"
+                                   "  pure subroutine two(n, x)\n"
+                                   "    integer, intent(in) :: n\n    real, intent(in) :: x(n)\n"
+                                   "  end subroutine\n"
+                                   "  subroutine three()\n  end subroutine\n"
+                                   "  subroutine four\n  end subroutine\n"
+                                   "end module\n");
+    const auto m = file->moduleNamed("m");
+    ASSERT_TRUE(m);
+    const auto one = lookupDeclaration(m->procedures, "one");
+    const auto two = lookupDeclaration(m->procedures, "two");
+    ASSERT_TRUE(one && two);
+    const auto n1 = variableOf(one, "n"), n2 = variableOf(two, "n");
+    const auto x1 = variableOf(one, "x"), x2 = variableOf(two, "x");
+    ASSERT_TRUE(n1 && n2 && x1 && x2);
+
+    EXPECT_TRUE(n1->name.isSharedWith(n2->name));
+    EXPECT_TRUE(keyOf(one->variables, "n").isSharedWith(n2->name));
+    const QStringList xAttributes{"intent(in)", "DIMENSION(n)"};
+    EXPECT_EQ(x1->attributes, xAttributes);
+    EXPECT_EQ(x2->attributes, xAttributes);
+    EXPECT_EQ(x1->attributes->constData(), x2->attributes->constData());
+    EXPECT_EQ(one->argumentList, "(n,x)");
+    EXPECT_EQ(one->argumentList.capacity(), one->argumentList.size());
+
+    // FINAL is added to one after it was shared: two, which had the same list, keeps its own.
+    EXPECT_EQ(one->attributes, (QStringList{"pure", "FINAL"}));
+    EXPECT_EQ(two->attributes, QStringList{"pure"});
+
+    // Present-but-empty and absent stay apart.
+    const auto three = lookupDeclaration(m->procedures, "three");
+    const auto four = lookupDeclaration(m->procedures, "four");
+    ASSERT_TRUE(three && four);
+    EXPECT_EQ(three->argumentList, "()");
+    ASSERT_TRUE(three->arguments);
+    EXPECT_TRUE(three->arguments->isEmpty());
+    EXPECT_TRUE(four->argumentList.isNull());
+    EXPECT_FALSE(four->arguments);
+}
+
+TEST(FFileParser, UpperCaseNamesShareTheirLowerCaseKeys)
+{
+    const auto file = parseFortran("      SUBROUTINE A(N)\n      INTEGER N\n      END\n"
+                                   "      SUBROUTINE B(N)\n      INTEGER N\n      END\n",
+                                   false, "/p/legacy.f");
+    const auto a = file->procedureNamed("A", QString());
+    const auto b = file->procedureNamed("B", QString());
+    ASSERT_TRUE(a && b);
+    const QString keyA = keyOf(a->variables, "n"), keyB = keyOf(b->variables, "n");
+    EXPECT_EQ(keyA, "n");
+    EXPECT_TRUE(keyA.isSharedWith(keyB));
+    EXPECT_EQ(variableOf(a, "n")->name, "N");
+    EXPECT_TRUE(variableOf(a, "n")->name.isSharedWith(variableOf(b, "n")->name));
+}
