@@ -9,8 +9,9 @@
 // BM_WindowConsoleAppend: the time one batch of output holds the GUI thread, by batch size.
 // BM_AbortFlood: an endless flood aborted after 1.5 s, and the time until the window is idle
 //   (no run in progress, the runner has no child) and until the child has really ended. The
-//   Abort comes as a direct call of the command (arg 0), as the command queued behind the
-//   events already waiting (arg 1), or as the Ctrl+. key press queued the same way (arg 2).
+//   Abort comes as a direct call of the command from a timer (arg 0), or is posted from another
+//   thread at an arbitrary moment and waits its turn behind the output being handled: the
+//   command (arg 1) or the Ctrl+. key press (arg 2).
 #include "build/interactiveconsolecontroller.h"
 #include "build/rundriver.h"
 #include "project/mydocument.h"
