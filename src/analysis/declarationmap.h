@@ -36,14 +36,15 @@ void storeDeclaration(DeclarationMap<T> &map, const QString &name, std::shared_p
     map->insert(name.toLower(), std::move(value));
 }
 
-// The same, with the key taken from pool, so that the records of one file share their keys.
+// The same, with the key taken from pool, so that the records of one file share their keys
+// (name itself when it came from pool and is lower case).
 template <typename T>
 void storeDeclaration(DeclarationMap<T> &map, const QString &name, std::shared_ptr<T> value,
                       StringPool &pool)
 {
     if (!map)
         map.emplace();
-    map->insert(pool.internLower(name), std::move(value));
+    map->insert(pool.lowerOf(name), std::move(value));
 }
 
 // The `name` fields of the values, in map order; absent when the map is absent.

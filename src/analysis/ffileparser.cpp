@@ -293,7 +293,7 @@ void FFileParser::getPrefixArgumentsAndSuffix(FProgramUnit &unit, const Tokens &
                           QLatin1StringView("elemental")})) {
             if (!unit.attributes)
                 unit.attributes.emplace();
-            unit.attributes->append(tok.toString());
+            unit.attributes->append(m_pool.intern(tok));
             ++i;
             continue;
         }
@@ -302,7 +302,7 @@ void FFileParser::getPrefixArgumentsAndSuffix(FProgramUnit &unit, const Tokens &
             const QString type = variableTypeFromTokens(tokens, j);
             if (!type.isNull()) {
                 prepared = std::make_shared<FVariable>();
-                prepared->typeName = type;
+                prepared->typeName = m_pool.intern(type);
                 prepared->name = unit.name;
                 prepared->isDerivedType =
                     !isOneOf(type, {QLatin1StringView("integer"), QLatin1StringView("real"),
@@ -314,7 +314,7 @@ void FFileParser::getPrefixArgumentsAndSuffix(FProgramUnit &unit, const Tokens &
             }
             if (!unit.attributes)
                 unit.attributes.emplace();
-            unit.attributes->append(tok.toString());
+            unit.attributes->append(m_pool.intern(tok));
         }
         ++i;
     }
@@ -329,7 +329,7 @@ void FFileParser::getPrefixArgumentsAndSuffix(FProgramUnit &unit, const Tokens &
         return;
     // RESULT clause: "result", "(", name, ")"; a BIND clause may follow it.
     if (is(tokens[p + 1], QLatin1StringView("result")) && n - (p + 1) >= 4) {
-        m_resultName = tokens[p + 3].toString();
+        m_resultName = m_pool.intern(tokens[p + 3]);
         if (prepared) {
             prepared->name = m_resultName;
             storeDeclaration(unit.variables, prepared->name, prepared, m_pool);
@@ -384,16 +384,18 @@ qsizetype FFileParser::getDummyArguments(FProgramUnit &unit, const Tokens &token
             unit.argumentList += QLatin1Char(',');
         } else if (isChar(tok, u')')) {
             unit.argumentList += QLatin1Char(')');
+            unit.argumentList = m_pool.intern(unit.argumentList);
             return i;
         } else {
             auto argument = std::make_shared<FVariable>();
             argument->name = m_pool.intern(tok);
             argument->typeName = FVariable::implicitTypeName;
             unit.arguments->append(argument);
-            unit.variables->insert(m_pool.internLower(tok), argument);
+            unit.variables->insert(m_pool.lowerOf(argument->name), argument);
             unit.argumentList += tok;
         }
     }
+    unit.argumentList = m_pool.intern(unit.argumentList);
     return n;
 }
 
@@ -416,7 +418,7 @@ void FFileParser::getLanguageBindingSpec(FProgramUnit &unit, const Tokens &token
         if (opened && depth == 0)
             break;
     }
-    unit.languageBinding = text;
+    unit.languageBinding = m_pool.intern(text);
 }
 
 void FFileParser::parseUseStatement(const Tokens &tokens, FProgramUnit &unit)
@@ -432,7 +434,7 @@ void FFileParser::parseUseStatement(const Tokens &tokens, FProgramUnit &unit)
         return;
     if (!unit.modulesUsed)
         unit.modulesUsed.emplace();
-    unit.modulesUsed->append(name.toString());
+    unit.modulesUsed->append(m_pool.intern(name));
 }
 
 void FFileParser::parseInterfaceBlock(FProgramUnit &unit, const QString &name, bool skip)
@@ -450,7 +452,7 @@ void FFileParser::parseInterfaceBlock(FProgramUnit &unit, const QString &name, b
     list.reserve(specifics.size());
     for (const QString &s : specifics)
         list.append({name, s});
-    unit.interfaces->insert(m_pool.internLower(name), list);
+    unit.interfaces->insert(m_pool.lowerOf(name), list);
 }
 
 void FFileParser::skipUnnamedInterface()
@@ -504,7 +506,7 @@ QStringList FFileParser::proceduresForInterface()
             is(t[0], QLatin1StringView("module")) && is(t[1], QLatin1StringView("procedure")) ? 2
                                                                                               : 1;
         for (qsizetype i = from; i < t.size(); ++i)
-            names.append(t[i].toString());
+            names.append(m_pool.intern(t[i]));
     }
     return names;
 }

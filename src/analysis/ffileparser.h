@@ -83,8 +83,8 @@ private:
     void getPrefixArgumentsAndSuffix(FProgramUnit &unit, const Tokens &tokens, qsizetype k);
     static QString variableTypeFromTokens(const Tokens &tokens, qsizetype &index);
     qsizetype getDummyArguments(FProgramUnit &unit, const Tokens &tokens, qsizetype start);
-    static void getLanguageBindingSpec(FProgramUnit &unit, const Tokens &tokens, qsizetype start);
-    static void parseUseStatement(const Tokens &tokens, FProgramUnit &unit);
+    void getLanguageBindingSpec(FProgramUnit &unit, const Tokens &tokens, qsizetype start);
+    void parseUseStatement(const Tokens &tokens, FProgramUnit &unit);
 
     void parseInterfaceBlock(FProgramUnit &unit, const QString &name, bool skip);
     QStringList proceduresForInterface();

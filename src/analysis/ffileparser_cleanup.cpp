@@ -127,15 +127,6 @@ void compactList(std::optional<QStringList> &list, StringPool &pool)
         *list = pool.intern(*list);
 }
 
-void compactVariable(FVariable &v, StringPool &pool)
-{
-    compactText(v.name, pool);
-    compactText(v.typeName, pool);
-    compactList(v.attributes, pool);
-    compactText(v.declaredValue, pool);
-    compactText(v.access, pool);
-}
-
 // Squeezes the map and hands each present value to compact.
 template <typename T, typename Compact> void compactMap(DeclarationMap<T> &map, Compact compact)
 {
@@ -148,6 +139,7 @@ template <typename T, typename Compact> void compactMap(DeclarationMap<T> &map, 
     }
 }
 
+// Types are few: every text is taken from the pool here rather than where it is read.
 void compactType(FDerivedType &type, StringPool &pool)
 {
     compactText(type.name, pool);
@@ -155,7 +147,7 @@ void compactType(FDerivedType &type, StringPool &pool)
     compactText(type.access, pool);
     compactList(type.attributes, pool);
     compactList(type.finalRoutines, pool);
-    compactMap(type.variables, [&pool](FVariable &v) { compactVariable(v, pool); });
+    compactMap(type.variables, [&pool](FVariable &v) { compactList(v.attributes, pool); });
     if (type.typeboundProcedures) {
         type.typeboundProcedures->squeeze();
         for (const auto &binding : *type.typeboundProcedures) {
@@ -173,41 +165,27 @@ void compactType(FDerivedType &type, StringPool &pool)
 
 } // namespace
 
-// Keys were taken from the pool when the entries were made; the values are shared here, once
-// the unit can no longer change. Contained procedures were compacted when they finished; of
-// them only what this unit's passes set afterwards is left to share.
+// The single texts of units and variables (names, types, values, access, argument lists) were
+// taken from the pool where they were read; their lists are shared here, once the unit can no
+// longer change. Contained procedures were compacted when they finished; of them only the
+// attributes this unit's passes may have added since are left to share.
 void FFileParser::compactUnit(FProgramUnit &unit)
 {
-    compactText(unit.name, m_pool);
-    compactText(unit.genericName, m_pool);
-    compactText(unit.argumentList, m_pool);
-    compactText(unit.languageBinding, m_pool);
-    compactText(unit.access, m_pool);
     compactList(unit.modulesUsed, m_pool);
     compactList(unit.attributes, m_pool);
-    compactMap(unit.variables, [this](FVariable &v) { compactVariable(v, m_pool); });
+    const auto compactVariable = [this](FVariable &v) { compactList(v.attributes, m_pool); };
+    compactMap(unit.variables, compactVariable);
     if (unit.arguments) {
         unit.arguments->squeeze();
         for (const auto &argument : *unit.arguments)
-            compactVariable(*argument, m_pool);
+            compactVariable(*argument);
     }
     if (unit.returnVariable)
-        compactVariable(*unit.returnVariable, m_pool);
+        compactVariable(*unit.returnVariable);
     compactMap(unit.types, [this](FDerivedType &t) { compactType(t, m_pool); });
-    if (unit.interfaces) {
+    if (unit.interfaces)
         unit.interfaces->squeeze();
-        for (auto &generic : *unit.interfaces) {
-            for (Tuple &t : generic.second) {
-                compactText(t.name, m_pool);
-                compactText(t.value, m_pool);
-            }
-        }
-    }
-    compactMap(unit.procedures, [this](FProgramUnit &p) {
-        compactText(p.genericName, m_pool);
-        compactText(p.access, m_pool);
-        compactList(p.attributes, m_pool);
-    });
+    compactMap(unit.procedures, [this](FProgramUnit &p) { compactList(p.attributes, m_pool); });
 }
 
 } // namespace corvane

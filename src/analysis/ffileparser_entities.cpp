@@ -119,7 +119,7 @@ FFileParser::variablesfromDeclarationTokens(const Tokens &tokens, bool isDerived
     QStringList pending;
     QString star;
     QString access;
-    bool interned = true; // false while pending texts have changed since the last entity
+    bool interned = false; // false while texts have changed since the last entity
     std::shared_ptr<FVariable> current;
     while (i < n) {
         const QStringView tok = tokens[i];
@@ -130,9 +130,9 @@ FFileParser::variablesfromDeclarationTokens(const Tokens &tokens, bool isDerived
             if (current) {
                 if (!current->attributes)
                     current->attributes.emplace();
-                current->attributes->append(
+                current->attributes->append(pool->intern(
                     (first == u'(' ? QStringLiteral("DIMENSION") : QStringLiteral("CO_DIMENSION")) +
-                    group);
+                    group));
             } else if (!pending.isEmpty()) {
                 pending.last() += group;
                 interned = false;
@@ -158,7 +158,7 @@ FFileParser::variablesfromDeclarationTokens(const Tokens &tokens, bool isDerived
             qsizetype end = n;
             const QString value = accumulateValue(tokens, i, end);
             if (current)
-                current->declaredValue = value;
+                current->declaredValue = pool->intern(value);
             i = end + 1; // past the "," or ")" that ended the value
         } else if (isTypeAttribute(tok) || (!current && isBindAttribute(tokens, i))) {
             pending.append(pool->intern(tok));
@@ -175,11 +175,12 @@ FFileParser::variablesfromDeclarationTokens(const Tokens &tokens, bool isDerived
                 star = pool->intern(star);
                 interned = true;
             }
-            const QString key = pool->internLower(tok);
+            QString name = pool->intern(tok);
+            const QString key = pool->lowerOf(name);
             std::shared_ptr<FVariable> v = result.value(key);
             if (!v) {
                 v = std::make_shared<FVariable>();
-                v->name = pool->intern(tok);
+                v->name = std::move(name);
                 result.insert(key, v);
             }
             v->typeName = typeText;
@@ -237,11 +238,12 @@ void FFileParser::parseAttributeTokens(const Tokens &tokens, FProgramUnit &unit)
     if (!unit.variables)
         unit.variables.emplace();
     auto entity = [&unit, this](QStringView name) {
-        const QString key = m_pool.internLower(name);
+        QString written = m_pool.intern(name);
+        const QString key = m_pool.lowerOf(written);
         std::shared_ptr<FVariable> v = unit.variables->value(key);
         if (!v) {
             v = std::make_shared<FVariable>();
-            v->name = m_pool.intern(name);
+            v->name = std::move(written);
             v->typeName = FVariable::implicitTypeName;
             v->attributes.emplace();
             unit.variables->insert(key, v);
@@ -277,6 +279,7 @@ void FFileParser::parseAttributeTokens(const Tokens &tokens, FProgramUnit &unit)
         } else if (is(keyword, QLatin1StringView("parameter"))) {
             i = 2;
         }
+        text = m_pool.intern(text);
         const bool setsAccess =
             isOneOf(keyword, {QLatin1StringView("public"), QLatin1StringView("private")});
         std::shared_ptr<FVariable> current;
@@ -287,13 +290,13 @@ void FFileParser::parseAttributeTokens(const Tokens &tokens, FProgramUnit &unit)
                 qsizetype end = n;
                 const QString value = accumulateValue(tokens, i, end);
                 if (current)
-                    current->declaredValue = value;
+                    current->declaredValue = m_pool.intern(value);
                 i = end + 1; // "parameter (n = 1)" must not declare an entity ")"
             } else if (first == u'(' || first == u'[') {
                 qsizetype close = n;
                 const QString group = accumulateParenthetical(tok[0], tokens, i, close);
                 if (current)
-                    current->attributes->append(group);
+                    current->attributes->append(m_pool.intern(group));
                 i = close + 1;
             } else if (first == u',') {
                 current.reset();
@@ -319,6 +322,7 @@ void FFileParser::scanDerivedTypeDeclaration(const Tokens &tokens,
     auto type = std::make_shared<FDerivedType>();
     type->definingProgramUnit = unit;
     getDerivedType(*type, tokens);
+    type->name = m_pool.intern(type->name); // before it gives its key
     // A header without a name stores nothing; its components are still read and dropped.
     if (!type->name.isNull())
         storeDeclaration(unit->types, type->name, type, m_pool);

@@ -48,6 +48,15 @@ QString StringPool::internLower(QStringView text)
     return intern(QStringView(lowered.constData(), lowered.size()));
 }
 
+QString StringPool::lowerOf(const QString &pooled)
+{
+    for (const QChar c : pooled) {
+        if (c.unicode() >= 0x80 || (c >= u'A' && c <= u'Z'))
+            return internLower(pooled);
+    }
+    return pooled;
+}
+
 QStringList StringPool::intern(const QStringList &list)
 {
     if (list.isEmpty())

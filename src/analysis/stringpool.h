@@ -24,6 +24,9 @@ public:
     QString intern(const QString &text);
     // The pooled lower-case form of text: what QString::toLower() gives, shared.
     QString internLower(QStringView text);
+    // The same for a text this pool handed out, without a lookup when it is lower case already
+    // (then it is returned itself). Keys made from pooled names so cost nothing.
+    QString lowerOf(const QString &pooled);
     // The pooled list equal to list, its strings pooled too; an empty list gives QStringList().
     QStringList intern(const QStringList &list);
 

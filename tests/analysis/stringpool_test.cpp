@@ -45,6 +45,8 @@ TEST(StringPool, KeepsContentNullnessAndEmptiness)
         // Lowering matches QString::toLower, also where it changes the length.
         EXPECT_EQ(pool.internLower(c.text), c.text.toLower());
         EXPECT_EQ(pool.internLower(c.text).isNull(), c.text.toLower().isNull());
+        EXPECT_EQ(pool.lowerOf(pool.intern(c.text)), c.text.toLower());
+        EXPECT_EQ(pool.lowerOf(pool.intern(c.text)).isNull(), c.text.toLower().isNull());
     }
 }
 
@@ -61,6 +63,8 @@ TEST(StringPool, EqualTextsShareOneExactCopy)
     const QString fromLower = pool.internLower(u"ACC");
     EXPECT_TRUE(fromView.isSharedWith(first));
     EXPECT_TRUE(fromLower.isSharedWith(first));
+    EXPECT_TRUE(pool.lowerOf(first).isSharedWith(first));
+    EXPECT_TRUE(pool.lowerOf(pool.intern(QStringView(u"Acc"))).isSharedWith(first));
     EXPECT_FALSE(pool.intern(QStringLiteral("acd")).isSharedWith(first));
 }
 
