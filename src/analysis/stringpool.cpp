@@ -26,8 +26,9 @@ QString StringPool::intern(const QString &text)
     const auto it = m_strings.constFind(QStringView(text));
     if (it != m_strings.constEnd())
         return *it;
-    // A text built by appending holds spare capacity: store an exact copy instead.
-    QString stored = text.capacity() > text.size() ? QString(text.constData(), text.size()) : text;
+    // A text built by appending holds spare capacity, and one made with fromRawData does not own
+    // its characters (its capacity reads 0): store an exact copy of either.
+    QString stored = text.capacity() != text.size() ? QString(text.constData(), text.size()) : text;
     m_strings.insert(QStringView(stored), stored);
     return stored;
 }

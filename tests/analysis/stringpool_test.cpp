@@ -68,6 +68,17 @@ TEST(StringPool, EqualTextsShareOneExactCopy)
     EXPECT_FALSE(pool.intern(QStringLiteral("acd")).isSharedWith(first));
 }
 
+TEST(StringPool, KeepsItsOwnCopyOfTextItDoesNotOwn)
+{
+    StringPool pool;
+    char16_t buffer[] = u"tmp";
+    const QString pooled = pool.intern(QString::fromRawData(reinterpret_cast<QChar *>(buffer), 3));
+    buffer[0] = u'x';
+    EXPECT_EQ(pooled, QStringLiteral("tmp"));
+    EXPECT_EQ(pool.intern(QStringView(u"tmp")), QStringLiteral("tmp"));
+    EXPECT_EQ(pool.intern(QStringView(u"xmp")), QStringLiteral("xmp"));
+}
+
 TEST(StringPool, ListsArePooledWithTheirStrings)
 {
     StringPool pool;
