@@ -37,7 +37,7 @@ InteractiveConsoleController::InteractiveConsoleController(Console *console, QOb
 {
     m_flushTimer.setSingleShot(true);
     m_flushTimer.setInterval(kFlushIntervalMs);
-    connect(&m_flushTimer, &QTimer::timeout, this, &InteractiveConsoleController::flushPending);
+    connect(&m_flushTimer, &QTimer::timeout, this, &InteractiveConsoleController::flushSome);
 }
 
 InteractiveConsoleController::~InteractiveConsoleController()
@@ -69,6 +69,7 @@ void InteractiveConsoleController::startNewTask(const QString &contextInfo)
     m_pending.clear();
     m_deliveredChars = 0;
     m_droppedChars = 0;
+    m_restartConsole = false;
 }
 
 bool InteractiveConsoleController::failStart(const QString &message)
@@ -312,20 +313,62 @@ void InteractiveConsoleController::queueText(const QString &text, Console::Role 
         flushPending();
     m_pendingRole = role;
     m_pending += text;
+    if (consoleTail > 0 && m_pending.size() > kPendingLimit) {
+        qsizetype excess = m_pending.size() - kPendingLimit;
+        if (m_pending.at(excess).isLowSurrogate())
+            ++excess; // never keep half of a character
+        m_pending.remove(0, excess);
+        m_droppedChars += excess;
+        m_restartConsole = true;
+    }
+    if (consoleTail <= 0) {
+        // An unbounded console (the terminal) takes everything as it comes.
+        if (m_pending.size() >= kFlushChars)
+            flushPending();
+        else if (!m_flushTimer.isActive())
+            m_flushTimer.start(kFlushIntervalMs);
+        return;
+    }
     if (m_pending.size() >= kFlushChars)
-        flushPending();
+        m_flushTimer.start(0); // soon, but after the events already waiting
     else if (!m_flushTimer.isActive())
-        m_flushTimer.start();
+        m_flushTimer.start(kFlushIntervalMs);
 }
 
-void InteractiveConsoleController::flushPending()
+void InteractiveConsoleController::flushSome()
 {
     m_flushTimer.stop();
     if (m_pending.isEmpty() || !m_console)
         return;
-    QString batch;
-    batch.swap(m_pending);
-    if (consoleTail > 0 && m_deliveredChars + batch.size() > consoleTail) {
+    if (consoleTail <= 0 || m_pending.size() <= kFlushChars) {
+        QString batch;
+        batch.swap(m_pending);
+        appendBatch(batch);
+        return;
+    }
+    // Cut after a line end where there is one, so a piece does not end mid-line.
+    qsizetype cut = m_pending.lastIndexOf(QLatin1Char('\n'), kFlushChars - 1) + 1;
+    if (cut <= kFlushChars / 2)
+        cut = kFlushChars;
+    if (m_pending.at(cut - 1).isHighSurrogate())
+        --cut;
+    const QString batch = m_pending.left(cut);
+    m_pending.remove(0, cut);
+    appendBatch(batch);
+    m_flushTimer.start(0);
+}
+
+void InteractiveConsoleController::flushPending()
+{
+    while (!m_pending.isEmpty() && m_console)
+        flushSome();
+    m_flushTimer.stop();
+}
+
+void InteractiveConsoleController::appendBatch(const QString &batchIn)
+{
+    QString batch = batchIn;
+    if (consoleTail > 0 && (m_restartConsole || m_deliveredChars + batch.size() > consoleTail)) {
         // Keep a bounded tail: start the console over with a note of what was dropped.
         m_droppedChars += m_deliveredChars;
         if (batch.size() > consoleTail) {
@@ -336,6 +379,7 @@ void InteractiveConsoleController::flushPending()
         m_console->append(text(consoletexts::kOutputDropped).arg(m_droppedChars),
                           Console::Role::Info);
         m_deliveredChars = 0;
+        m_restartConsole = false;
     }
     m_deliveredChars += batch.size();
     m_console->append(batch, m_pendingRole);

@@ -52,6 +52,10 @@ public:
     // kFlushIntervalMs, whichever comes first.
     static constexpr qsizetype kFlushChars = 256 * 1024;
     static constexpr int kFlushIntervalMs = 25;
+    // While the console is bounded, at most this much output waits for it; a program that
+    // writes faster than the console can show loses its oldest waiting output (counted in the
+    // note), so that one drain never holds the event loop for long.
+    static constexpr qsizetype kPendingLimit = 1024 * 1024;
     // errorString keeps the first this-many characters (the diagnostics need the first errors).
     static constexpr qsizetype kErrorStringLimit = 16 * 1024 * 1024;
 
@@ -118,7 +122,11 @@ private:
     void readFromProcess(bool isError);
     void onProcessFinished(int exitCode, QProcess::ExitStatus status);
     void queueText(const QString &text, Console::Role role);
+    // Hands the console one batch of at most kFlushChars; the rest follows from the event loop.
+    void flushSome();
+    // Hands the console everything that waits (bounded by kPendingLimit in a bounded console).
     void flushPending();
+    void appendBatch(const QString &batch);
     void maybeFinish();
     void finishExecution();
     // Forgets the child; one still running is asked to end and reaped in the background.
@@ -144,6 +152,7 @@ private:
     Console::Role m_pendingRole = Console::Role::Normal;
     qsizetype m_deliveredChars = 0;
     qsizetype m_droppedChars = 0;
+    bool m_restartConsole = false; // waiting output was dropped: the console starts over
     QTimer m_flushTimer;
 };
 

@@ -133,6 +133,8 @@ void DocWindowController::setTaskProgress(const QString &text)
     if (text != QLatin1String(runtexts::kIndexing))
         m_taskProgress = text;
     setProgress(text, !text.isEmpty());
+    // A task starts or ends here: Abort, Build and Run follow whoever started it.
+    validateCommands();
 }
 
 void DocWindowController::setTrashFull(bool full)

@@ -36,6 +36,7 @@ QString fakeTool()
 void RecordingConsole::append(const QString &text, Role role)
 {
     totalAppended += text.size();
+    largestAppend = std::max(largestAppend, text.size());
     if (!segments.isEmpty() && segments.last().role == role)
         segments.last().text += text;
     else

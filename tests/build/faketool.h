@@ -35,6 +35,7 @@ public:
     int clears = 0;
     qsizetype totalAppended = 0;
     qsizetype largestContent = 0;
+    qsizetype largestAppend = 0; // the most text handed over at once
 };
 
 // Runs the event loop until pred() holds or timeoutMs passes; answers pred().

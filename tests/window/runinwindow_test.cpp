@@ -34,6 +34,7 @@ TEST(RunInWindow, TypedInputReachesTheProgramAndTheWindowReturnsToIdle)
     QSignalSpy done(window->runner(), &InteractiveConsoleController::consoleTaskCompleted);
     ASSERT_TRUE(window->runDriver()->run());
     EXPECT_EQ(window->progressText(), "Running...");
+    EXPECT_TRUE(window->action("abort")->isEnabled()) << "a run started by the driver itself";
     EXPECT_EQ(window->currentTab(), DocWindowController::ConsoleTab);
 
     ConsoleView *console = window->console();
