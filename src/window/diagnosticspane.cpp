@@ -26,7 +26,7 @@ DiagnosticsPane::DiagnosticsPane(QWidget *parent)
     m_outline->setExpandsOnDoubleClick(false);
     m_outline->setTextElideMode(Qt::ElideRight);
     m_loader->setReadOnly(true);
-    m_loader->setLineWrapMode(QPlainTextEdit::NoWrap);
+    m_loader->setLineWrapMode(QPlainTextEdit::WidgetWidth); // the side pane is narrow
     m_loader->setFont(CodeEditor::editorFont());
     m_loader->setPlaceholderText(tr("No loader messages."));
 

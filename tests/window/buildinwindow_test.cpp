@@ -169,6 +169,9 @@ TEST_F(BuildInWindow, BuildThenRunWithTypedInputAbortAndAnInputFile)
     EXPECT_FALSE(window->action("close")->isEnabled());
     EXPECT_EQ(window->currentTab(), DocWindowController::ConsoleTab);
     EXPECT_TRUE(console->toPlainText().startsWith("Corvane: Scanning for dependencies...\n"));
+    const QString outDir = QString(CORVANE_BINARY_DIR) + "/screenshots";
+    QDir().mkpath(outDir);
+    EXPECT_TRUE(window->grab().save(outDir + "/window-building.png"));
 
     ASSERT_TRUE(waitIdle(window.get(), kBuildTimeoutMs)) << console->toPlainText().toStdString();
     const QString built = console->toPlainText();
@@ -216,8 +219,6 @@ TEST_F(BuildInWindow, BuildThenRunWithTypedInputAbortAndAnInputFile)
               QString::number(window->runDriver()->elapsedCPUTime(), 'f', 3));
     EXPECT_TRUE(window->progressText().isEmpty() || window->progressText() == "Indexing...");
 
-    const QString outDir = QString(CORVANE_BINARY_DIR) + "/screenshots";
-    QDir().mkpath(outDir);
     EXPECT_TRUE(window->grab().save(outDir + "/window-build-and-run.png"));
 
     // The same run fed from the input file.
@@ -269,6 +270,8 @@ TEST_F(BuildInWindow, FailedBuildsShowDiagnosticsOrLoaderMessagesAndKeepRunDisab
         EXPECT_TRUE(window->action("build")->isEnabled());
         EXPECT_TRUE(window->closeButtonEnabled());
         EXPECT_EQ(window->sideTab(), DocWindowController::DiagnosticsPaneTab);
+        EXPECT_TRUE(window->grab().save(QString(CORVANE_BINARY_DIR) + "/screenshots/" +
+                                        QString(c.name).replace(' ', '-') + ".png"));
         const QStringList rows = window->diagnosticsPane()->shownRows();
         const QString loader = window->diagnosticsPane()->loaderText();
         if (c.expectOutline) {
