@@ -127,6 +127,19 @@ private:
     QString m_error;
 };
 
+template <typename T> T largestOf(const std::vector<T> &values)
+{
+    return values.empty() ? T() : *std::max_element(values.begin(), values.end());
+}
+
+template <typename T> T medianOf(std::vector<T> values)
+{
+    if (values.empty())
+        return T();
+    std::nth_element(values.begin(), values.begin() + values.size() / 2, values.end());
+    return values[values.size() / 2];
+}
+
 // Ticks every 5 ms on the GUI thread, keeps the gaps between ticks, asks for a repaint of the
 // window on each tick and counts the paint events of one widget.
 class StallProbe : public QObject
@@ -157,18 +170,8 @@ public:
     }
     std::function<void()> onTick;
 
-    double longestMs() const
-    {
-        return m_gapsMs.empty() ? 0 : *std::max_element(m_gapsMs.begin(), m_gapsMs.end());
-    }
-    double medianMs() const
-    {
-        if (m_gapsMs.empty())
-            return 0;
-        std::vector<double> sorted = m_gapsMs;
-        std::nth_element(sorted.begin(), sorted.begin() + sorted.size() / 2, sorted.end());
-        return sorted[sorted.size() / 2];
-    }
+    double longestMs() const { return largestOf(m_gapsMs); }
+    double medianMs() const { return medianOf(m_gapsMs); }
     int paints() const { return m_paints; }
 
 protected:
@@ -225,18 +228,8 @@ public:
     ~BatchRecorder() { QObject::disconnect(m_connection); }
 
     qint64 total() const { return m_total; }
-    qint64 largest() const
-    {
-        return m_batches.empty() ? 0 : *std::max_element(m_batches.begin(), m_batches.end());
-    }
-    qint64 median() const
-    {
-        if (m_batches.empty())
-            return 0;
-        std::vector<qint64> sorted = m_batches;
-        std::nth_element(sorted.begin(), sorted.begin() + sorted.size() / 2, sorted.end());
-        return sorted[sorted.size() / 2];
-    }
+    qint64 largest() const { return largestOf(m_batches); }
+    qint64 median() const { return medianOf(m_batches); }
 
 private:
     QMetaObject::Connection m_connection;
