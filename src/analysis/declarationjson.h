@@ -12,5 +12,7 @@ namespace corvane
 
 QString declarationsJson(const FFileDeclarations &file);
 QString declarationsJson(const FProgramUnit &unit);
+// text as a JSON string literal, quotes included.
+QString jsonQuoted(const QString &text);
 
 } // namespace corvane

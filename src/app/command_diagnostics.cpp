@@ -1,5 +1,6 @@
 // corvane diagnostics --compiler PATH [FILE]: reads a compiler's error output (FILE or standard
 // input), parses it as a build does and prints the diagnostics as JSON for editors and scripts.
+#include "analysis/declarationjson.h"
 #include "build/errorparser.h"
 #include "commands.h"
 
@@ -13,36 +14,6 @@ namespace corvane::app
 namespace
 {
 
-QString jsonString(const QString &text)
-{
-    QString out = QStringLiteral("\"");
-    for (QChar c : text) {
-        switch (c.unicode()) {
-        case '"':
-            out += QLatin1String("\\\"");
-            break;
-        case '\\':
-            out += QLatin1String("\\\\");
-            break;
-        case '\n':
-            out += QLatin1String("\\n");
-            break;
-        case '\r':
-            out += QLatin1String("\\r");
-            break;
-        case '\t':
-            out += QLatin1String("\\t");
-            break;
-        default:
-            if (c.unicode() < 0x20)
-                out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
-            else
-                out += c;
-        }
-    }
-    return out + QLatin1Char('"');
-}
-
 QString diagnosticsJson(const std::optional<ErrorsDictionary> &files, quint64 maxErrorLevel)
 {
     QString json = QStringLiteral("{\"maxErrorLevel\": %1, \"files\": ").arg(maxErrorLevel);
@@ -51,7 +22,7 @@ QString diagnosticsJson(const std::optional<ErrorsDictionary> &files, quint64 ma
     json += QLatin1Char('{');
     bool firstFile = true;
     for (const auto &[path, rows] : *files) {
-        json += (firstFile ? QString() : QStringLiteral(", ")) + jsonString(path) +
+        json += (firstFile ? QString() : QStringLiteral(", ")) + jsonQuoted(path) +
                 QLatin1String(": [");
         firstFile = false;
         for (qsizetype i = 0; i < rows.size(); ++i) {
@@ -61,7 +32,7 @@ QString diagnosticsJson(const std::optional<ErrorsDictionary> &files, quint64 ma
                         .arg(i ? QStringLiteral(", ") : QString())
                         .arg(r.lineNumber)
                         .arg(r.columnNumber)
-                        .arg(jsonString(r.lineText))
+                        .arg(jsonQuoted(r.lineText))
                         .arg(r.errorType);
         }
         json += QLatin1Char(']');
