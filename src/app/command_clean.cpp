@@ -9,8 +9,6 @@
 #include "project/mydocument.h"
 #include "project/prompts.h"
 
-#include <QFileInfo>
-
 namespace corvane::app
 {
 
@@ -21,30 +19,14 @@ constexpr char kUsage[] = "clean PROJECT [--debug|--release]";
 
 int cleanCommand(const QStringList &args)
 {
-    QString projectPath;
-    std::optional<bool> debug;
-    for (const QString &arg : args) {
-        if (arg == QLatin1String("--debug") || arg == QLatin1String("--release")) {
-            debug = arg == QLatin1String("--debug");
-        } else if (arg.startsWith(QLatin1Char('-')) || !projectPath.isEmpty()) {
-            err() << "corvane clean: unexpected argument \"" << arg << "\"\nusage: corvane "
-                  << kUsage << "\n";
-            return 2;
-        } else {
-            projectPath = arg;
-        }
-    }
-    if (projectPath.isEmpty()) {
-        err() << "usage: corvane " << kUsage << "\n";
+    const auto parsed = parseProjectArguments(args, "clean", kUsage);
+    if (!parsed)
         return 2;
-    }
     RecordingPrompts prompts;
-    auto opened = openProjectForCommand(projectPath, "clean");
+    auto opened = openProjectForCommand(*parsed, "clean");
     if (!opened)
         return 1;
     MyDocument &document = *opened;
-    if (debug)
-        document.setIsDebugBuild(*debug);
 
     TerminalConsole console(stdout, stderr, false, false);
     InteractiveConsoleController runner(&console);

@@ -4,7 +4,6 @@
 #include "build/makefilegenerator.h"
 #include "commands.h"
 #include "project/mydocument.h"
-#include "project/prompts.h"
 
 namespace corvane::app
 {
@@ -12,33 +11,17 @@ namespace corvane::app
 namespace
 {
 
+constexpr char kUsage[] = "makefile PROJECT [--debug|--release]";
+
 int makefileCommand(const QStringList &args)
 {
-    QString projectPath;
-    std::optional<bool> debug;
-    for (const QString &arg : args) {
-        if (arg == QLatin1String("--debug")) {
-            debug = true;
-        } else if (arg == QLatin1String("--release")) {
-            debug = false;
-        } else if (arg.startsWith(QLatin1Char('-')) || !projectPath.isEmpty()) {
-            err() << "corvane makefile: unexpected argument \"" << arg << "\"\n";
-            return 2;
-        } else {
-            projectPath = arg;
-        }
-    }
-    if (projectPath.isEmpty()) {
-        err() << "usage: corvane makefile PROJECT [--debug|--release]\n";
+    const auto parsed = parseProjectArguments(args, "makefile", kUsage);
+    if (!parsed)
         return 2;
-    }
-
-    auto opened = openProjectForCommand(projectPath, "makefile");
+    auto opened = openProjectForCommand(*parsed, "makefile");
     if (!opened)
         return 1;
     MyDocument &document = *opened;
-    if (debug)
-        document.setIsDebugBuild(*debug);
 
     const MakefileGenerator generator = MakefileGenerator::initWithDocument(document);
     const QStringList files = document.fileNames();
@@ -60,6 +43,6 @@ int makefileCommand(const QStringList &args)
 
 } // namespace
 
-CORVANE_COMMAND("makefile", "makefile PROJECT [--debug|--release]", makefileCommand);
+CORVANE_COMMAND("makefile", kUsage, makefileCommand);
 
 } // namespace corvane::app

@@ -53,6 +53,39 @@ std::unique_ptr<MyDocument> openProjectForCommand(const QString &path, const cha
     return std::move(*opened);
 }
 
+std::optional<ProjectArguments> parseProjectArguments(const QStringList &args, const char *command,
+                                                      const char *usage,
+                                                      const QStringList &knownFlags)
+{
+    ProjectArguments parsed;
+    for (const QString &arg : args) {
+        if (arg == QLatin1String("--debug") || arg == QLatin1String("--release")) {
+            parsed.debug = arg == QLatin1String("--debug");
+        } else if (knownFlags.contains(arg)) {
+            parsed.flags << arg;
+        } else if (arg.startsWith(QLatin1Char('-')) || !parsed.projectPath.isEmpty()) {
+            err() << "corvane " << command << ": unexpected argument \"" << arg
+                  << "\"\nusage: corvane " << usage << "\n";
+            return std::nullopt;
+        } else {
+            parsed.projectPath = arg;
+        }
+    }
+    if (parsed.projectPath.isEmpty()) {
+        err() << "usage: corvane " << usage << "\n";
+        return std::nullopt;
+    }
+    return parsed;
+}
+
+std::unique_ptr<MyDocument> openProjectForCommand(const ProjectArguments &args, const char *command)
+{
+    auto opened = openProjectForCommand(args.projectPath, command);
+    if (opened && args.debug)
+        opened->setIsDebugBuild(*args.debug);
+    return opened;
+}
+
 QTextStream &out()
 {
     static QTextStream s(stdout);

@@ -6,6 +6,7 @@
 #include <QTextStream>
 
 #include <memory>
+#include <optional>
 
 namespace corvane
 {
@@ -33,6 +34,22 @@ QList<Command> registeredCommands();
 // and a project that cannot be read is reported there too, as "corvane COMMAND: reason".
 // nullptr when it cannot be read.
 std::unique_ptr<MyDocument> openProjectForCommand(const QString &path, const char *command);
+
+// The arguments of a command on one project: PROJECT, --debug or --release, and the flags the
+// command knows besides.
+struct ProjectArguments {
+    QString projectPath;
+    std::optional<bool> debug;
+    QStringList flags; // those of knownFlags that were given
+};
+// Reads them; anything else, or a missing project, is told with the usage on stderr and gives
+// nothing (the command exits with 2).
+std::optional<ProjectArguments> parseProjectArguments(const QStringList &args, const char *command,
+                                                      const char *usage,
+                                                      const QStringList &knownFlags = {});
+// Opens the project of the arguments in the configuration they chose.
+std::unique_ptr<MyDocument> openProjectForCommand(const ProjectArguments &args,
+                                                  const char *command);
 
 // Standard streams for command output (UTF-8).
 QTextStream &out();
