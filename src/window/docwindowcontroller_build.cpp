@@ -96,6 +96,8 @@ void DocWindowController::setUpBuildAndRun()
         m_tabBar->setTabVisible(InputFileTab, true);
         m_tabBar->setCurrentIndex(InputFileTab);
         m_workStack->setCurrentIndex(InputFileTab);
+        m_inputEditor->setFocus();
+        m_inputEditor->moveCursor(QTextCursor::Start); // a text read afresh starts there too
         validateCommands();
     });
     connect(m_runDriver, &RunDriver::inputFileTextLoaded, this, [this](const QString &text) {
@@ -187,10 +189,7 @@ void DocWindowController::cleanAction()
 
 void DocWindowController::showInputFile()
 {
-    if (m_runDriver->editInputFile()) {
-        m_inputEditor->setFocus();
-        m_inputEditor->moveCursor(QTextCursor::Start);
-    }
+    m_runDriver->editInputFile();
 }
 
 bool DocWindowController::saveInputFileFromTab()
@@ -220,8 +219,7 @@ void DocWindowController::createNewInputFileAt(const QString &path)
         return;
     keepInputFileEdits(path);
     m_document->setInputOption(0);
-    if (m_runDriver->createNewInputFile(path))
-        showInputFile();
+    m_runDriver->createNewInputFile(path); // shows the new file's tab
 }
 
 void DocWindowController::browseForInputFile(const QStringList &paths)
@@ -230,8 +228,7 @@ void DocWindowController::browseForInputFile(const QStringList &paths)
         return;
     keepInputFileEdits(paths.first());
     m_document->setInputOption(0);
-    m_runDriver->browseForInputFile(paths);
-    showInputFile();
+    m_runDriver->browseForInputFile(paths); // shows the chosen file's tab
 }
 
 void DocWindowController::chooseInputFile()
