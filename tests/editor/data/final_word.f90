@@ -1,0 +1,5 @@
+program last
+
+   
+  stop
+end

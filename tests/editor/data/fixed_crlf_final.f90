@@ -1,0 +1,6 @@
+C comment
+      CALL A
+      PRINT *, 'X
+c
+*
+      END
