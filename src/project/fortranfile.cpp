@@ -3,6 +3,7 @@
 #include "project/bookmark.h"
 #include "project/lineconversions.h"
 #include "project/prompts.h"
+#include "project/sourcetext.h"
 #include "settings/defaults.h"
 
 #include <QFile>
@@ -66,41 +67,18 @@ int FortranFile::compareFortranFiles(const FortranFile &other) const
         .compare(QFileInfo(other.m_filePath).fileName(), Qt::CaseInsensitive);
 }
 
-namespace
-{
-
-// UTF-8 when the bytes are valid UTF-8, else Latin-1 (every byte is a character), so that a file
-// in a legacy 8-bit encoding still opens.
-QString decodeSource(const QByteArray &bytes)
-{
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8.decode(bytes);
-    if (!utf8.hasError())
-        return text;
-    return QString::fromLatin1(bytes);
-}
-
-} // namespace
-
 bool FortranFile::loadFile(Prompts &prompts)
 {
     QFileInfo info(m_filePath);
     if (m_filePath.isEmpty() || !info.exists())
         return false;
-    QFile file(m_filePath);
-    if (!info.isFile() || !file.open(QIODevice::ReadOnly)) {
-        prompts.presentError(
-            QString("The file \"%1\" couldn't be opened: %2")
-                .arg(info.fileName(), info.isFile() ? file.errorString() : "Is a directory"));
+    QString error;
+    std::optional<QString> read = readSource(m_filePath, &error);
+    if (!read) {
+        prompts.presentError(error);
         return false;
     }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        prompts.presentError(QString("The file \"%1\" couldn't be read: %2")
-                                 .arg(info.fileName(), file.errorString()));
-        return false;
-    }
-    QString text = decodeSource(bytes);
+    QString text = std::move(*read);
     const QDateTime modified = info.lastModified();
     if (!modified.isValid()) {
         prompts.presentError(

@@ -14,6 +14,7 @@
 #include "window/consoleview.h"
 #include "window/elapsedtimeview.h"
 #include "window/filelistmodel.h"
+#include "window/findcontroller.h"
 #include "window/notespane.h"
 #include "window/optionspane.h"
 #include "window/windowicons.h"
@@ -436,6 +437,7 @@ CommandState DocWindowController::commandState() const
     s.canRunExecutable = m_runDriver && m_runDriver->canRunExecutable();
     const auto &errors = m_document->errorsDictionary();
     s.currentFileHasDiagnostics = m_current && errors && errors->contains(m_current->filePath());
+    s.currentFileHasFindResults = m_current && m_find->hasResultsFor(m_current->filePath());
     s.inputOption = m_document->inputOption();
     s.inputFileNameSet = !m_document->storedInputFileName().isEmpty();
     return s;

@@ -37,6 +37,7 @@ struct FindResult;
 class ElapsedTimeView;
 class FileListModel;
 class FileOperations;
+class FindController;
 class FortranFile;
 class InteractiveConsoleController;
 class MyDocument;
@@ -133,6 +134,7 @@ public:
     enum SideTab { FilesPane = 0, FindPane = 1, DiagnosticsPaneTab = 2 };
     int sideTab() const;
     DiagnosticsPane *diagnosticsPane() const { return m_diagnostics; }
+    FindController *findController() const { return m_find; }
     OptionsPane *optionsPane() const { return m_options; }
     QToolBar *toolbar() const { return m_toolbar; }
     bool trashIsFull() const { return m_trashFull; }
@@ -237,6 +239,7 @@ private:
     OptionsPane *m_options = nullptr;
     QTabWidget *m_sideTabs = nullptr;
     DiagnosticsPane *m_diagnostics = nullptr;
+    FindController *m_find = nullptr;
     QLabel *m_progressLabel = nullptr;
     QProgressBar *m_progressBar = nullptr;
     ElapsedTimeView *m_elapsed = nullptr;

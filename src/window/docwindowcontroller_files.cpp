@@ -8,6 +8,7 @@
 #include "watch/pavoqueue.h"
 #include "window/codeeditor.h"
 #include "window/filelistmodel.h"
+#include "window/findcontroller.h"
 
 #include <QAction>
 #include <QFileDialog>
@@ -269,6 +270,7 @@ void DocWindowController::fileListTableDidChange()
         m_currentFileName.clear();
         updateTitle();
     }
+    m_find->setSearchFieldCompletions();
     validateCommands();
 }
 

@@ -9,6 +9,9 @@
 #include "window/diagnosticspane.h"
 #include "window/elapsedtimeview.h"
 #include "window/filelistmodel.h"
+#include "window/filenamefield.h"
+#include "window/findcontroller.h"
+#include "window/findpane.h"
 #include "window/notespane.h"
 #include "window/optionspane.h"
 #include "window/windowicons.h"
@@ -71,10 +74,6 @@ void DocWindowController::buildWidgets()
     m_sideTabs = side;
     side->setDocumentMode(true);
     side->addTab(filesPage, tr("Files"));
-    auto *findPage = new QLabel(tr("No search results."));
-    findPage->setAlignment(Qt::AlignCenter);
-    findPage->setEnabled(false);
-    side->addTab(findPage, tr("Find"));
     m_diagnostics = new DiagnosticsPane;
     side->addTab(m_diagnostics, tr("Diagnostics"));
 
@@ -88,6 +87,9 @@ void DocWindowController::buildWidgets()
     m_editorStack = new QStackedWidget;
     m_editorStack->addWidget(m_noEditorLabel);
     m_editorStack->addWidget(m_editor);
+    m_find = new FindController(*this, side);
+    side->insertTab(FindPane, m_find->findPane(), tr("Find"));
+    filesLayout->insertWidget(0, m_find->fileNameField());
     m_notes = new NotesPane(m_document.get());
     m_inputEditor = new QPlainTextEdit;
     connect(m_inputEditor, &QPlainTextEdit::textChanged, this, [this] {
@@ -183,7 +185,7 @@ void DocWindowController::buildActions()
     connect(m_actions["openProject"], &QAction::triggered, this, &W::openProjectRequested);
     addCommand("saveDocument", tr("&Save"), QKeySequence::Save, &W::saveAction);
     addCommand("saveDocumentAs", tr("Save &As..."), QKeySequence::SaveAs, &W::saveAsAction);
-    addCommand("print", tr("&Print..."), QKeySequence::Print, &W::printAction);
+    addCommand("print", tr("&Print..."), QKeySequence(), &W::printAction); // Ctrl+P finds a file
     addCommand("close", tr("&Close Window"), QKeySequence::Close, nullptr);
     connect(m_actions["close"], &QAction::triggered, this, &QWidget::close);
     addCommand("quit", tr("&Quit"), QKeySequence::Quit, nullptr);
@@ -281,6 +283,12 @@ void DocWindowController::buildActions()
     fileButtons->addAction(m_actions["addFile"]);
     fileButtons->addAction(m_actions["newFortranFile"]);
     fileButtons->addAction(m_actions["removeFile"]);
+
+    for (QAction *a : m_find->actions()) {
+        addAction(a);
+        m_actions.insert(a->objectName(), a);
+    }
+    connect(m_find, &FindController::resultsChanged, this, &DocWindowController::validateCommands);
 }
 
 void DocWindowController::buildMenus()
@@ -316,6 +324,9 @@ void DocWindowController::buildMenus()
     view->addSeparator();
     view->addAction(m_actions["toggleToolbar"]);
     view->addAction(m_actions["toggleOptionsPane"]);
+
+    QMenu *find = menuBar()->addMenu(tr("F&ind"));
+    find->addActions(m_find->actions());
 
     QMenu *project = menuBar()->addMenu(tr("&Project"));
     for (const char *name : {"build", "clean", "run", "abort"})

@@ -1,0 +1,20 @@
+// Reading a source file's text as the editor shows it, for loading and for searching.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+
+namespace corvane
+{
+
+// A source file's bytes as text: UTF-8 when they are valid UTF-8, else Latin-1 (every byte a
+// character), so that a file in a legacy 8-bit encoding still opens.
+QString decodeSource(const QByteArray &bytes);
+
+// Reads and decodes a source file; none, with error set to a message naming the file, when it
+// cannot be opened or read.
+std::optional<QString> readSource(const QString &path, QString *error);
+
+} // namespace corvane
