@@ -4,6 +4,7 @@
 // and the process's peak resident memory before the first search and after the last ("peak_MB"
 // minus "base_MB" is what searching cost, to be compared with the 20 KB files, not the 100 MB).
 #include "build/projectfind.h"
+#include "peakmemory.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -11,7 +12,6 @@
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
-#include <sys/resource.h>
 
 using namespace corvane;
 
@@ -54,14 +54,6 @@ QList<FindSource> generate(const QString &dir, qint64 *bytes)
         sources << FindSource{path, QString(), false};
     }
     return sources;
-}
-
-double peakMB()
-{
-    struct rusage usage {
-    };
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_maxrss) / 1024.0;
 }
 
 void BM_FindInProject(benchmark::State &state)

@@ -10,6 +10,7 @@
 #include "project/mydocument.h"
 #include "project/projectindexer.h"
 #include "project/prompts.h"
+#include "peakmemory.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -17,7 +18,6 @@
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
-#include <sys/resource.h>
 
 #include <cstring>
 
@@ -92,14 +92,6 @@ QStringList generate(const QString &dir, int files, qint64 *lines = nullptr)
     if (lines)
         *lines = count;
     return paths;
-}
-
-double peakMB()
-{
-    struct rusage usage {
-    };
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_maxrss) / 1024.0;
 }
 
 void BM_IndexProject(benchmark::State &state)
