@@ -4,6 +4,7 @@
 #include "commands.h"
 #include "project/fileoperations.h"
 #include "project/mydocument.h"
+#include "project/projectlock.h"
 
 #include <QFileInfo>
 
@@ -19,6 +20,10 @@ int addCommand(const QStringList &args)
         err() << "usage: corvane add PROJECT FILES...\n";
         return 2;
     }
+    // Held from reading to writing: a second command on the project waits for this one.
+    const auto lock = lockProjectForCommand(args.first(), "add");
+    if (!lock)
+        return 1;
     auto opened = openProjectForCommand(args.first(), "add");
     if (!opened)
         return 1;

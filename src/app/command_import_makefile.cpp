@@ -3,6 +3,7 @@
 #include "build/makefileimporter.h"
 #include "commands.h"
 #include "project/mydocument.h"
+#include "project/projectlock.h"
 #include "project/prompts.h"
 
 namespace corvane::app
@@ -17,6 +18,9 @@ int importMakefileCommand(const QStringList &args)
         err() << "usage: corvane import-makefile PROJECT MAKEFILE\n";
         return 2;
     }
+    const auto lock = lockProjectForCommand(args[0], "import-makefile");
+    if (!lock)
+        return 1;
     auto opened = openProjectForCommand(args[0], "import-makefile");
     if (!opened)
         return 1;

@@ -3,6 +3,7 @@
 // setting, else gfortran found on PATH. An existing file is never overwritten.
 #include "commands.h"
 #include "project/mydocument.h"
+#include "project/projectlock.h"
 #include "projectarguments.h"
 #include "settings/defaults.h"
 
@@ -22,6 +23,10 @@ int newCommand(const QStringList &args)
         return 2;
     }
     const QString projectPath = QFileInfo(args.first()).absoluteFilePath();
+    // Two `new` at once: the second one finds the first one's file once it has the lock.
+    const auto lock = lockProjectForCommand(projectPath, "new");
+    if (!lock)
+        return 1;
     if (QFileInfo::exists(projectPath)) {
         err() << "corvane new: " << projectPath << " already exists\n";
         return 1;

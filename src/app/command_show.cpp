@@ -128,7 +128,8 @@ int showCommand(const QStringList &args)
         out() << QJsonDocument(toJson(*opened)).toJson(QJsonDocument::Indented);
     else
         printPlain(*opened);
-    return 0;
+    // What was shown lacks the files of the damaged list (told on stderr when it was read).
+    return opened->fileListDamaged() ? 1 : 0;
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "commands.h"
 
 #include "project/mydocument.h"
+#include "project/projectlock.h"
 #include "project/prompts.h"
 
 #include <QFileInfo>
@@ -51,6 +52,17 @@ std::unique_ptr<MyDocument> openProjectForCommand(const QString &path, const cha
         return nullptr;
     }
     return std::move(*opened);
+}
+
+std::unique_ptr<ProjectLock> lockProjectForCommand(const QString &path, const char *command)
+{
+    auto lock = std::make_unique<ProjectLock>(path);
+    if (Result<void> locked = lock->lock(); !locked) {
+        err() << "corvane " << command << ": " << locked.error() << "\n";
+        err().flush();
+        return nullptr;
+    }
+    return lock;
 }
 
 std::optional<ProjectArguments> parseProjectArguments(const QStringList &args, const char *command,

@@ -11,7 +11,8 @@
 namespace corvane
 {
 class MyDocument;
-}
+class ProjectLock;
+} // namespace corvane
 
 namespace corvane::app
 {
@@ -34,6 +35,10 @@ QList<Command> registeredCommands();
 // and a project that cannot be read is reported there too, as "corvane COMMAND: reason".
 // nullptr when it cannot be read.
 std::unique_ptr<MyDocument> openProjectForCommand(const QString &path, const char *command);
+
+// Holds the project's lock for a command that reads, changes and writes it; another command on
+// the same project waits. nullptr, told on stderr, when the lock cannot be had.
+std::unique_ptr<ProjectLock> lockProjectForCommand(const QString &path, const char *command);
 
 // The arguments of a command on one project: PROJECT, --debug or --release, and the flags the
 // command knows besides.

@@ -1,6 +1,7 @@
 #include "buildfiles.h"
 
 #include "errorparser.h"
+#include "settings/safefile.h"
 
 #include <QDir>
 #include <QFile>
@@ -93,11 +94,9 @@ std::optional<QString> readCompilerMarker(const QString &buildDir, QString *erro
 
 bool writeCompilerMarker(const QString &buildDir, const QString &compilerPath)
 {
-    QFile f(QDir(buildDir).filePath(QLatin1String(kCompilerMarker)));
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return false;
-    const QByteArray bytes = compilerPath.toUtf8();
-    return f.write(bytes) == bytes.size() && f.flush();
+    return SafeFile::overwrite(QDir(buildDir).filePath(QLatin1String(kCompilerMarker)),
+                               compilerPath.toUtf8())
+        .ok();
 }
 
 QString loaderText(const QString &errorText)

@@ -6,6 +6,7 @@
 #include "project/mydocument.h"
 #include "project/prompts.h"
 #include "settings/defaults.h"
+#include "settings/safefile.h"
 #include "settings/settingskeys.h"
 
 #include <QCoreApplication>
@@ -63,23 +64,11 @@ void FileOperations::setLauncher(std::function<bool(const QString &, const QStri
 
 bool FileOperations::writeText(const QString &path, const QString &text)
 {
-    // Written in place (not atomically), as other programs may hold the file open.
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+    // Written in place (not atomically), as other programs may hold the file open; a failed
+    // write keeps the old contents.
+    if (Result<void> written = SafeFile::overwrite(path, text.toUtf8()); !written) {
         m_prompts.presentError(
-            QString("The file “%1” could not be saved: %2").arg(path, file.errorString()));
-        return false;
-    }
-    const QByteArray bytes = text.toUtf8();
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
-        m_prompts.presentError(
-            QString("The file “%1” could not be saved: %2").arg(path, file.errorString()));
-        return false;
-    }
-    file.close();
-    if (file.error() != QFileDevice::NoError) {
-        m_prompts.presentError(
-            QString("The file “%1” could not be saved: %2").arg(path, file.errorString()));
+            QString("The file “%1” could not be saved: %2").arg(path, written.error()));
         return false;
     }
     return true;

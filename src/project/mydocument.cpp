@@ -12,6 +12,8 @@
 
 #include <algorithm>
 
+#include <sys/stat.h>
+
 namespace corvane
 {
 
@@ -40,6 +42,23 @@ MyDocument::~MyDocument() = default;
 void MyDocument::setFileName(const QString &path)
 {
     m_fileName = path;
+}
+
+QByteArray MyDocument::diskState() const
+{
+    struct stat st {};
+    if (m_fileName.isEmpty() || ::stat(QFile::encodeName(m_fileName).constData(), &st) != 0)
+        return QByteArray();
+    return QByteArray::number(quint64(st.st_dev)) + ':' + QByteArray::number(quint64(st.st_ino)) +
+           ':' + QByteArray::number(qint64(st.st_size)) + ':' +
+           QByteArray::number(qint64(st.st_mtim.tv_sec)) + '.' +
+           QByteArray::number(qint64(st.st_mtim.tv_nsec));
+}
+
+bool MyDocument::projectFileChangedOnDisk() const
+{
+    const QByteArray now = diskState();
+    return !m_diskState.isEmpty() && !now.isEmpty() && now != m_diskState;
 }
 
 // --- change marking -------------------------------------------------------------------------
@@ -263,7 +282,7 @@ qint64 MyDocument::compilerNumber() const
 
 void MyDocument::setNumberOfProcessors(qint64 count)
 {
-    m_numberOfProcessors = count;
+    m_numberOfProcessors = std::clamp<qint64>(count, 1, kMaxProcessors);
     setting("numberOfProcessors");
 }
 

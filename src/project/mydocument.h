@@ -41,7 +41,15 @@ public:
     static Result<std::unique_ptr<MyDocument>> open(const QString &path, Prompts &prompts);
     Result<void> read(const QString &path, Prompts &prompts);
     // Writes the project file atomically and remembers path; marks the document unchanged.
+    // Refuses to write over a file whose file list was damaged (see keepDamagedCopy).
     Result<void> write(const QString &path);
+    // The file read had settings but no readable file list (wrong type, or bookmarks without
+    // it); told through prompts when read.
+    bool fileListDamaged() const { return m_fileListDamaged; }
+    // Copies the damaged file to "NAME.corvane.damaged"; afterwards write may replace it.
+    Result<void> keepDamagedCopy();
+    // Another program changed or replaced the project file since this document read or wrote it.
+    bool projectFileChangedOnDisk() const;
     // The project file, empty for a new unsaved project.
     const QString &fileName() const { return m_fileName; }
     void setFileName(const QString &path);
@@ -92,6 +100,9 @@ public:
     void setCompiler(qint64 compiler);
     qint64 compilerNumber() const;
     bool shouldEnableParallel() const { return compilerNumber() != 0; }
+    // Processes of an MPI run or threads of an OpenMP run: 1 to kMaxProcessors. Values outside
+    // (a damaged file, a typing slip) are brought into that range.
+    static constexpr qint64 kMaxProcessors = 4096;
     qint64 numberOfProcessors() const { return m_numberOfProcessors; }
     void setNumberOfProcessors(qint64 count);
     std::optional<bool> compileForLibrary() const { return m_compileForLibrary; }
@@ -200,9 +211,13 @@ signals:
 
 private:
     void setting(const QString &key); // marks changed and emits settingChanged
+    // The project file's identity, size and modification time, as read or written here.
+    QByteArray diskState() const;
     void onDefaultsChanged(const QString &key);
 
     QString m_fileName;
+    bool m_fileListDamaged = false;
+    QByteArray m_diskState;
     int m_changeCount = 0;
     QList<FilePtr> m_projectFiles;
     FortranFile *m_currentFile = nullptr;

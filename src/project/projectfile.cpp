@@ -8,12 +8,13 @@
 #include "project/prompts.h"
 #include "project/windowstate.h"
 #include "settings/defaults.h"
+#include "settings/safefile.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QRectF>
-#include <QSaveFile>
 #include <QSet>
+
+#include <algorithm>
 
 namespace corvane
 {
@@ -52,6 +53,10 @@ const char legacyLinkerFlags[] = "linkerFlags";
 
 const char kMissingFilesMessage[] =
     "The following files could no longer be found and are removed from the project:";
+const char kDamagedListMessage[] = "The list of files in this project is damaged.";
+const char kDamagedListInfo[] =
+    "%1 holds settings but no readable file list. It is not saved over, so that the files can "
+    "still be recovered from it.";
 const char kMissingInputMessage[] = "The input file has been moved or its name has been changed. "
                                     "Find it and re-add to the project.";
 
@@ -114,12 +119,12 @@ Result<std::unique_ptr<MyDocument>> MyDocument::open(const QString &path, Prompt
 
 Result<void> MyDocument::read(const QString &path, Prompts &prompts)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return Error{QString("cannot open %1: %2").arg(path, file.errorString())};
-    if (file.size() > KeyedArchive::kMaxBytes)
-        return Error{QString("cannot open %1: the file is too large to be a project").arg(path)};
-    const QByteArray bytes = file.readAll();
+    // Only a regular file is read, and only up to the largest archive the decoder takes: a FIFO
+    // or a link to a device must neither block nor fill the memory.
+    const Result<QByteArray> loaded = SafeFile::readRegular(path, KeyedArchive::kMaxBytes);
+    if (!loaded)
+        return Error{QString("cannot open %1: %2").arg(path, loaded.error())};
+    const QByteArray &bytes = *loaded;
     // Everything is decoded and checked before any field changes, so a bad file leaves the
     // document as it was.
     Result<QVariant> decoded = KeyedArchive::decode(bytes);
@@ -131,6 +136,7 @@ Result<void> MyDocument::read(const QString &path, Prompts &prompts)
                          .arg(path)};
     const QVariantMap root = decoded->toMap();
     m_fileName = QFileInfo(path).absoluteFilePath();
+    m_diskState = diskState();
     const QString searchRoot = docDirectoryPath();
 
     if (auto v = stringAt(root, key::consoleText))
@@ -156,7 +162,8 @@ Result<void> MyDocument::read(const QString &path, Prompts &prompts)
     m_compiler = compilerNumber();
     m_compiler = int32At(root, key::compiler).value_or(m_compiler);
     m_inputOption = int32At(root, key::inputOption).value_or(m_inputOption);
-    m_numberOfProcessors = int32At(root, key::numberOfProcessors).value_or(m_numberOfProcessors);
+    m_numberOfProcessors = std::clamp<qint64>(
+        int32At(root, key::numberOfProcessors).value_or(m_numberOfProcessors), 1, kMaxProcessors);
     m_includeFlags = stringAt(root, key::includeFlags).value_or(QString());
     m_continuouslyUpdateConsole =
         boolAt(root, key::continuouslyUpdateConsole).value_or(m_continuouslyUpdateConsole);
@@ -176,6 +183,17 @@ Result<void> MyDocument::read(const QString &path, Prompts &prompts)
         setUserNotificationInfo(info);
     }
     m_commandLineArguments = stringAt(root, key::commandLineArguments).value_or(QString());
+
+    // The file list and its bookmarks are always written together, and only when there are
+    // files; a list of the wrong type, or bookmarks without a list, means the list was damaged,
+    // not that the project is empty.
+    const std::optional<QString> storedList = stringAt(root, key::fileList);
+    const bool listUnreadable = root.contains(key::fileList) && !storedList;
+    const bool bookmarksWithoutList = (!storedList || storedList->isEmpty()) &&
+                                      !root.value(key::fileBookmarks).toList().isEmpty();
+    m_fileListDamaged = listUnreadable || bookmarksWithoutList;
+    if (m_fileListDamaged)
+        prompts.alert(kDamagedListMessage, QString(kDamagedListInfo).arg(path));
 
     // The file list: a path that is gone is looked for through its bookmark, then below the
     // project folder by the tail of its old path (a checkout in another folder).
@@ -205,7 +223,7 @@ Result<void> MyDocument::read(const QString &path, Prompts &prompts)
     if (!missing.isEmpty()) {
         QString info;
         for (qsizetype i = 0; i < missing.size(); ++i)
-            info += QString("(%1) %2\n\n").arg(i + 1).arg(missing[i]);
+            info += QString("(%1) %2\n\n").arg(QString::number(i + 1), missing[i]);
         prompts.beep();
         prompts.alert(kMissingFilesMessage, info);
     }
@@ -240,6 +258,10 @@ Result<void> MyDocument::read(const QString &path, Prompts &prompts)
 
 Result<void> MyDocument::write(const QString &path)
 {
+    if (m_fileListDamaged && QFileInfo(path).absoluteFilePath() == m_fileName)
+        return Error{QString("cannot save %1: its file list is damaged, and saving would "
+                             "replace it with the files that could be read")
+                         .arg(path)};
     const WindowData window = windowData();
     const Defaults &defaults = Defaults::instance();
     QVariantMap root;
@@ -310,11 +332,24 @@ Result<void> MyDocument::write(const QString &path)
         return Error{QString("cannot save %1: %2").arg(path, bytes.error())};
     // Written to a temporary file and renamed over the old one: a crash or a full disk never
     // leaves half a project.
-    QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly) || out.write(*bytes) != bytes->size() || !out.commit())
-        return Error{QString("cannot save %1: %2").arg(path, out.errorString())};
+    if (Result<void> saved = SafeFile::replace(path, *bytes); !saved)
+        return Error{QString("cannot save %1: %2").arg(path, saved.error())};
     m_fileName = QFileInfo(path).absoluteFilePath();
+    m_fileListDamaged = false;
+    m_diskState = diskState();
     markUnchanged();
+    return {};
+}
+
+Result<void> MyDocument::keepDamagedCopy()
+{
+    const QString copy = m_fileName + ".damaged";
+    const Result<QByteArray> bytes = SafeFile::readRegular(m_fileName, KeyedArchive::kMaxBytes);
+    if (!bytes)
+        return Error{QString("cannot copy %1: %2").arg(m_fileName, bytes.error())};
+    if (Result<void> saved = SafeFile::replace(copy, *bytes); !saved)
+        return Error{QString("cannot save %1: %2").arg(copy, saved.error())};
+    m_fileListDamaged = false;
     return {};
 }
 

@@ -7,6 +7,7 @@
 #include "project/fortranfile.h"
 #include "project/mydocument.h"
 #include "project/projectindexer.h"
+#include "project/projectlock.h"
 #include "settings/defaults.h"
 #include "settings/settingskeys.h"
 #include "watch/pavoqueue.h"
@@ -277,7 +278,13 @@ bool DocWindowController::saveDocumentAs(const QString &path)
         m_current->setSelectedRange(
             {quint64(c.selectionStart()), quint64(c.selectionEnd() - c.selectionStart())});
     }
-    const Result<void> written = m_document->write(path);
+    if (!confirmOverwritingProjectFile(path))
+        return false;
+    ProjectLock lock(path);
+    Result<void> written = lock.lock();
+    if (written)
+        written = m_document->write(path);
+    lock.unlock();
     if (!written) {
         m_prompts->presentError(written.error());
         return false;
@@ -286,6 +293,34 @@ bool DocWindowController::saveDocumentAs(const QString &path)
     m_inputEditor->document()->setModified(false);
     updateTitle();
     validateCommands();
+    return true;
+}
+
+bool DocWindowController::confirmOverwritingProjectFile(const QString &path)
+{
+    if (QFileInfo(path).absoluteFilePath() != m_document->fileName())
+        return true;
+    if (m_document->fileListDamaged()) {
+        const int answer = m_prompts->ask(
+            tr("The list of files in this project is damaged."),
+            tr("Saving replaces it with the files shown here. A copy of the damaged project file "
+               "is kept as \u201c%1\u201d.")
+                .arg(QFileInfo(path).fileName() + ".damaged"),
+            {tr("Save Anyway"), tr("Cancel")});
+        if (answer != 0)
+            return false;
+        if (Result<void> kept = m_document->keepDamagedCopy(); !kept) {
+            m_prompts->presentError(kept.error());
+            return false;
+        }
+    } else if (m_document->projectFileChangedOnDisk()) {
+        const int answer = m_prompts->ask(
+            tr("The project file has been changed by another program."),
+            tr("Saving replaces those changes with the project as this window shows it."),
+            {tr("Save Anyway"), tr("Cancel")});
+        if (answer != 0)
+            return false;
+    }
     return true;
 }
 

@@ -163,6 +163,9 @@ protected:
 
 private:
     class WatchDelegate;
+    // Before the project file itself is saved over: asks when its file list was damaged (keeping
+    // a copy) or when another program changed it. False when the user cancels.
+    bool confirmOverwritingProjectFile(const QString &path);
     void buildWidgets();
     void buildActions();
     void buildMenus();

@@ -37,7 +37,7 @@ OptionsPane::OptionsPane(MyDocument *document, QWidget *parent)
     m_configuration->addItem(tr("Running (release)"), false);
     m_input->addItem(tr("From the input file"), 0);
     m_input->addItem(tr("Typed in the console"), 2);
-    m_processors->setRange(1, 4096);
+    m_processors->setRange(1, int(MyDocument::kMaxProcessors));
     m_compilerFlags->setPlaceholderText(tr("e.g. -O2 -Wall"));
     m_includeFlags->setPlaceholderText(tr("include folders"));
 
@@ -140,7 +140,7 @@ void OptionsPane::refresh()
         m_includeFlags->setText(d.includeFlags());
     if (!m_arguments->hasFocus())
         m_arguments->setText(d.commandLineArguments());
-    m_processors->setValue(int(std::clamp<qint64>(d.numberOfProcessors(), 1, 4096)));
+    m_processors->setValue(int(std::clamp<qint64>(d.numberOfProcessors(), 1, MyDocument::kMaxProcessors)));
     setParallelOptionsVisible(d.shouldEnableParallel());
     const QString inputFile = d.storedInputFileName();
     m_inputFile->setText(inputFile.isEmpty() ? tr("none") : QFileInfo(inputFile).fileName());

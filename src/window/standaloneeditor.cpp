@@ -1,6 +1,7 @@
 #include "window/standaloneeditor.h"
 
 #include "settings/defaults.h"
+#include "settings/safefile.h"
 #include "settings/settingskeys.h"
 #include "window/codeeditor.h"
 #include "window/windowprompts.h"
@@ -9,7 +10,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMenuBar>
-#include <QSaveFile>
 #include <QStringDecoder>
 
 namespace corvane
@@ -71,12 +71,10 @@ bool StandaloneEditor::save()
 {
     if (!m_loaded)
         return false;
-    QSaveFile out(m_path);
     // Written through a temporary file: a full disk leaves the old file whole.
-    if (!out.open(QIODevice::WriteOnly) || out.write(m_editor->toPlainText().toUtf8()) < 0 ||
-        !out.commit()) {
+    if (Result<void> saved = SafeFile::replace(m_path, m_editor->toPlainText().toUtf8()); !saved) {
         m_prompts->presentError(tr("The file \"%1\" couldn't be saved: %2")
-                                    .arg(QFileInfo(m_path).fileName(), out.errorString()));
+                                    .arg(QFileInfo(m_path).fileName(), saved.error()));
         return false;
     }
     m_editor->document()->setModified(false);

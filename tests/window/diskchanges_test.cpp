@@ -10,6 +10,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QToolBar>
 #include <gtest/gtest.h>
 
@@ -234,3 +235,45 @@ TEST_F(DiskTest, WindowStateWithoutAFileHasNoFileKeys)
 }
 
 } // namespace
+
+// (we had this bug) A save overwrote what another program had written to the project file, and
+// a project whose file list was damaged was saved over with an empty list.
+TEST(ProjectFileOnDisk, SavingOverChangesOrADamagedListAsksFirst)
+{
+    ProjectFixture fx;
+    const QString project = fx.makeProject({{"a.f90", "program a\nend program a\n"}});
+    auto window = fx.open(project);
+
+    // Another program saves the project: the window asks; Cancel keeps the other's version.
+    auto other = MyDocument::open(project, fx.prompts);
+    ASSERT_TRUE(other.ok());
+    (*other)->setCommandLineArguments("theirs");
+    ASSERT_TRUE((*other)->write(project).ok());
+    const QByteArray theirs = readFile(project);
+    fx.prompts.script = {1};
+    EXPECT_FALSE(window->saveDocument());
+    ASSERT_EQ(fx.prompts.asked.size(), 1);
+    EXPECT_TRUE(fx.prompts.asked[0].startsWith("The project file has been changed by another program."));
+    EXPECT_EQ(readFile(project), theirs);
+    fx.prompts.script = {0};
+    EXPECT_TRUE(window->saveDocument());
+    EXPECT_NE(readFile(project), theirs);
+    EXPECT_TRUE(window->saveDocument()); // its own save is no change by another program
+    EXPECT_EQ(fx.prompts.asked.size(), 2);
+
+    // A damaged file list: asked; going on keeps a copy of the damaged file.
+    QByteArray bytes = readFile(project);
+    bytes[bytes.indexOf("fileList") + 7] = 'u';
+    writeFile(project, bytes);
+    auto damaged = fx.open(project);
+    fx.prompts.asked.clear();
+    fx.prompts.script = {1};
+    EXPECT_FALSE(damaged->saveDocument());
+    EXPECT_EQ(readFile(project), bytes);
+    EXPECT_FALSE(QFileInfo::exists(project + ".damaged"));
+    fx.prompts.script = {0};
+    EXPECT_TRUE(damaged->saveDocument());
+    ASSERT_EQ(fx.prompts.asked.size(), 2);
+    EXPECT_TRUE(fx.prompts.asked[1].startsWith("The list of files in this project is damaged."));
+    EXPECT_EQ(readFile(project + ".damaged"), bytes);
+}
