@@ -1,5 +1,7 @@
 // Reading a large build log: 50 MB of gfortran 12 output (the captured messages of the test
-// sources, repeated over 100 files with growing line numbers) through the whole parser.
+// sources, repeated over 100 files with growing line numbers) through the whole parser; and
+// 50 MB for every other reader, one documented message repeated, to show that each reads in
+// time linear in the log (a reader that searched the rest of the text per message did not).
 #include "build/errorparser.h"
 
 #include <QDir>
@@ -7,6 +9,8 @@
 #include <QFileInfo>
 #include <QString>
 #include <benchmark/benchmark.h>
+
+#include <string>
 
 namespace
 {
@@ -83,6 +87,69 @@ void decodeAndParseGFortranLog(benchmark::State &state)
     state.SetBytesProcessed(state.iterations() * bigLog().size());
 }
 BENCHMARK(decodeAndParseGFortranLog)->Unit(benchmark::kMillisecond)->MinTime(3.0);
+
+// One message in each reader's format, as the reader tests have them.
+struct ReaderLog {
+    const char *name;
+    const char *compiler;
+    const char *message;
+};
+const ReaderLog kReaderLogs[] = {
+    {"g95", "/usr/local/bin/g95",
+     "In file /home/u/demo.f90:5\n\n  total = n +\n             1\n"
+     "Error: Syntax error in expression at (1)\n"},
+    {"pgfortran", "/opt/pgi/bin/pgfortran",
+     "PGF90-S-0034-Syntax error at or near end of line (/home/u/demo.f90: 5)\n"
+     "  0 inform,   0 warnings,   1 severes, 0 fatal for demo\n"},
+    {"nvfortran", "/opt/nvidia/bin/nvfortran",
+     "NVFORTRAN-S-0038-Symbol, total, has not been explicitly declared (demo.f90: 5)\n"},
+    {"ifort", "/opt/intel/bin/ifort",
+     "demo.f90(5): error #6404: This name does not have a type, and must have an explicit "
+     "type.   [TOTAL]\n  total = n + 1\n--^\n"},
+    {"absoft10", "/Applications/Absoft10.2/bin/f90",
+     "cf90-113 f90fe: ERROR DEMO, File = demo.f90, Line = 5, Column = 3 \n"
+     "  IMPLICIT NONE is specified in the local scope.\n"},
+    {"absoft11", "/Applications/Absoft11.5/bin/f90",
+     "ERROR - /Users/u/demo.f90:5, 3\n Implicit type for TOTAL\n"},
+    {"nagfor", "/usr/local/bin/nagfor",
+     "Error: /home/u/demo.f90, line 5: Implicit type for TOTAL\n"},
+    {"flang", "/usr/lib/llvm-17/bin/flang-new",
+     "./w.f90:4:5: warning: Label '10' is not in scope\n    goto 10\n    ^\n"},
+    {"lfortran", "/usr/local/bin/lfortran",
+     "semantic error: Variable 'y' is not declared\n --> a.f90:4:5\n  |\n4 |     y = 1\n"
+     "  |     ^ 'y' is undeclared\n\n"},
+};
+
+void parseReaderLog(benchmark::State &state, const ReaderLog &log)
+{
+    QString text = QStringLiteral(" ");
+    const QString message = QString::fromLatin1(log.message);
+    text.reserve(kTargetBytes + message.size());
+    while (text.size() < kTargetBytes)
+        text += message;
+    const QString compiler = QString::fromLatin1(log.compiler);
+    qsizetype rows = 0;
+    for (auto _ : state) {
+        corvane::ErrorParser parser;
+        const auto result = parser.parseErrorString(text, compiler);
+        rows = 0;
+        if (result)
+            for (const auto &entry : *result)
+                rows += entry.second.size();
+        benchmark::DoNotOptimize(rows);
+    }
+    state.SetBytesProcessed(state.iterations() * text.size());
+    state.counters["rows"] = double(rows);
+}
+
+const bool kReaderBenchmarks = [] {
+    for (const ReaderLog &log : kReaderLogs)
+        benchmark::RegisterBenchmark((std::string("parseReaderLog/") + log.name).c_str(),
+                                     [&log](benchmark::State &state) { parseReaderLog(state, log); })
+            ->Unit(benchmark::kMillisecond)
+            ->MinTime(1.0);
+    return true;
+}();
 
 } // namespace
 

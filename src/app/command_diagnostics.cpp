@@ -27,13 +27,13 @@ QString diagnosticsJson(const std::optional<ErrorsDictionary> &files, quint64 ma
         firstFile = false;
         for (qsizetype i = 0; i < rows.size(); ++i) {
             const FindResult &r = rows[i];
-            json += QStringLiteral("%1{\"lineNumber\": %2, \"columnNumber\": %3, \"lineText\": %4, "
-                                   "\"errorType\": %5}")
-                        .arg(i ? QStringLiteral(", ") : QString())
-                        .arg(r.lineNumber)
-                        .arg(r.columnNumber)
-                        .arg(jsonQuoted(r.lineText))
-                        .arg(r.errorType);
+            // Put together piece by piece: the message is the compiler's text and may hold
+            // "%1", which a chain of arg() calls would fill in.
+            json += (i ? QStringLiteral(", ") : QString()) + QStringLiteral("{\"lineNumber\": ") +
+                    QString::number(r.lineNumber) + QStringLiteral(", \"columnNumber\": ") +
+                    QString::number(r.columnNumber) + QStringLiteral(", \"lineText\": ") +
+                    jsonQuoted(r.lineText) + QStringLiteral(", \"errorType\": ") +
+                    QString::number(r.errorType) + QLatin1Char('}');
         }
         json += QLatin1Char(']');
     }

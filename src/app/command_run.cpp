@@ -6,6 +6,7 @@
 #include "build/rundriver.h"
 #include "build/terminalconsole.h"
 #include "commands.h"
+#include "interrupthandler.h"
 #include "project/mydocument.h"
 #include "project/prompts.h"
 #include "projectbuild.h"
@@ -15,6 +16,8 @@
 #include <QFileInfo>
 #include <QSocketNotifier>
 #include <QTimer>
+
+#include <csignal>
 
 #include <unistd.h>
 
@@ -53,8 +56,9 @@ std::optional<RunOptions> parse(const QStringList &args, QString *error)
         } else if (a == "-np") {
             bool ok = false;
             const qint64 n = args[++i].toLongLong(&ok);
-            if (!ok || n < 1) {
-                *error = QStringLiteral("-np needs a positive number, not '%1'").arg(args[i]);
+            if (!ok || n < 1 || n > MyDocument::kMaxProcessors) {
+                *error = QStringLiteral("-np needs a number from 1 to %1, not '%2'")
+                             .arg(QString::number(MyDocument::kMaxProcessors), args[i]);
                 return std::nullopt;
             }
             o.processes = n;
@@ -136,6 +140,13 @@ int runCommand(const QStringList &args)
         done = true;
         loop.quit();
     });
+    // The program runs in a process group of its own: Ctrl-C ends it (and what it started) as
+    // Abort does.
+    bool interrupted = false;
+    app::InterruptHandler interrupt([&] {
+        interrupted = true;
+        driver.abort();
+    });
     const bool started = driver.execute();
     reportPrompts(prompts);
     if (!started)
@@ -165,6 +176,8 @@ int runCommand(const QStringList &args)
     console.append(QString::fromUtf8(kElapsed).arg(
                        driver.elapsedCPUTime() / driver.timeUnitsScale(), 0, 'f', 2),
                    Console::Role::Info);
+    if (interrupted)
+        return 128 + SIGINT;
     if (runner.lastTerminatingSignal()) {
         // A crash report is looked for one second after the end.
         QTimer::singleShot(kCrashReportWaitMs, &loop, &QEventLoop::quit);

@@ -6,6 +6,7 @@
 #include "build/rundriver.h"
 #include "build/terminalconsole.h"
 #include "commands.h"
+#include "interrupthandler.h"
 #include "project/fileoperations.h"
 #include "project/mydocument.h"
 #include "project/prompts.h"
@@ -13,29 +14,12 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QFileInfo>
-#include <QSocketNotifier>
-
-#include <csignal>
-
-#include <fcntl.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace corvane::app
 {
 
 namespace
 {
-
-// Ctrl-C while make runs: the signal handler only writes a byte; the event loop aborts the build
-// (make runs in a process group of its own, which the terminal's signal does not reach).
-int s_signalPipe[2] = {-1, -1};
-
-void onSignal(int)
-{
-    const char byte = 1;
-    [[maybe_unused]] const ssize_t n = ::write(s_signalPipe[1], &byte, 1);
-}
 
 void reportPrompts(RecordingPrompts &prompts)
 {
@@ -68,21 +52,8 @@ bool buildProject(MyDocument &document, const BuildOptions &options)
         loop.quit();
     });
 
-    std::unique_ptr<QSocketNotifier> interrupt;
-    struct sigaction previousInt = {}, previousTerm = {};
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, s_signalPipe) == 0) {
-        interrupt = std::make_unique<QSocketNotifier>(s_signalPipe[0], QSocketNotifier::Read);
-        QObject::connect(interrupt.get(), &QSocketNotifier::activated, [&] {
-            char byte;
-            [[maybe_unused]] const ssize_t n = ::read(s_signalPipe[0], &byte, 1);
-            driver.abort();
-        });
-        struct sigaction action = {};
-        action.sa_handler = onSignal;
-        ::sigemptyset(&action.sa_mask);
-        ::sigaction(SIGINT, &action, &previousInt);
-        ::sigaction(SIGTERM, &action, &previousTerm);
-    }
+    // Ctrl-C while make runs aborts the build (make runs in a process group of its own).
+    auto interrupt = std::make_unique<InterruptHandler>([&] { driver.abort(); });
 
     const bool started = driver.build();
     reportPrompts(prompts);
@@ -90,14 +61,7 @@ bool buildProject(MyDocument &document, const BuildOptions &options)
         loop.exec();
     reportPrompts(prompts);
 
-    if (interrupt) {
-        ::sigaction(SIGINT, &previousInt, nullptr);
-        ::sigaction(SIGTERM, &previousTerm, nullptr);
-        interrupt.reset();
-        ::close(s_signalPipe[0]);
-        ::close(s_signalPipe[1]);
-        s_signalPipe[0] = s_signalPipe[1] = -1;
-    }
+    interrupt.reset();
 
     if (options.printDiagnostics && driver.errorsDictionary()) {
         for (const QString &line : buildfiles::diagnosticLines(*driver.errorsDictionary()))

@@ -247,7 +247,6 @@ bool BuildDriver::compile()
     emit parallelOptionsVisibleChanged(m_document->shouldEnableParallel());
     const bool started = m_runner->executeWithData(
         std::nullopt, arguments, true, QString::fromLatin1(consoletexts::kCompileOperation));
-    m_runner->endWholeProcessGroup = false; // runs of the user's program keep the usual ending
     return started;
 }
 

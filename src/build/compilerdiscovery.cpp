@@ -2,11 +2,11 @@
 
 #include "project/prompts.h"
 #include "settings/defaults.h"
+#include "programprobe.h"
 #include "unix.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QProcess>
 #include <QRegularExpression>
 
 namespace corvane
@@ -89,20 +89,11 @@ std::optional<double> CompilerDiscovery::gfortranVersion(const QString &storedEn
 {
     QProcessEnvironment childEnv = env;
     childEnv.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
-    QProcess p;
-    p.setProcessEnvironment(childEnv);
-    p.setStandardInputFile(QProcess::nullDevice());
-    p.start(Unix::programForCompilerPath(storedEntry), {QStringLiteral("-v")});
-    if (!p.waitForStarted(kVersionTimeoutMs))
-        return std::nullopt;
-    if (!p.waitForFinished(kVersionTimeoutMs)) {
-        p.kill();
-        p.waitForFinished();
-        return std::nullopt;
-    }
-    // gcc prints its -v text on standard error; read both in case a wrapper differs.
-    const QString text = QString::fromUtf8(p.readAllStandardError() + p.readAllStandardOutput());
-    return parseGccVersion(text);
+    // gcc prints its -v text on standard error; both are read in case a wrapper differs.
+    const std::optional<QString> text =
+        ProgramProbe::output(Unix::programForCompilerPath(storedEntry), {QStringLiteral("-v")},
+                             {true, childEnv, kVersionTimeoutMs});
+    return text ? parseGccVersion(*text) : std::nullopt;
 }
 
 SetupOutcome CompilerDiscovery::doSetup(const QStringList &found, Defaults &defaults)

@@ -60,7 +60,7 @@ public:
     static std::optional<double> parseGccVersion(const QString &verboseText);
     static bool isOldVersion(std::optional<double> version) { return version && *version <= 4.59; }
 
-    // Runs `PROGRAM -v` (program from the stored entry) with LC_ALL=C, no input and a 10 s limit
+    // Runs `PROGRAM -v` (program from the stored entry) with LC_ALL=C as a probe (10 s at most)
     // and parses its version; none when it could not run or printed no version.
     static std::optional<double> gfortranVersion(const QString &storedEntry,
                                                  const QProcessEnvironment &env);

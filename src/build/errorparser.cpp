@@ -1,8 +1,7 @@
 #include "errorparser.h"
 
+#include "programprobe.h"
 #include "unix.h"
-
-#include <QProcess>
 
 #include <algorithm>
 
@@ -33,31 +32,9 @@ double absoftVersion(const QString &lowerPath)
     return end > i ? lowerPath.mid(i, end - i).toDouble() : 0.0;
 }
 
-} // namespace
+const ProgramProbe::Options kMerged{true, std::nullopt, ProgramProbe::kTimeoutMs};
 
-std::optional<QString> runForOutput(const QString &program, const QStringList &args, int timeoutMs,
-                                    bool mergeErrorStream)
-{
-    QProcess process;
-    process.setProgram(program);
-    process.setArguments(args);
-    process.setStandardInputFile(QProcess::nullDevice());
-    if (mergeErrorStream)
-        process.setProcessChannelMode(QProcess::MergedChannels);
-    else
-        process.setStandardErrorFile(QProcess::nullDevice());
-    process.start();
-    if (!process.waitForStarted(timeoutMs))
-        return std::nullopt;
-    if (!process.waitForFinished(timeoutMs)) {
-        process.kill();
-        process.waitForFinished(1000);
-        return std::nullopt;
-    }
-    if (process.exitStatus() != QProcess::NormalExit)
-        return std::nullopt;
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
+} // namespace
 
 bool ErrorParser::isLoaderOutput(QStringView errorText)
 {
@@ -137,7 +114,7 @@ std::optional<QString> ErrorParser::findMpiCompilerTrueNameForCompiler(const QSt
         return std::nullopt;
     for (const char *option : {"-show", "--showme"}) {
         const std::optional<QString> shown =
-            runForOutput(program, {QString::fromLatin1(option)}, kProcessTimeoutMs);
+            ProgramProbe::output(program, {QString::fromLatin1(option)});
         if (!shown)
             continue;
         const QString command = shown->trimmed();
@@ -177,8 +154,7 @@ ErrorParser::Reader ErrorParser::readerForCompiler(const QString &compilerPath)
     if (cached != m_probedReaders.constEnd())
         return *cached;
     Reader reader = Reader::None;
-    if (auto version =
-            runForOutput(program, {QStringLiteral("--version")}, kProcessTimeoutMs, true))
+    if (auto version = ProgramProbe::output(program, {QStringLiteral("--version")}, kMerged))
         reader = readerForVersionText(*version);
     if (reader == Reader::None) {
         // A wrapper (caf) names the program it runs; that one tells by name or version.
@@ -188,8 +164,8 @@ ErrorParser::Reader ErrorParser::readerForCompiler(const QString &compilerPath)
         if (wrapped && Unix::programForCompilerPath(*wrapped) != program) {
             reader = readerForName(wrapped->toLower());
             if (reader == Reader::None) {
-                if (auto v = runForOutput(Unix::programForCompilerPath(*wrapped),
-                                          {QStringLiteral("--version")}, kProcessTimeoutMs, true))
+                if (auto v = ProgramProbe::output(Unix::programForCompilerPath(*wrapped),
+                                                  {QStringLiteral("--version")}, kMerged))
                     reader = readerForVersionText(*v);
             }
         }

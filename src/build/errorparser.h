@@ -59,9 +59,6 @@ public:
     // Found once per parser by parseErrorString.
     std::optional<QString> mpiCompilerTrueName() const { return m_mpiCompilerTrueName; }
 
-    // How long one child process (wrapper or version query) may take.
-    static constexpr int kProcessTimeoutMs = 10000;
-
 private:
     void addRow(QList<FindResult> &rows, FindResult row, bool warning);
     void raiseLevel(quint64 level);
@@ -72,10 +69,5 @@ private:
     bool m_mpiLookupDone = false;
     QHash<QString, Reader> m_probedReaders; // compiler path -> reader named by its version text
 };
-
-// Runs program with args (no shell) and returns its standard output as UTF-8, or none when it
-// cannot start, times out or exits with a failure status.
-std::optional<QString> runForOutput(const QString &program, const QStringList &args, int timeoutMs,
-                                    bool mergeErrorStream = false);
 
 } // namespace corvane

@@ -8,15 +8,33 @@ namespace corvane
 namespace
 {
 
-// Position of the next message code, "PGF90-S-..." or "NVFORTRAN-S-...", at or after from.
-qsizetype nextPgiCode(QStringView text, qsizetype from)
+// Finds the next message code, "PGF90-S-..." or "NVFORTRAN-S-...", at or after a position that
+// only moves forward. Each code's next occurrence is remembered, so a code that is absent is
+// searched for once, not once per message: the walk stays linear in the text.
+class PgiCodeFinder
 {
-    const qsizetype pgf = text.indexOf(QLatin1String("PGF"), from);
-    const qsizetype nv = text.indexOf(QLatin1String("NVFORTRAN"), from);
-    if (pgf < 0)
-        return nv;
-    return nv < 0 ? pgf : qMin(pgf, nv);
-}
+public:
+    explicit PgiCodeFinder(QStringView text) : m_text(text) {}
+    qsizetype next(qsizetype from)
+    {
+        refresh(m_pgf, u"PGF", from);
+        refresh(m_nv, u"NVFORTRAN", from);
+        if (m_pgf < 0)
+            return m_nv;
+        return m_nv < 0 ? m_pgf : qMin(m_pgf, m_nv);
+    }
+
+private:
+    static constexpr qsizetype kUnknown = -2;
+    void refresh(qsizetype &at, QStringView code, qsizetype from)
+    {
+        if (at == kUnknown || (at >= 0 && at < from))
+            at = m_text.indexOf(code, from);
+    }
+    QStringView m_text;
+    qsizetype m_pgf = kUnknown;
+    qsizetype m_nv = kUnknown;
+};
 
 // The message kinds nagfor writes at the start of a diagnostic line.
 bool isNagKind(QStringView kind)
@@ -38,8 +56,9 @@ std::optional<ErrorsDictionary> ErrorParser::parsePGFortranErrorString(const QSt
     QList<FindResult> rows;
     const QStringView all = cutBefore(text, u"make: ***");
     TextScanner s(all);
+    PgiCodeFinder codes(all);
     while (!s.atEnd()) {
-        const qsizetype code = nextPgiCode(all, s.position());
+        const qsizetype code = codes.next(s.position());
         if (code < 0)
             break;
         s.setPosition(code);

@@ -1,5 +1,7 @@
 #include "interactiveconsolecontroller.h"
 
+#include "unix.h"
+
 #include <QDir>
 #include <QFileInfo>
 
@@ -300,9 +302,21 @@ void InteractiveConsoleController::finishExecution()
             streamChunk(out, false);
     }
     flushPending();
+    if (m_processGroup > 0) {
+        // The child has ended; whatever it started in its group and left running is told.
+        const int left = Unix::processesInGroup(m_processGroup);
+        if (left == 1)
+            addString(text(consoletexts::kOneStillRunning), Console::Role::Info);
+        else if (left > 1)
+            addString(text(consoletexts::kSomeStillRunning).arg(left), Console::Role::Info);
+    }
     detachProcess();
+    // A build that failed has not completed: the build driver tells what went wrong instead.
+    const bool failedBuild = m_contextInfo == QLatin1String(consoletexts::kCompileOperation) &&
+                             (m_lastSignal || m_lastExitCode != 0);
     emit consoleTaskCompleted(this);
-    addString(text(consoletexts::kCompleted), Console::Role::Info);
+    if (!failedBuild)
+        addString(text(consoletexts::kCompleted), Console::Role::Info);
 }
 
 void InteractiveConsoleController::queueText(const QString &text, Console::Role role)

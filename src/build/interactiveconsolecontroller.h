@@ -32,6 +32,10 @@ inline constexpr char kTerminatedBySignal[] =
     "Corvane: Error: Execution terminated by signal %1 (%2) \n";
 inline constexpr char kCouldNotStart[] = "Corvane: Error: Could not start %1: %2\n";
 inline constexpr char kCompleted[] = "Corvane: Execution completed.\n";
+inline constexpr char kOneStillRunning[] =
+    "Corvane: 1 process started by the program is still running.\n";
+inline constexpr char kSomeStillRunning[] =
+    "Corvane: %1 processes started by the program are still running.\n";
 inline constexpr char kOutputDropped[] =
     "Corvane: Output exceeded the console limit; %1 earlier characters were dropped.\n";
 inline constexpr char kCompileOperation[] = "CompileOperation";
@@ -71,7 +75,9 @@ public:
     QString workingDirectory;
     qsizetype consoleTail = kDefaultConsoleTail;
     // Start the child in a session (and process group) of its own and end the whole group, so
-    // that ending `make` also ends every compiler it started.
+    // that ending `make` also ends every compiler it started, and Abort of a run every process
+    // the program started. Processes of the group still running when the child has ended are
+    // told in the console.
     bool endWholeProcessGroup = false;
 
     // Starts the child. With input bytes they are written in the background (the input stays

@@ -63,8 +63,13 @@ Result<QString> MakefileGenerator::makefileForFiles(const QStringList &paths,
             text += QLatin1String(" -I") + makequoting::includeToken(token);
     }
     text += kObjectsBanner;
-    for (const QString &path : sources)
-        text += objectFileNameForPath(path) + QLatin1String(" \\\n");
+    // An object named like an option ("-lead.o") would be read as one by the linker and by ar;
+    // "./-lead.o" names the same file (make drops the "./" when it matches the rule below).
+    for (const QString &path : sources) {
+        const QString object = objectFileNameForPath(path);
+        text += (object.startsWith(QLatin1Char('-')) ? QLatin1String("./") : QLatin1String()) +
+                object + QLatin1String(" \\\n");
+    }
     text += QLatin1Char('\n');
 
     // A product name the shell would act on is written out quoted instead of passed as $@.

@@ -5,6 +5,7 @@
 #include "project/mydocument.h"
 #include "project/prompts.h"
 #include "settings/defaults.h"
+#include "settings/safefile.h"
 #include "unix.h"
 
 #include <QFile>
@@ -19,6 +20,7 @@ namespace
 constexpr int kTimerIntervalMs = 1000;
 constexpr int kCrashCheckDelayMs = 1000;
 constexpr int kCoredumpTimeoutMs = 10000;
+constexpr qint64 kMaxInputBytes = 1024LL * 1024 * 1024;
 
 QString text(const char *literal)
 {
@@ -42,9 +44,47 @@ RunDriver::~RunDriver() = default;
 
 QStringList RunDriver::splitArguments(const QString &commandLineArguments)
 {
-    if (commandLineArguments.isNull())
-        return {};
-    return commandLineArguments.split(QLatin1Char(' '));
+    // As a POSIX shell splits words, without any expansion: single quotes keep everything,
+    // double quotes keep blanks (a backslash there escapes only \ " $ and `), a backslash
+    // outside quotes keeps the next character. QProcess::splitCommand knows no single quotes.
+    QStringList args;
+    QString word;
+    bool inWord = false;
+    QChar quote;
+    const QString &text = commandLineArguments;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (quote == QLatin1Char('\'')) {
+            if (c == quote)
+                quote = QChar();
+            else
+                word += c;
+        } else if (quote == QLatin1Char('"')) {
+            if (c == quote)
+                quote = QChar();
+            else if (c == QLatin1Char('\\') && i + 1 < text.size() &&
+                     QStringView(u"\\\"$`").contains(text[i + 1]))
+                word += text[++i];
+            else
+                word += c;
+        } else if (c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\n')) {
+            if (inWord)
+                args << word;
+            word.clear();
+            inWord = false;
+        } else {
+            inWord = true;
+            if (c == QLatin1Char('\'') || c == QLatin1Char('"'))
+                quote = c;
+            else if (c == QLatin1Char('\\') && i + 1 < text.size())
+                word += text[++i];
+            else
+                word += c;
+        }
+    }
+    if (inWord)
+        args << word;
+    return args;
 }
 
 QProcessEnvironment RunDriver::runEnvironment() const
@@ -106,6 +146,9 @@ bool RunDriver::execute()
     m_runner->pathToExecutable = directory;
     m_runner->nameOfExecutable = name;
     m_runner->workingDirectory = docDir;
+    // The program and whatever it starts form one group: Abort ends them all, and those left
+    // running when the program ends are told.
+    m_runner->endWholeProcessGroup = true;
     m_document->setContinuouslyUpdateConsole(true);
 
     std::optional<QByteArray> input;
@@ -117,13 +160,18 @@ bool RunDriver::execute()
             m_prompts->alert(text(runtexts::kNoInputFile), text(runtexts::kNoInputFileInfo));
             return false;
         }
-        const QString contents = m_document->contentsOfInputFile(*m_prompts);
-        if (contents.isNull()) {
+        // Fed byte for byte, whatever the encoding; only a last line without its line end gets
+        // one, so that the program's last read sees a whole record.
+        Result<QByteArray> bytes = SafeFile::readRegular(inputPath, kMaxInputBytes);
+        if (!bytes) {
+            m_prompts->presentError(QStringLiteral("The file \"%1\" couldn't be opened: %2")
+                                        .arg(QFileInfo(inputPath).fileName(), bytes.error()));
             stopEarly(false);
             return false;
         }
-        // The last line may lack its line end; one line feed is added.
-        input = (contents + QLatin1Char('\n')).toUtf8();
+        input = std::move(*bytes);
+        if (!input->isEmpty() && !input->endsWith('\n'))
+            input->append('\n');
         break;
     }
     case 1:
@@ -311,12 +359,10 @@ std::optional<QString> RunDriver::readInputfileIntoEditor()
 
 bool RunDriver::saveInputFile(const QString &contents)
 {
-    QFile f(m_document->inputFileName());
-    const QByteArray bytes = contents.toUtf8();
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(bytes) != bytes.size() ||
-        !f.flush()) {
+    const QString path = m_document->inputFileName();
+    if (Result<void> written = SafeFile::overwrite(path, contents.toUtf8()); !written) {
         m_prompts->presentError(QStringLiteral("The file \"%1\" couldn't be saved: %2")
-                                    .arg(QFileInfo(f.fileName()).fileName(), f.errorString()));
+                                    .arg(QFileInfo(path).fileName(), written.error()));
         return false;
     }
     m_document->setInputFileWasEdited(false);

@@ -56,8 +56,9 @@ public:
     // Where system crash reports are looked for (apport's folder unless a test says otherwise).
     void setCrashReportDirectory(const QString &dir) { m_crashDirectory = dir; }
 
-    // The user's arguments cut at every single blank: "" -> {""}, "a  b" -> {"a", "", "b"},
-    // a null text -> no arguments.
+    // The user's arguments split as a shell would, without expanding anything: blanks separate,
+    // quotes keep blanks inside an argument. "a 'b c'" -> {"a", "b c"}, "a  b" -> {"a", "b"},
+    // "''" -> {""}, "a\ b" -> {"a b"}, "" and a null text -> no arguments.
     static QStringList splitArguments(const QString &commandLineArguments);
     // The program's environment: the child environment plus the run's unbuffering and threads.
     QProcessEnvironment runEnvironment() const;

@@ -2,6 +2,8 @@
 
 #include "settings/defaults.h"
 
+#include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
 
@@ -83,6 +85,29 @@ QString Unix::directoryOf(const QString &path)
     if (slash < 0)
         return QString();
     return program.left(slash + 1);
+}
+
+int Unix::processesInGroup(qint64 group)
+{
+    if (group <= 0)
+        return 0;
+    int count = 0;
+    const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
+    for (const QString &entry : entries) {
+        bool numeric = false;
+        entry.toLongLong(&numeric);
+        if (!numeric)
+            continue;
+        QFile stat(QStringLiteral("/proc/") + entry + QStringLiteral("/stat"));
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        // "pid (name) state ppid pgrp ...": the name may hold blanks and parentheses.
+        const QByteArray text = stat.readAll();
+        const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+        if (fields.size() > 2 && fields[0] != "Z" && fields[2].toLongLong() == group)
+            ++count;
+    }
+    return count;
 }
 
 } // namespace corvane

@@ -37,6 +37,9 @@ public:
 
     // The directory part of a path with a trailing "/": "/usr/bin/mpirun\n" -> "/usr/bin/".
     static QString directoryOf(const QString &path);
+
+    // How many live processes (zombies not counted) belong to a process group.
+    static int processesInGroup(qint64 group);
 };
 
 } // namespace corvane

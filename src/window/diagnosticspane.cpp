@@ -69,7 +69,7 @@ void DiagnosticsPane::fill(const std::optional<ErrorsDictionary> &errors)
         file->setToolTip(0, path);
         for (const FindResult &row : rows) {
             const QString text =
-                QStringLiteral("%1: %2").arg(row.lineNumber).arg(row.lineText.simplified());
+                QString::number(row.lineNumber) + QStringLiteral(": ") + row.lineText.simplified();
             auto *item = new QTreeWidgetItem(file, {text});
             item->setData(0, kRowRole, int(m_rows.size()));
             m_rows << row;

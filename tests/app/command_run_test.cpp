@@ -88,7 +88,7 @@ TEST(RunCommand, RunsTheBuiltProgramInTheTerminal)
          1,
          "",
          "Corvane: Build again, then run.\n"},
-        {"bad option", {"-np", "zero"}, {}, 2, "", "-np needs a positive number"},
+        {"bad option", {"-np", "zero"}, {}, 2, "", "-np needs a number from 1 to 4096"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);

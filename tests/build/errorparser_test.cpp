@@ -1,10 +1,15 @@
 // Dispatch, the loader rule, grouping, the wrapper and version lookups (against small fake
 // compilers written as scripts), the stored compiler path, and the diagnostics command.
+#include "build/programprobe.h"
 #include "diagnosticstest.h"
+#include "faketool.h"
 #include "support/testutil.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QRandomGenerator>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -138,6 +143,7 @@ TEST(ErrorParserGrouping, ErrorsByFile)
 class FakeCompilers : public ::testing::Test
 {
 protected:
+    void SetUp() override { ProgramProbe::forgetAnswers(); }
     QString script(const QString &name, const QByteArray &body)
     {
         const QString path = m_dir.filePath(name);
@@ -172,7 +178,9 @@ TEST_F(FakeCompilers, MpiWrapperAnswersShow)
     test::expectRows(rows, {{"/u/a.f90", 5, 0, "Implicit type for TOTAL", 2}});
     EXPECT_EQ(parser.mpiCompilerTrueName(), real + "\n");
     (void)parser.parseErrorString(kNagText, wrapper + "\n");
-    EXPECT_EQ(calls("mpif90"), 2); // once for the direct call above, once for both parses
+    ErrorParser another;
+    (void)another.parseErrorString(kNagText, wrapper + "\n");
+    EXPECT_EQ(calls("mpif90"), 1); // the answer is remembered for every parser
 }
 
 TEST_F(FakeCompilers, OpenMpiWrapperAnswersShowme)
@@ -194,8 +202,8 @@ TEST_F(FakeCompilers, SilentWrapperFallsBackToVersionText)
     test::expectRows(parser.parseErrorString(kGFortranText, wrapper),
                      {{"a.f90", 2, 3, "Error: A at col. 3", 2}});
     EXPECT_FALSE(parser.mpiCompilerTrueName());
-    // Asked -show and --showme directly, then once more each in the parse, and --version once.
-    EXPECT_EQ(calls("mpif90"), 5);
+    // Asked -show and --showme directly, and --version in the parse; each answer is remembered.
+    EXPECT_EQ(calls("mpif90"), 3);
 }
 
 TEST_F(FakeCompilers, UnknownNameAsksVersionOncePerParser)
@@ -222,6 +230,23 @@ TEST_F(FakeCompilers, UnknownNameAsksVersionOncePerParser)
         // --version once per parser; a program it does not name is also asked -show and --showme.
         EXPECT_EQ(calls(c.name), c.rows ? 1 : 3);
     }
+}
+
+// (we had this bug) A program that does not answer was asked --version, -show and --showme for
+// 10 s each, and the children it started kept running.
+TEST_F(FakeCompilers, AProgramThatHangsIsEndedWithItsChildrenAndAskedOnce)
+{
+    const QString pidFile = m_dir.filePath("child.pid");
+    const QString fc = script("site-fc", "sleep 120 &\necho $! > '" + pidFile.toUtf8() +
+                                             "'\nsleep 120\n");
+    ErrorParser parser;
+    EXPECT_FALSE(parser.parseErrorString(kGFortranText, fc));
+    ErrorParser another;
+    EXPECT_FALSE(another.parseErrorString(kGFortranText, fc));
+    EXPECT_EQ(calls("site-fc"), 1);
+    const qint64 child = test::readFile(pidFile).trimmed().toLongLong();
+    ASSERT_GT(child, 0);
+    EXPECT_TRUE(test::waitFor([&] { return test::processEnded(child); }, 5000));
 }
 
 TEST_F(FakeCompilers, CoarrayWrapperFollowsItsWrappedCompiler)
@@ -376,6 +401,38 @@ TEST(ErrorParserWrappers, InstalledWrappersReachGfortran)
     }
     if (tried == 0)
         GTEST_SKIP() << "no MPI or coarray wrapper installed";
+}
+
+// (we had this bug) "%1" in a message was filled in by a later arg() and the JSON broke
+// ("errorType": %5).
+TEST(DiagnosticsCommand, PercentSignsInMessagesStayText)
+{
+    const QString corvane = test::corvaneExecutable();
+    if (!QFileInfo::exists(corvane))
+        GTEST_SKIP() << "the corvane executable is not built";
+    const struct {
+        const char *name;
+        QByteArray log;
+        QString lineText;
+    } cases[] = {
+        {"message", "a.f90:2:3:\n\n    2 | x\n      |   1\nError: bad %1 %2 %L1 %% thing\n",
+         "Error: bad %1 %2 %L1 %% thing"},
+        {"include file (gfortran 12)",
+         "a.f90:3:10:\n\n    3 | include 'miss%1ing%2.inc'\n      |          1\n"
+         "Fatal Error: Cannot open included file 'miss%1ing%2.inc'\n",
+         "Fatal Error: Cannot open included file 'miss%1ing%2.inc'"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto r = test::runProgram(corvane, {"diagnostics", "--compiler", "gfortran"}, c.log);
+        EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+        QJsonParseError error;
+        const QJsonDocument json = QJsonDocument::fromJson(r.out, &error);
+        ASSERT_EQ(error.error, QJsonParseError::NoError) << r.out.toStdString();
+        const QJsonObject row = json.object()["files"].toObject()["a.f90"].toArray()[0].toObject();
+        EXPECT_EQ(row["lineText"].toString(), c.lineText);
+        EXPECT_EQ(row["errorType"].toInt(), 2);
+    }
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "support/testutil.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -68,6 +69,15 @@ QString RecordingConsole::text(Role role) const
         if (s.role == role)
             all += s.text;
     return all;
+}
+
+bool processEnded(qint64 pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return true;
+    const QByteArray text = stat.readAll();
+    return text.mid(text.lastIndexOf(')') + 2, 1) == "Z";
 }
 
 } // namespace corvane::test

@@ -381,3 +381,50 @@ TEST(InteractiveConsoleController, SignalNames)
     EXPECT_EQ(signalName(6), "SIGABRT");
     EXPECT_EQ(signalName(999), "signal 999");
 }
+
+// (we had this bug) "Execution completed." followed a build that failed.
+TEST(InteractiveConsoleController, OnlyTasksThatDidNotFailAsBuildsComplete)
+{
+    const struct {
+        const char *name;
+        const char *context;
+        QStringList args;
+        bool completed;
+    } cases[] = {
+        {"build that failed", consoletexts::kCompileOperation, {"exit", "2"}, false},
+        {"build that crashed", consoletexts::kCompileOperation, {"segv"}, false},
+        {"build that succeeded", consoletexts::kCompileOperation, {"exit", "0"}, true},
+        {"run with a failure status", consoletexts::kExecuteOperation, {"exit", "3"}, true},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        Runner r;
+        ASSERT_TRUE(r.runner.executeWithData(std::nullopt, c.args, true, c.context));
+        ASSERT_TRUE(waitFor([&] { return r.completed.count() > 0; }));
+        QCoreApplication::processEvents();
+        EXPECT_EQ(r.console.text().contains(kCompleted), c.completed) << r.console.text().toStdString();
+    }
+}
+
+// Launch paths are the user's file names: "%1" in them is text, not a place to fill in.
+TEST(InteractiveConsoleController, StartFailuresKeepTheLaunchPathAsWritten)
+{
+    QTemporaryDir dir;
+    const QString folder = dir.filePath("%1 %2 %L1 %%");
+    test::writeFile(folder + "/not-executable", "plain text\n");
+    const struct {
+        const char *name;
+        QString program;
+        QString told;
+    } cases[] = {
+        {"missing", folder + "/gone", "Corvane: File not found:" + folder + "/gone \n"},
+        {"cannot start", folder + "/not-executable",
+         "Corvane: Error: Could not start " + folder + "/not-executable: "},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        Runner r(c.program);
+        EXPECT_FALSE(r.start({}));
+        EXPECT_TRUE(r.console.text().startsWith(c.told)) << r.console.text().toStdString();
+    }
+}

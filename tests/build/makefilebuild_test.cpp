@@ -166,6 +166,31 @@ TEST(MakefileBuild, HostileNamesBuildWhatTheyNameAndRunNothing)
     EXPECT_EQ(run.out, QByteArray::number(n * (n - 1) / 2 + 1000 * n + 1007) + "\n");
 }
 
+// (we had this bug) "-lead.f90" compiled, but the link read "-lead.o" as the option -l ead.o.
+TEST(MakefileBuild, SourcesNamedLikeOptionsLinkAndArchive)
+{
+    if (!haveTools())
+        GTEST_SKIP() << "make or gfortran missing";
+    QTemporaryDir tmp;
+    const QString lead = tmp.filePath("-lead.f90");
+    writeFile(lead, "module lead\n  integer :: answer = 42\nend module\n");
+    const QString main = tmp.filePath("main.f90");
+    writeFile(main, "program main\n  use lead\n  print '(i0)', answer\nend program\n");
+
+    MakefileSettings settings;
+    settings.executableName = "DemoRunning";
+    test::ProgramResult made = generateAndMake({main, lead}, settings, tmp.filePath("exe"));
+    ASSERT_EQ(made.exitCode, 0) << made.out.toStdString() << made.err.toStdString();
+    EXPECT_EQ(runProgram(tmp.filePath("exe/DemoRunning"), {}).out, QByteArray("42\n"));
+
+    settings.compileForLibrary = true;
+    settings.libraryName = "libDemoRunning.a";
+    made = generateAndMake({lead}, settings, tmp.filePath("lib"));
+    ASSERT_EQ(made.exitCode, 0) << made.out.toStdString() << made.err.toStdString();
+    EXPECT_EQ(runProgram("ar", {"t", tmp.filePath("lib/libDemoRunning.a")}).out,
+              QByteArray("-lead.o\n"));
+}
+
 TEST(MakefileBuild, ExampleProjectParallelFromClean)
 {
     if (!haveTools())

@@ -16,6 +16,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <csignal>
+
 using namespace corvane;
 using namespace corvane::test;
 using Role = Console::Role;
@@ -56,15 +58,24 @@ struct Project {
 
 } // namespace
 
-TEST(RunDriver, SplitsArgumentsAtEverySingleBlank)
+// (we had this bug) Arguments were cut at every blank, so none could hold a blank.
+TEST(RunDriver, SplitsArgumentsAsAShellWould)
 {
     struct Case {
         QString text;
         QStringList args;
     };
     const Case cases[] = {
-        {QString(), {}},          {QString(""), {""}},     {"a b", {"a", "b"}},
-        {"a  b", {"a", "", "b"}}, {" lead", {"", "lead"}},
+        {QString(), {}},
+        {QString(""), {}},
+        {"a b", {"a", "b"}},
+        {"a  b", {"a", "b"}},
+        {" lead", {"lead"}},
+        {"a 'b c'", {"a", "b c"}},
+        {"\"x y\" z", {"x y", "z"}},
+        {"''", {""}},
+        {"a\\ b 'it''s' \"say \\\"hi\\\"\" \"\\n\"", {"a b", "its", "say \"hi\"", "\\n"}},
+        {"$HOME *.f90 `id`", {"$HOME", "*.f90", "`id`"}}, // nothing is expanded
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.text.toStdString());
@@ -76,7 +87,7 @@ TEST(RunDriver, RunsTheProgramInTheProjectFolderWithItsArguments)
 {
     Project p;
     const QString before = QDir::currentPath();
-    p.doc.setCommandLineArguments("args one  two");
+    p.doc.setCommandLineArguments("args one  'two three'");
     QSignalSpy build(&p.driver, &RunDriver::buildEnabledChanged);
     QSignalSpy close(&p.driver, &RunDriver::closeButtonEnabledChanged);
     ASSERT_TRUE(p.driver.run());
@@ -87,7 +98,7 @@ TEST(RunDriver, RunsTheProgramInTheProjectFolderWithItsArguments)
     EXPECT_EQ(p.runner.pathToExecutable, "./");
     EXPECT_EQ(p.runner.nameOfExecutable, p.doc.executableName());
     ASSERT_TRUE(p.waitDone());
-    EXPECT_EQ(p.console.text(), "[one]\n[]\n[two]\n" + kCompleted);
+    EXPECT_EQ(p.console.text(), "[one]\n[two three]\n" + kCompleted);
     EXPECT_FALSE(p.driver.processIsRunning());
     EXPECT_TRUE(p.driver.canRunExecutable());
     EXPECT_FALSE(p.driver.isExecutingFortranCode());
@@ -113,6 +124,36 @@ TEST(RunDriver, FeedsTheInputFileWithOneAddedLineFeed)
     EXPECT_FALSE(p.runner.acceptTypedInput());
     ASSERT_TRUE(p.waitDone(1, 20000));
     EXPECT_EQ(p.console.text(Role::Normal), "got: [alpha]\ngot: [\u00e9t\u00e9]\necho done\n");
+}
+
+// (we had this bug) The input file went through a UTF-8 decode (bytes that are not UTF-8 became
+// U+FFFD) and always got one more line feed, so a file ending in one fed an extra empty line.
+TEST(RunDriver, FeedsTheInputFileByteForByte)
+{
+    QTemporaryDir scripts;
+    const QString dump = scripts.filePath("dump");
+    writeFile(dump, "#!/bin/sh\nexec od -An -v -tx1\n");
+    const struct {
+        const char *name;
+        QByteArray bytes;
+        QString fed; // as od shows it
+    } cases[] = {
+        {"not UTF-8", "a\xff\xfe\xc3" "b\n", " 61 ff fe c3 62 0a\n"},
+        {"ends with a line feed", "x\n\n", " 78 0a 0a\n"},
+        {"last line without its line end", "x", " 78 0a\n"},
+        {"empty", "", ""},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        Project p(dump);
+        writeFile(p.dir.filePath("in.txt"), c.bytes);
+        p.doc.setInputOption(0);
+        p.doc.setInputFileName(p.dir.filePath("in.txt"));
+        ASSERT_TRUE(p.driver.execute());
+        p.runner.closeInput();
+        ASSERT_TRUE(p.waitDone(1, 20000));
+        EXPECT_EQ(p.console.text(Role::Normal), c.fed);
+    }
 }
 
 TEST(RunDriver, InputProblemsStopBeforeStarting)
@@ -382,4 +423,34 @@ TEST(RunDriver, InputFileTabCommands)
 
     p.doc.setInputOption(1);
     EXPECT_FALSE(p.driver.editInputFile());
+}
+
+// (we had this bug) A child the program started and left running went unseen, and Abort ended
+// only the program itself.
+TEST(RunDriver, ProcessesThatTheProgramStartedAreToldAndEndedByAbort)
+{
+    QTemporaryDir scripts;
+    const QString leaves = scripts.filePath("leaves");
+    writeFile(leaves, "#!/bin/sh\nsleep 60 &\necho $!\nsleep 60 &\necho $!\n");
+    {
+        Project p(leaves);
+        ASSERT_TRUE(p.driver.execute());
+        ASSERT_TRUE(p.waitDone());
+        const QStringList pids = p.console.text(Role::Normal).split('\n', Qt::SkipEmptyParts);
+        EXPECT_EQ(p.console.text(Role::Info),
+                  "Corvane: 2 processes started by the program are still running.\n" + kCompleted);
+        for (const QString &pid : pids)
+            ::kill(pid_t(pid.toLongLong()), SIGKILL);
+    }
+
+    const QString waits = scripts.filePath("waits");
+    writeFile(waits, "#!/bin/sh\nsleep 60 &\necho $!\nwait\n");
+    Project p(waits);
+    ASSERT_TRUE(p.driver.execute());
+    ASSERT_TRUE(waitFor([&] { return p.console.text(Role::Normal).endsWith('\n'); }));
+    const qint64 child = p.console.text(Role::Normal).trimmed().toLongLong();
+    ASSERT_GT(child, 0);
+    p.driver.abort();
+    EXPECT_TRUE(waitFor([&] { return test::processEnded(child); }, 10000));
+    EXPECT_FALSE(p.console.text().contains("still running"));
 }
