@@ -6,13 +6,11 @@
 #include "commands.h"
 #include "indexdeclarations.h"
 #include "project/fortranfile.h"
+#include "sourcetext.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QStringDecoder>
 
 #include <optional>
 
@@ -45,29 +43,9 @@ unsigned fileTypeFor(const QString &path, SourceForm form)
                                               : FStatementReader::FreeForm;
 }
 
-// The text of a source file: UTF-8, or Latin-1 when the bytes are not valid UTF-8. On failure
-// a message naming the file goes to stderr and the result is none.
 std::optional<QString> readSource(const QString &path)
 {
-    if (QFileInfo(path).isDir()) {
-        err() << "corvane index: cannot read " << path << ": it is a folder\n";
-        return std::nullopt;
-    }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        err() << "corvane index: cannot read " << path << ": " << file.errorString() << "\n";
-        return std::nullopt;
-    }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        err() << "corvane index: cannot read " << path << ": " << file.errorString() << "\n";
-        return std::nullopt;
-    }
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = decoder.decode(bytes);
-    if (decoder.hasError())
-        text = QString::fromLatin1(bytes);
-    return text;
+    return readSourceText(path, "index");
 }
 
 // --statements: every logical statement as one JSON object per line.

@@ -1,0 +1,15 @@
+// Reading a source file for a command that works on files without a project.
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+namespace corvane::app
+{
+
+// The text of a source file: UTF-8, or Latin-1 when the bytes are not valid UTF-8. On failure
+// "corvane COMMAND: cannot read PATH: reason" goes to stderr and the result is none.
+std::optional<QString> readSourceText(const QString &path, const char *command);
+
+} // namespace corvane::app
