@@ -61,8 +61,8 @@ TextMatcher::TextMatcher(const QString &text, FindOptions options)
         m_regex.setPatternOptions(QRegularExpression::CaseInsensitiveOption);
     if (!m_regex.isValid()) {
         m_error = QStringLiteral("The regular expression \"%1\" is not valid: %2 (at offset %3)")
-                      .arg(text, m_regex.errorString())
-                      .arg(m_regex.patternErrorOffset());
+                      .arg(text, m_regex.errorString(),
+                           QString::number(m_regex.patternErrorOffset()));
         return;
     }
     m_regex.optimize();

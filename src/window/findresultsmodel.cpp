@@ -65,7 +65,7 @@ QVariant FindResultsModel::data(const QModelIndex &index, int role) const
     }
     const FindResult &row = m_files.at(int(index.internalId()) - 1).matches.at(index.row());
     if (role == Qt::DisplayRole)
-        return QStringLiteral("%1: %2").arg(row.lineNumber).arg(row.lineText);
+        return QString::number(row.lineNumber) + QStringLiteral(": ") + row.lineText;
     if (role == Qt::ToolTipRole)
         return row.lineText;
     return {};

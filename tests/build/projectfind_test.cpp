@@ -203,6 +203,17 @@ TEST(ProjectFind, InvalidRegularExpressionSearchesNothing)
     EXPECT_TRUE(results.patternError.contains("\"(x\" is not valid")) << results.patternError.toStdString();
 }
 
+// (we had this bug) "%1" in the pattern was filled in with the error offset.
+TEST(ProjectFind, PercentSignsInAnInvalidPatternStayText)
+{
+    QTemporaryDir dir;
+    const ProjectFindResults results = findStringInProject(
+        makeProject(dir, {{"a.f90", "x\n"}}), "(%1 %2 %L1 %%", FindOptions{false, false, true});
+    EXPECT_TRUE(results.patternError.startsWith(
+        "The regular expression \"(%1 %2 %L1 %%\" is not valid: "))
+        << results.patternError.toStdString();
+}
+
 TEST(ProjectFind, LinesOfEveryEnding)
 {
     const struct {
