@@ -1,16 +1,15 @@
 // corvane index FILES... --statements|--dump|--json [--fixed|--free]: reads Fortran sources without a project and
 // prints what the code-understanding engine sees in them. Each mode is one function in kModes,
 // chosen by its flag; the file list, the source form and the reading of files are shared.
+#include "analysis/declarationjson.h"
 #include "analysis/fstatementreader.h"
+#include "analysis/fttokenizer.h"
 #include "command_index_project.h"
 #include "commands.h"
 #include "indexdeclarations.h"
 #include "project/fortranfile.h"
 #include "sourcetext.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 
 #include <optional>
 
@@ -48,33 +47,40 @@ std::optional<QString> readSource(const QString &path)
     return readSourceText(path, "index");
 }
 
-// --statements: every logical statement as one JSON object per line.
+// --statements: every logical statement as one JSON object per line (keys in the order a JSON
+// object of Qt writes them). The line is written piece by piece and the tokens stay views into
+// the statement: a statement of 50 MB must not become a JSON tree and a string per token.
 int printStatements(const IndexRequest &request)
 {
     int status = 0;
     FStatementReader reader;
+    QList<QStringView> tokens;
     for (const QString &path : request.paths) {
         const std::optional<QString> text = readSource(path);
         if (!text) {
             status = 1;
             continue;
         }
+        const QString quotedPath = jsonQuoted(path);
         reader.filePath = path;
         reader.startReading(*text, fileTypeFor(path, request.form));
+        QTextStream &o = out();
         while (!reader.scanner.isAtEnd()) {
             const std::optional<QString> statement = reader.nextFortranStatement();
             if (!statement)
                 continue;
-            const QStringList tokens = reader.tokenizer.tokenizeStatement(QStringView(*statement));
-            const QJsonObject line{
-                {"file", path},
-                {"class", statementClassName(reader.classifyStatementFromTokens(tokens))},
-                {"text", *statement},
-                {"tokens", QJsonArray::fromStringList(tokens)},
-            };
-            out() << QString::fromUtf8(QJsonDocument(line).toJson(QJsonDocument::Compact)) << "\n";
+            tokens.clear();
+            FTTokenizer::tokenize(QStringView(*statement), tokens);
+            o << "{\"class\":"
+              << jsonQuoted(statementClassName(FStatementReader::classifyStatementFromTokens(tokens)))
+              << ",\"file\":" << quotedPath << ",\"text\":" << jsonQuoted(*statement)
+              << ",\"tokens\":[";
+            for (qsizetype i = 0; i < tokens.size(); ++i)
+                o << (i ? "," : "") << jsonQuoted(tokens[i].toString());
+            o << "]}\n";
         }
-        out().flush();
+        tokens = QList<QStringView>(); // gives the memory back
+        o.flush();
     }
     return status;
 }
