@@ -57,9 +57,12 @@ TextMatcher::TextMatcher(const QString &text, FindOptions options)
     if (!options.regularExpression)
         return;
     m_regex.setPattern(text);
+    static const QRegularExpression boundaryDependent(QStringLiteral(R"(\^|\$|\(\?|\\[AZzG])"));
+    m_testsWholeText = !text.contains(boundaryDependent);
     if (!options.caseSensitive)
         m_regex.setPatternOptions(QRegularExpression::CaseInsensitiveOption);
     if (!m_regex.isValid()) {
+        // One arg() call, so that a "%" in the pattern is never filled in itself.
         m_error = QStringLiteral("The regular expression \"%1\" is not valid: %2 (at offset %3)")
                       .arg(text, m_regex.errorString(),
                            QString::number(m_regex.patternErrorOffset()));
@@ -161,10 +164,9 @@ std::optional<FoundFile> searchFile(const FindSource &source, const TextMatcher 
     const std::optional<QStringView> text = sourceText(source, owned, &error);
     if (!text)
         return FoundFile{FindResult::header(source.path), {}, error};
-    // A regular expression may depend on where a line starts; it is only tried line by line.
-    const bool regex = matcher.options().regularExpression;
-    if (!regex && matcher.indexIn(*text) < 0)
+    if (matcher.testsWholeText() && matcher.indexIn(*text) < 0)
         return std::nullopt;
+    const bool regex = matcher.options().regularExpression;
     FoundFile file{FindResult::header(source.path), {}, QString()};
     forEachLine(*text, [&](QStringView line, quint64 number) {
         const qsizetype column = matcher.indexIn(line);
@@ -173,6 +175,7 @@ std::optional<FoundFile> searchFile(const FindSource &source, const TextMatcher 
                                        quint64(column));
         return true;
     });
+    // A pattern may match across a line end (a "\s" at the end, say) but never gives an empty node.
     if (regex && file.matches.isEmpty())
         return std::nullopt;
     return file;

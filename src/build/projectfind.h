@@ -75,6 +75,10 @@ public:
     bool isValid() const { return m_error.isEmpty(); }
     const QString &errorString() const { return m_error; }
     const FindOptions &options() const { return m_options; }
+    // Whether a text without any match can be passed over without walking its lines: always for
+    // plain text; for a pattern only when it has no anchor or lookaround, which could match at a
+    // line's start or end but nowhere in the whole text.
+    bool testsWholeText() const { return m_testsWholeText; }
 
     // Offset of the first match at or after from, -1 when none; length gets the match's length.
     qsizetype indexIn(QStringView text, qsizetype from = 0, qsizetype *length = nullptr) const;
@@ -85,6 +89,7 @@ private:
     QString m_text;
     FindOptions m_options;
     QRegularExpression m_regex; // compiled up front, so that workers only read it
+    bool m_testsWholeText = true;
     QString m_error;
 };
 

@@ -9,6 +9,7 @@
 #include "window/findpane.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QTabWidget>
@@ -97,7 +98,9 @@ void FindController::findStringInProject(const QString &text)
         return;
     }
     m_findDictionary.reset();
+    QApplication::setOverrideCursor(Qt::WaitCursor); // a large project takes a moment
     ProjectFindResults results = corvane::findStringInProject(sources, text, m_pane->options());
+    QApplication::restoreOverrideCursor();
     const qsizetype matches = results.matchCount();
     QString status;
     if (!results.patternError.isEmpty()) {

@@ -36,6 +36,7 @@ FindPane::FindPane(QWidget *parent)
     m_field->setPlaceholderText(tr("Find in project"));
     m_field->setClearButtonEnabled(true);
     m_status->setWordWrap(true);
+    m_status->setContentsMargins(6, 0, 4, 0);
     m_status->setEnabled(false);
     m_outline->setModel(m_model);
     m_outline->setHeaderHidden(true);

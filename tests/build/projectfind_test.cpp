@@ -161,6 +161,16 @@ TEST(ProjectFind, OutlineRows)
          "z*",
          regex,
          {"a.f90", "  3:0: zz"}},
+        {"a lookbehind that only holds at a line's start",
+         {{"a.f90", "a\nx\n"}},
+         "(?<!\\n)x",
+         regex,
+         {"a.f90", "  2:0: x"}},
+        {"a pattern matching only across a line end gives no node",
+         {{"a.f90", "a\nb\n"}},
+         "a\\sb",
+         regex,
+         {}},
         {"an empty text finds nothing", {{"a.f90", "x\n"}}, "", plain, {}},
     };
     for (const FindCase &c : cases) {
