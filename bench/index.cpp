@@ -1,12 +1,26 @@
-// Whole-project indexing: a generated project of 2,000 files and about one million lines (each
-// file one module that uses an earlier one, with types extending a parent in another module,
-// bindings, a generic interface and module procedures with realistic bodies), indexed as the
-// window does it: parses on the global thread pool, merge into one snapshot. Reports the wall
-// time per run and the process's peak resident memory ("peak_MB").
+// Whole-project indexing, as the window does it: parses on the global thread pool, then the merge
+// into one snapshot (use chains, parent types, dependants, symbols index). Reports the wall time
+// per run and the process's peak resident memory ("peak_MB"; run one benchmark per process, with
+// --benchmark_filter, to read the peak of that one shape).
 //
-//   bench_index                         run the benchmark
-//   bench_index --generate DIR [FILES]  only write the generated sources into DIR (for comparing
-//                                       with other tools, see bench/fortls-compare)
+// Generated projects, written into a temporary folder when the benchmark starts (deterministic:
+// the same sources every run). Every module file is about 500 lines: a specification part, a
+// derived type extending a type of a used module, with bindings, a generic interface and seven
+// procedures with realistic bodies. 9 of every 10 files are modules, the others external
+// subroutines that use three of them.
+//   layered  each module uses up to 3 of the 50 modules below it, in plain, ONLY and renaming
+//            USE forms; `private` by default with a few public names
+//   dense    the same with 20 uses each
+//   deep     one chain: every module uses the one below it, everything public, so each module
+//            sees every name of every module below
+//   diamond  layers of 8 modules, each using two of the layer below (public): every module is
+//            reached along many paths
+// and LAPACK from the shared corpora (all its .f files, no modules).
+//
+//   bench_index                                 run the benchmarks
+//   bench_index --generate DIR [FILES [SHAPE]]  only write the generated sources into DIR
+//                                               (SHAPE: layered, dense, deep, diamond; default
+//                                               layered), for comparing with other tools
 #include "project/mydocument.h"
 #include "project/projectindexer.h"
 #include "project/prompts.h"
@@ -14,6 +28,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -26,65 +41,177 @@ using namespace corvane;
 namespace
 {
 
-constexpr int kFiles = 2000;
+enum Shape { Layered, Dense, Deep, Diamond };
+const char *const kShapeNames[] = {"layered", "dense", "deep", "diamond"};
+constexpr int kDiamondWidth = 8;
 
-// About 500 lines: a module with specification part, types and 12 procedures.
-QByteArray moduleSource(int k)
+// A small deterministic generator, so that every run writes the same project.
+struct Lcg {
+    quint64 state;
+    explicit Lcg(quint64 seed) : state(seed * 6364136223846793005ULL + 1442695040888963407ULL) {}
+    int below(int n)
+    {
+        state = state * 6364136223846793005ULL + 1442695040888963407ULL;
+        return int((state >> 33) % quint64(n));
+    }
+};
+
+// The modules module k uses, nearest-first order does not matter; none for module 0.
+QList<int> usedModules(Shape shape, int k)
+{
+    QList<int> used;
+    if (k == 0)
+        return used;
+    switch (shape) {
+    case Deep:
+        used << k - 1;
+        break;
+    case Diamond: {
+        const int layer = k / kDiamondWidth, i = k % kDiamondWidth;
+        if (layer > 0) {
+            used << (layer - 1) * kDiamondWidth + i;
+            used << (layer - 1) * kDiamondWidth + (i + 1) % kDiamondWidth;
+        }
+        break;
+    }
+    case Layered:
+    case Dense: {
+        const int wanted = shape == Dense ? 20 : 3;
+        const int window = std::min(k, 50);
+        Lcg rng(quint64(k) + (shape == Dense ? 7777 : 0));
+        for (int tries = 0; used.size() < std::min(wanted, window) && tries < 200; ++tries) {
+            const int m = k - 1 - rng.below(window);
+            if (!used.contains(m))
+                used << m;
+        }
+        break;
+    }
+    }
+    return used;
+}
+
+// Type extension stays as shallow as real class hierarchies are: a module's type extends the
+// type of its first used module unless that would make a chain of more than 8 types.
+constexpr int kMaxExtensionDepth = 8;
+
+int extensionDepth(Shape shape, int k, QHash<int, int> &memo)
+{
+    if (const auto it = memo.constFind(k); it != memo.constEnd())
+        return it.value();
+    const QList<int> used = usedModules(shape, k);
+    int depth = 1;
+    if (!used.isEmpty()) {
+        const int parent = extensionDepth(shape, used.first(), memo);
+        depth = parent < kMaxExtensionDepth ? parent + 1 : 1;
+    }
+    memo.insert(k, depth);
+    return depth;
+}
+
+bool extendsParent(Shape shape, int k)
+{
+    static QHash<int, int> memo[4];
+    if (k == 0)
+        return false;
+    // Walk up iteratively first so that the memo fills without deep recursion.
+    for (int j = 0; j < k; j += 64)
+        extensionDepth(shape, j, memo[shape]);
+    return extensionDepth(shape, k, memo[shape]) > 1;
+}
+
+void procedure(QByteArray &s, const QByteArray &name, bool function)
+{
+    s += "  !> " + name + ": part of the generated solver.\n";
+    s += function ? "  real(dp) function " + name + "(a, m)\n" : "  subroutine " + name + "(a, m)\n";
+    s += "    real(dp), intent(inout) :: a(:)\n    integer, intent(in) :: m\n";
+    s += "    integer :: i, j\n    real(dp) :: acc, t\n";
+    for (int line = 0; line < 8; ++line) {
+        s += "    ! Pass " + QByteArray::number(line) + " over the data.\n";
+        s += "    do i = 1, m\n       acc = 0.0_dp\n       do j = 1, size(a)\n";
+        s += "          t = a(j) * real(i + j, dp)\n          acc = acc + t / (1.0_dp + t*t)\n";
+        s += "       end do\n       a(i) = acc\n    end do\n";
+    }
+    if (function)
+        s += "    " + name + " = acc\n  end function " + name + "\n";
+    else
+        s += "  end subroutine " + name + "\n";
+}
+
+// One module: the first used module is used plainly (its type is the parent); the others
+// alternate between an ONLY list and a renaming USE.
+QByteArray moduleSource(Shape shape, int k)
 {
     const QByteArray n = QByteArray::number(k);
-    const QByteArray parent = QByteArray::number(k > 0 ? (k - 1) / 2 : 0);
+    const QList<int> used = usedModules(shape, k);
+    const bool isPrivate = shape == Layered || shape == Dense;
     QByteArray s;
     s += "! Generated module " + n + " of the indexing benchmark\nmodule mod_" + n + "\n";
-    if (k > 0)
-        s += "  use mod_" + parent + ", only: state_" + parent + "\n";
-    s += "  use iso_fortran_env, only: real64\n  implicit none\n  private\n";
+    for (qsizetype u = 0; u < used.size(); ++u) {
+        const QByteArray m = QByteArray::number(used[u]);
+        if (u == 0 || !isPrivate)
+            s += "  use mod_" + m + "\n";
+        else if (u % 2 == 1)
+            s += "  use mod_" + m + ", only: state_" + m + ", norm_" + m + "\n";
+        else
+            s += "  use mod_" + m + ", solve_" + m + " => step_" + m + "\n";
+    }
+    s += "  use iso_fortran_env, only: real64\n  implicit none\n";
+    if (isPrivate)
+        s += "  private\n  public :: state_" + n + ", norm_" + n + ", step_" + n + ", level_" +
+             n + "\n";
     s += "  integer, parameter :: dp = real64, nmax = 100\n";
     s += "  real(kind=dp), dimension(:), allocatable :: work, scratch\n";
+    s += "  real(kind=dp) :: level_" + n + " = 0.0_dp\n";
     s += "  character(len=*), parameter :: tag = 'mod_" + n + "'\n";
-    s += "  type, public" + (k > 0 ? ", extends(state_" + parent + ")" : QByteArray()) +
-         " :: state_" + n +
+    const QByteArray parent = used.isEmpty() || !extendsParent(shape, k) ? QByteArray()
+                                             : ", extends(state_" +
+                                                   QByteArray::number(used.first()) + ")";
+    s += "  type" + parent + " :: state_" + n +
          "\n     real(dp) :: x(3), v(3)\n     integer :: id = 0\n"
          "   contains\n     procedure :: step => step_" +
          n + "\n     procedure, nopass :: reset_" + n + "\n  end type\n";
     s += "  interface norm_" + n + "\n     module procedure norm_a_" + n + ", norm_b_" + n +
          "\n  end interface\ncontains\n";
-    auto procedure = [&](const QByteArray &name, const QByteArray &args, bool function) {
-        s += "  !> " + name + ": part of the generated solver.\n";
-        s += function ? "  real(dp) function " + name + "(" + args + ")\n"
-                      : "  subroutine " + name + "(" + args + ")\n";
-        s += "    real(dp), intent(inout) :: a(:)\n    integer, intent(in) :: m\n";
-        s += "    integer :: i, j\n    real(dp) :: acc, t\n";
-        for (int line = 0; line < 8; ++line) {
-            s += "    ! Pass " + QByteArray::number(line) + " over the data.\n";
-            s += "    do i = 1, m\n       acc = 0.0_dp\n       do j = 1, size(a)\n";
-            s += "          t = a(j) * real(i + j, dp)\n          acc = acc + t / (1.0_dp + t*t)\n";
-            s += "       end do\n       a(i) = acc\n    end do\n";
-        }
-        if (function)
-            s += "    " + name + " = acc\n  end function " + name + "\n";
-        else
-            s += "  end subroutine " + name + "\n";
-    };
-    procedure("step_" + n, "a, m", false);
-    procedure("reset_" + n, "a, m", false);
-    procedure("norm_a_" + n, "a, m", true);
-    procedure("norm_b_" + n, "a, m", true);
+    procedure(s, "step_" + n, false);
+    procedure(s, "reset_" + n, false);
+    procedure(s, "norm_a_" + n, true);
+    procedure(s, "norm_b_" + n, true);
     for (int p = 0; p < 3; ++p)
-        procedure("work_" + n + "_" + QByteArray::number(p), "a, m", p % 2 == 1);
+        procedure(s, "work_" + n + "_" + QByteArray::number(p), p % 2 == 1);
     s += "end module mod_" + n + "\n";
     return s;
 }
 
-QStringList generate(const QString &dir, int files, qint64 *lines = nullptr)
+// An external subroutine file using three of the modules written so far.
+QByteArray driverSource(int j, int modules)
+{
+    const QByteArray n = QByteArray::number(j);
+    QByteArray s = "! Generated driver " + n + "\n";
+    Lcg rng(quint64(j) + 99991);
+    QByteArray body;
+    procedure(body, "driver_" + n, false);
+    const qsizetype afterHeader = body.indexOf('\n', body.indexOf("subroutine")) + 1;
+    QByteArray uses;
+    for (int u = 0; u < 3 && modules > 0; ++u)
+        uses += "    use mod_" + QByteArray::number(rng.below(modules)) + "\n";
+    body.insert(afterHeader, uses + "    implicit none\n");
+    return s + body;
+}
+
+QStringList generate(const QString &dir, int files, Shape shape, qint64 *lines = nullptr)
 {
     QDir().mkpath(dir);
     QStringList paths;
     qint64 count = 0;
-    for (int k = 0; k < files; ++k) {
-        const QString path = dir + QString("/mod_%1.f90").arg(k, 4, 10, QChar('0'));
-        QFile f(path);
-        const QByteArray text = moduleSource(k);
-        if (!f.open(QIODevice::WriteOnly) || f.write(text) != text.size())
+    int modules = 0, drivers = 0;
+    for (int f = 0; f < files; ++f) {
+        const bool driver = f % 10 == 9;
+        const QString path = driver ? dir + QString("/driver_%1.f90").arg(drivers, 4, 10, QChar('0'))
+                                    : dir + QString("/mod_%1.f90").arg(modules, 4, 10, QChar('0'));
+        const QByteArray text = driver ? driverSource(drivers++, modules)
+                                       : moduleSource(shape, modules++);
+        QFile out(path);
+        if (!out.open(QIODevice::WriteOnly) || out.write(text) != text.size())
             qFatal("cannot write %s", qPrintable(path));
         count += text.count('\n');
         paths << path;
@@ -94,11 +221,8 @@ QStringList generate(const QString &dir, int files, qint64 *lines = nullptr)
     return paths;
 }
 
-void BM_IndexProject(benchmark::State &state)
+void indexProject(benchmark::State &state, const QStringList &paths, qint64 lines, qint64 bytes)
 {
-    QTemporaryDir dir;
-    qint64 lines = 0;
-    const QStringList paths = generate(dir.path(), int(state.range(0)), &lines);
     MyDocument document;
     document.addFileNames(paths, false);
     RecordingPrompts prompts;
@@ -109,10 +233,73 @@ void BM_IndexProject(benchmark::State &state)
     }
     state.counters["files"] = double(paths.size());
     state.counters["lines"] = double(lines);
+    state.counters["source_MB"] = double(bytes) / (1024.0 * 1024.0);
     state.counters["modules"] = double(document.projectIndex()->projectModulesDictionary.size());
     state.counters["peak_MB"] = peakMB();
 }
-BENCHMARK(BM_IndexProject)->Arg(kFiles)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+qint64 totalBytes(const QStringList &paths)
+{
+    qint64 bytes = 0;
+    for (const QString &p : paths)
+        bytes += QFileInfo(p).size();
+    return bytes;
+}
+
+void BM_IndexGenerated(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    qint64 lines = 0;
+    const QStringList paths =
+        generate(dir.path(), int(state.range(1)), Shape(state.range(0)), &lines);
+    indexProject(state, paths, lines, totalBytes(paths));
+}
+BENCHMARK(BM_IndexGenerated)
+    ->ArgNames({"shape", "files"})
+    ->Args({Layered, 200}) // small enough to measure a slow indexer at all
+    ->Args({Dense, 200})
+    ->Args({Layered, 2000})
+    ->Args({Dense, 2000})
+    ->Args({Deep, 2000})
+    ->Args({Diamond, 2000})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+// Linear growth: the layered shape at four sizes.
+BENCHMARK(BM_IndexGenerated)
+    ->Name("BM_IndexLinearity")
+    ->ArgNames({"shape", "files"})
+    ->Args({Layered, 500})
+    ->Args({Layered, 1000})
+    ->Args({Layered, 2000})
+    ->Args({Layered, 4000})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+void BM_IndexLapack(benchmark::State &state)
+{
+    // The shared corpora sit beside the worktrees; CORVANE_LAPACK names another copy.
+    const QString root = qEnvironmentVariableIsSet("CORVANE_LAPACK")
+                             ? qEnvironmentVariable("CORVANE_LAPACK")
+                             : QStringLiteral(CORVANE_SOURCE_DIR "/../../shared/corpora/lapack");
+    QStringList paths;
+    QDirIterator it(root, {"*.f", "*.f90"}, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        paths << it.next();
+    if (paths.isEmpty()) {
+        state.SkipWithError("LAPACK corpus not found beside the worktree");
+        return;
+    }
+    paths.sort();
+    qint64 lines = 0;
+    for (const QString &p : paths) {
+        QFile f(p);
+        if (f.open(QIODevice::ReadOnly))
+            lines += f.readAll().count('\n');
+    }
+    indexProject(state, paths, lines, totalBytes(paths));
+}
+BENCHMARK(BM_IndexLapack)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
 
@@ -121,8 +308,12 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     if (argc >= 3 && std::strcmp(argv[1], "--generate") == 0) {
         qint64 lines = 0;
-        const int files = argc >= 4 ? std::atoi(argv[3]) : kFiles;
-        generate(QString::fromLocal8Bit(argv[2]), files, &lines);
+        const int files = argc >= 4 ? std::atoi(argv[3]) : 2000;
+        Shape shape = Layered;
+        for (int s = 0; argc >= 5 && s < 4; ++s)
+            if (std::strcmp(argv[4], kShapeNames[s]) == 0)
+                shape = Shape(s);
+        generate(QString::fromLocal8Bit(argv[2]), files, shape, &lines);
         std::printf("%d files, %lld lines\n", files, static_cast<long long>(lines));
         return 0;
     }

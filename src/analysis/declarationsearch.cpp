@@ -22,6 +22,24 @@ void setIfNotEmpty(FSymbols::NameSet &set, const std::optional<QStringList> &nam
         set = QSet<QString>(names->begin(), names->end());
 }
 
+// The access attribute of a declaration, as written (null when it has none).
+QString accessOf(const FDeclaration &d)
+{
+    if (const auto *v = std::get_if<std::shared_ptr<FVariable>>(&d))
+        return *v ? (*v)->access : QString();
+    if (const auto *p = std::get_if<std::shared_ptr<FProgramUnit>>(&d))
+        return *p ? (*p)->access : QString();
+    if (const auto *t = std::get_if<std::shared_ptr<FDerivedType>>(&d))
+        return *t ? (*t)->access : QString();
+    return QString();
+}
+
+bool isAccessOnly(const FDeclaration &d)
+{
+    const auto *v = std::get_if<std::shared_ptr<FVariable>>(&d);
+    return v && *v && isAccessOnlyEntity(**v);
+}
+
 std::shared_ptr<FSymbols> mergeOrAbsent(std::shared_ptr<FSymbols> s)
 {
     if (!s->variableNames && !s->functionProcedureNames && !s->subroutineProcedureNames &&
@@ -109,13 +127,11 @@ DeclarationSearch::objectAndScopeForName(const QString &name,
             return SearchResult{std::move(hit), unit, QString(), nullptr};
     }
     QSet<QString> visited;
-    for (const auto &unit : chain) {
-        if (!unit || !unit->modulesUsed)
-            continue;
-        for (const QString &used : *unit->modulesUsed)
-            if (auto r = searchModule(name, used.toLower(), visited))
+    const QString key = name.toLower();
+    for (const auto &unit : chain)
+        if (unit)
+            if (auto r = searchUses(key, *unit, visited))
                 return r;
-    }
     return std::nullopt;
 }
 
@@ -124,27 +140,47 @@ DeclarationSearch::objectAndScopeForNameInModule(const QString &name,
                                                  const QString &moduleName) const
 {
     QSet<QString> visited;
-    return searchModule(name, moduleName.toLower(), visited);
+    return searchExported(name.toLower(), moduleName.toLower(), visited);
 }
 
-// Depth first through the modules used; a module already visited (a USE cycle, or one reached
-// twice) is not searched again.
-std::optional<SearchResult> DeclarationSearch::searchModule(const QString &name, const QString &key,
-                                                            QSet<QString> &visited) const
+std::optional<SearchResult> DeclarationSearch::searchUses(const QString &key,
+                                                          const FProgramUnit &unit,
+                                                          QSet<QString> &visited) const
 {
-    if (visited.contains(key))
+    for (const FUseStatement &use : useStatementsOf(unit))
+        if (const auto inModule = nameInUsedModule(use, key))
+            if (auto r = searchExported(*inModule, use.moduleName.toLower(), visited))
+                return r;
+    return std::nullopt;
+}
+
+// Depth first through the modules used; a module already asked for the same name (a USE cycle,
+// or one reached twice) is not searched again. A PRIVATE entity of the module hides the name from
+// its users; an entity made only by an access statement ("public :: x") is the access of a name
+// its uses bring in, and only when none does is it the answer itself.
+std::optional<SearchResult> DeclarationSearch::searchExported(const QString &key,
+                                                              const QString &moduleKey,
+                                                              QSet<QString> &visited) const
+{
+    const QString visit = moduleKey + QLatin1Char(' ') + key;
+    if (visited.contains(visit))
         return std::nullopt;
-    visited.insert(key);
-    const auto m = m_allModules.value(key);
+    visited.insert(visit);
+    const auto m = m_allModules.value(moduleKey);
     if (!m)
         return std::nullopt;
-    FDeclaration hit = m->objectWithName(name);
+    FDeclaration hit = m->objectWithName(key);
+    if (isFound(hit) && !isAccessOnly(hit)) {
+        if (!isPublicInModule(accessOf(hit), *m))
+            return std::nullopt;
+        return SearchResult{std::move(hit), m, fileOf(*m), nullptr};
+    }
+    if (!passesOnImportedName(*m, key))
+        return std::nullopt;
+    if (auto r = searchUses(key, *m, visited))
+        return r;
     if (isFound(hit))
         return SearchResult{std::move(hit), m, fileOf(*m), nullptr};
-    if (m->modulesUsed)
-        for (const QString &used : *m->modulesUsed)
-            if (auto r = searchModule(name, used.toLower(), visited))
-                return r;
     return std::nullopt;
 }
 
@@ -179,15 +215,14 @@ DeclarationSearch::searchDerivedType(const QString &n, const std::shared_ptr<FDe
                 return SearchResult{p, unit, fileOf(*unit), type};
         }
     }
-    if (!type->superclassName.isEmpty() && unit->modulesUsed) {
-        for (const QString &used : *unit->modulesUsed) {
-            const auto m = module(used);
-            if (!m)
-                continue;
-            if (auto parent = lookupDeclaration(m->types, type->superclassName))
-                if (auto r = searchDerivedType(n, parent, m, visited))
-                    return r;
-        }
+    if (!type->superclassName.isEmpty()) {
+        // The parent as the unit's USE statements bring it in (renamed, too).
+        QSet<QString> modulesVisited;
+        const auto parent = searchUses(type->superclassName.toLower(), *unit, modulesVisited);
+        const auto *parentType =
+            parent ? std::get_if<std::shared_ptr<FDerivedType>>(&parent->object) : nullptr;
+        if (parentType && *parentType)
+            return searchDerivedType(n, *parentType, parent->programUnit, visited);
     }
     return std::nullopt;
 }
@@ -255,41 +290,21 @@ DeclarationSearch::moduleForDerivedTypeName(const QString &typeName, const FProg
     return module(unit.modulesUsed->first());
 }
 
+SymbolTables &DeclarationSearch::tables()
+{
+    if (!m_tables)
+        m_tables = std::make_shared<SymbolTables>(m_allModules, m_showArgumentLists);
+    return *m_tables;
+}
+
 std::shared_ptr<FSymbols> DeclarationSearch::symbolsForProgramUnit(const FProgramUnit &unit)
 {
-    auto s = std::make_shared<FSymbols>();
-    if (unit.variables && !unit.variables->isEmpty()) {
-        setIfNotEmpty(s->variableNames, unit.variableNames());
-        QList<std::shared_ptr<FVariable>> vars = unit.variables->values();
-        setIfNotEmpty(s->variablesThatAreDerivedTypes, derivedTypeVariableNames(vars));
-    }
-    setIfNotEmpty(s->typeNames, unit.typeNames());
-    if (auto used = symbolsForUsedModules(unit.modulesUsed))
-        s->addSymbolsFrom(*used);
-    if (auto host = unit.definingProgramUnit.lock())
-        s->addSymbolsFrom(*symbolsForModule(*host));
-    return s;
+    return flattenSymbols(*tables().scopeFor(unit));
 }
 
 std::shared_ptr<FSymbols> DeclarationSearch::symbolsForModule(const FProgramUnit &unit)
 {
-    auto s = std::make_shared<FSymbols>();
-    setIfNotEmpty(s->variableNames, unit.variableNames());
-    setIfNotEmpty(s->typeNames, unit.typeNames());
-    setIfNotEmpty(s->subroutineProcedureNames,
-                  unit.procedureNamesOfType(SubroutineType, m_showArgumentLists));
-    setIfNotEmpty(s->functionProcedureNames,
-                  unit.procedureNamesOfType(FunctionType, m_showArgumentLists));
-    if (unit.variables)
-        setIfNotEmpty(s->variablesThatAreDerivedTypes,
-                      derivedTypeVariableNames(unit.variables->values()));
-    if (m_modulesInProgress.contains(&unit))
-        return s; // a USE cycle led back here: its own names only
-    m_modulesInProgress.insert(&unit);
-    if (auto used = symbolsForUsedModules(unit.modulesUsed))
-        s->addSymbolsFrom(*used);
-    m_modulesInProgress.remove(&unit);
-    return s;
+    return flattenSymbols(*tables().scopeFor(unit));
 }
 
 std::shared_ptr<FSymbols>
@@ -297,19 +312,10 @@ DeclarationSearch::symbolsForUsedModules(const std::optional<QStringList> &names
 {
     if (!names || names->isEmpty())
         return nullptr;
-    auto s = std::make_shared<FSymbols>();
-    for (const QString &name : *names) {
-        const auto m = module(name);
-        if (!m)
-            continue;
-        if (m->symbols) {
-            s->addSymbolsFrom(*m->symbols);
-        } else if (!m_modulesInProgress.contains(m.get())) {
-            m->symbols = symbolsForModule(*m);
-            s->addSymbolsFrom(*m->symbols);
-        }
-    }
-    return s;
+    QList<const SymbolScope *> modules;
+    for (const QString &name : *names)
+        modules.append(tables().moduleScope(name));
+    return exportedSymbols(modules);
 }
 
 std::optional<QStringList>
@@ -387,7 +393,8 @@ void DeclarationSearch::setSymbolsForTypesInProgramUnit(const std::shared_ptr<FP
 std::optional<SymbolsIndex>
 DeclarationSearch::symbolsForProjectFiles(const QList<std::shared_ptr<FFileDeclarations>> &files)
 {
-    SymbolsIndex index;
+    SymbolTables &t = tables();
+    SymbolsIndex index(m_tables);
     for (const auto &file : files) {
         if (!file)
             continue;
@@ -396,17 +403,15 @@ DeclarationSearch::symbolsForProjectFiles(const QList<std::shared_ptr<FFileDecla
                 const auto &m = entry.second;
                 if (!m)
                     continue;
-                const auto moduleSymbols = m->symbols ? m->symbols : symbolsForModule(*m);
-                index.insert(symbolsIndexKey(m->name, QString()), moduleSymbols);
+                index.insert(symbolsIndexKey(m->name, QString()), t.scopeFor(*m));
                 if (m->procedures) {
                     for (const auto &pe : *m->procedures) {
                         const auto &p = pe.second;
                         if (!p)
                             continue;
-                        auto s = symbolsForProgramUnit(*p);
+                        const SymbolScope *scope = t.scopeFor(*p);
                         setSymbolsForTypesInProgramUnit(p);
-                        s->addSymbolsFrom(*moduleSymbols);
-                        index.insert(symbolsIndexKey(m->name, p->name), s);
+                        index.insert(symbolsIndexKey(m->name, p->name), scope);
                     }
                 }
                 setSymbolsForTypesInProgramUnit(m);
@@ -418,7 +423,7 @@ DeclarationSearch::symbolsForProjectFiles(const QList<std::shared_ptr<FFileDecla
                     continue;
                 const QString key = symbolsIndexKey(QString(), entry.second->name);
                 if (!key.isNull()) // an unnamed main program has no scope key
-                    index.insert(key, symbolsForProgramUnit(*entry.second));
+                    index.insert(key, t.scopeFor(*entry.second));
             }
         }
     }

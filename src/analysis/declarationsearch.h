@@ -3,12 +3,16 @@
 // and their parent types; and builds the completion symbol sets of every scope of the project.
 // A search object is short-lived: it refers to the project's modules dictionary without owning it.
 //
-// Every walk through used modules or parent types remembers where it has been, so USE cycles and
-// types that extend themselves (possible in text being edited) end instead of recursing forever.
+// Names pass through USE statements as the compiler passes them: a module shows its users only its
+// PUBLIC entities (and the names of its own uses it leaves PUBLIC), ONLY lists bring only their
+// names, and a rename (x => y) brings y under the name x. Every walk through used modules or parent
+// types remembers where it has been, so USE cycles and types that extend themselves (possible in
+// text being edited) end instead of recursing forever.
 #pragma once
 
 #include "analysis/ffiledeclarations.h"
 #include "analysis/fprogramunit.h"
+#include "analysis/symbolsindex.h"
 #include "settings/orderedmap.h"
 
 #include <QHash>
@@ -21,7 +25,6 @@ namespace corvane
 {
 
 using ModulesDictionary = OrderedMap<std::shared_ptr<FProgramUnit>>;
-using SymbolsIndex = OrderedMap<std::shared_ptr<FSymbols>>;
 
 // Where a name was found.
 struct SearchResult {
@@ -71,11 +74,15 @@ public:
                                                            const FProgramUnit &unit) const;
 
     // --- symbols --------------------------------------------------------------------------
-    // Writes the symbols of module and type records as it goes (cached module sets).
+    // The layered index of every scope of the files (see SymbolsIndex); writes the symbols of
+    // type records as it goes. Absent when the files have no scope.
     std::optional<SymbolsIndex>
     symbolsForProjectFiles(const QList<std::shared_ptr<FFileDeclarations>> &files);
+    // The names visible in one unit (a module: all its own names and what its uses bring in), as
+    // completion sets built from the same layers.
     std::shared_ptr<FSymbols> symbolsForProgramUnit(const FProgramUnit &unit);
     std::shared_ptr<FSymbols> symbolsForModule(const FProgramUnit &unit);
+    // What plain USE statements of the named modules bring in; null for none.
     std::shared_ptr<FSymbols> symbolsForUsedModules(const std::optional<QStringList> &names);
     static std::optional<QStringList>
     derivedTypeVariableNames(const QList<std::shared_ptr<FVariable>> &variables);
@@ -84,8 +91,12 @@ public:
     void setSymbolsForTypesInProgramUnit(const std::shared_ptr<FProgramUnit> &unit);
 
 private:
-    std::optional<SearchResult> searchModule(const QString &name, const QString &key,
-                                             QSet<QString> &visited) const;
+    // The entity module (lower-cased name) shows its users under key, through its own uses.
+    std::optional<SearchResult> searchExported(const QString &key, const QString &moduleKey,
+                                               QSet<QString> &visited) const;
+    // The name as the USE statements of unit bring it in.
+    std::optional<SearchResult> searchUses(const QString &key, const FProgramUnit &unit,
+                                           QSet<QString> &visited) const;
     std::optional<SearchResult> searchDerivedType(const QString &lowerName,
                                                   const std::shared_ptr<FDerivedType> &type,
                                                   const std::shared_ptr<FProgramUnit> &unit,
@@ -94,11 +105,11 @@ private:
                                                  const std::shared_ptr<FProgramUnit> &unit,
                                                  QSet<const FDerivedType *> &visited);
     std::shared_ptr<FProgramUnit> module(const QString &name) const;
+    SymbolTables &tables();
 
     const ModulesDictionary &m_allModules;
     bool m_showArgumentLists;
-    // Modules whose symbols are being computed: a USE cycle back to one contributes nothing.
-    QSet<const FProgramUnit *> m_modulesInProgress;
+    std::shared_ptr<SymbolTables> m_tables; // made on first use
 };
 
 } // namespace corvane

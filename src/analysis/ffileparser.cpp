@@ -435,6 +435,45 @@ void FFileParser::parseUseStatement(const Tokens &tokens, FProgramUnit &unit)
     if (!unit.modulesUsed)
         unit.modulesUsed.emplace();
     unit.modulesUsed->append(m_pool.intern(name));
+
+    // "use m, only: a, x => y" or "use m, x => y": the items, each a name or a rename; generic
+    // operators and assignments are passed over.
+    auto canBeName = [](QStringView t) { return !t.isEmpty() && (t[0].isLetter() || t[0] == u'_'); };
+    FUseStatement use;
+    use.moduleName = unit.modulesUsed->last();
+    qsizetype k = i + 1;
+    if (k < tokens.size() && isChar(tokens[k], u',')) {
+        ++k;
+        if (k + 1 < tokens.size() && is(tokens[k], QLatin1StringView("only")) &&
+            isChar(tokens[k + 1], u':')) {
+            use.only = true;
+            k += 2;
+        }
+    }
+    while (k < tokens.size()) {
+        qsizetype end = k;
+        int depth = 0;
+        for (; end < tokens.size(); ++end) {
+            if (isChar(tokens[end], u'('))
+                ++depth;
+            else if (isChar(tokens[end], u')'))
+                --depth;
+            else if (depth == 0 && isChar(tokens[end], u','))
+                break;
+        }
+        const qsizetype n = end - k;
+        if (n == 1 && canBeName(tokens[k])) {
+            const QString local = m_pool.intern(tokens[k]);
+            use.names.append({local, local});
+        } else if (n == 3 && tokens[k + 1] == QLatin1StringView("=>") && canBeName(tokens[k]) &&
+                   canBeName(tokens[k + 2])) {
+            use.names.append({m_pool.intern(tokens[k]), m_pool.intern(tokens[k + 2])});
+        }
+        k = end + 1;
+    }
+    if (!unit.useStatements)
+        unit.useStatements.emplace();
+    unit.useStatements->append(std::move(use));
 }
 
 void FFileParser::parseInterfaceBlock(FProgramUnit &unit, const QString &name, bool skip)

@@ -108,6 +108,14 @@ void FFileParser::cleanUsesOfModuleName(const QString &hostName, FProgramUnit &u
     for (qsizetype i = 0; i < unit.modulesUsed->size(); ++i) {
         if (unit.modulesUsed->at(i).compare(hostName, Qt::CaseInsensitive) == 0) {
             unit.modulesUsed->removeAt(i);
+            break;
+        }
+    }
+    if (!unit.useStatements)
+        return;
+    for (qsizetype i = 0; i < unit.useStatements->size(); ++i) {
+        if (unit.useStatements->at(i).moduleName.compare(hostName, Qt::CaseInsensitive) == 0) {
+            unit.useStatements->removeAt(i);
             return;
         }
     }

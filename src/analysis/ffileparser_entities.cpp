@@ -231,6 +231,10 @@ void FFileParser::parseVariableDeclaration(const Tokens &tokens, DeclarationMap<
 void FFileParser::parseAttributeTokens(const Tokens &tokens, FProgramUnit &unit)
 {
     const qsizetype n = tokens.size();
+    if (n == 1 && unit.pUnitType == ModuleType && isAccessWord(tokens[0])) {
+        unit.defaultAccess = m_pool.intern(tokens[0]); // a bare PRIVATE or PUBLIC statement
+        return;
+    }
     if (n < 2)
         return;
     const QStringView keyword = tokens[0];

@@ -171,8 +171,9 @@ void FInfoFormatter::appendVariables(const QList<std::shared_ptr<FVariable>> &va
     for (const auto &v : variables) {
         if (!v)
             continue;
+        // "\t%@%@ :: ": the name, W minus its length blanks, then " :: ".
         info += QLatin1Char('\t') + v->name + QString(width - v->name.size(), QLatin1Char(' ')) +
-                QStringLiteral(":: ");
+                QStringLiteral(" :: ");
         if (v->typeName == QLatin1String("*"))
             info += kUnlimitedPolymorphic;
         else if (v->isDerivedType)

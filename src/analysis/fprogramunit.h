@@ -6,6 +6,7 @@
 #include "analysis/fdefinitioninfo.h"
 #include "analysis/fderivedtype.h"
 #include "analysis/fsymbols.h"
+#include "analysis/fusestatement.h"
 #include "analysis/fvariable.h"
 
 #include <QList>
@@ -42,6 +43,9 @@ public:
     QString genericName; // the generic name this procedure is a specific of, or null
     std::shared_ptr<FDefinitionInfo> defInfo;
     std::optional<QStringList> modulesUsed;
+    // The USE statements as written, in order (ONLY lists and renames); modulesUsed of a module
+    // becomes its resolved chain during indexing, these stay as the source has them.
+    std::optional<QList<FUseStatement>> useStatements;
     DeclarationMap<FVariable> variables;
     DeclarationMap<FDerivedType> types;
     DeclarationMap<FProgramUnit> procedures;
@@ -52,6 +56,9 @@ public:
     std::shared_ptr<FVariable> returnVariable;
     std::optional<OrderedMap<QList<Tuple>>> interfaces; // lower-cased generic name -> specifics
     QString access;
+    // A module's default access from a bare PRIVATE or PUBLIC statement, as written; null when
+    // there is none (PUBLIC).
+    QString defaultAccess;
     std::shared_ptr<FSymbols> symbols;
 
     FProgramUnit() = default;

@@ -40,8 +40,9 @@ QJsonObject symbolsJson(const ProjectIndex &index)
     QJsonObject all;
     if (!index.projectSymbolsIndex)
         return all;
-    for (const auto &entry : *index.projectSymbolsIndex) {
-        const FSymbols &s = *entry.second;
+    for (const QString &key : index.projectSymbolsIndex->keys()) {
+        const auto symbols = index.projectSymbolsIndex->symbols(key);
+        const FSymbols &s = *symbols;
         QJsonObject o;
         const std::pair<const char *, const FSymbols::NameSet *> sets[] = {
             {"variableNames", &s.variableNames},
@@ -53,7 +54,7 @@ QJsonObject symbolsJson(const ProjectIndex &index)
         for (const auto &[key, set] : sets)
             if (*set)
                 o.insert(QLatin1String(key), sortedArray(*set));
-        all.insert(entry.first, o); // QJsonObject keeps its keys sorted
+        all.insert(key, o); // QJsonObject keeps its keys sorted
     }
     return all;
 }

@@ -44,22 +44,31 @@ void cloneMap(DeclarationMap<FProgramUnit> &map)
 }
 
 // Adds path as a dependant of the files defining the modules unit uses, through their chains.
+// A module's modulesUsed is already its whole resolved chain; another unit names its direct uses,
+// and one level below them (their chains) is all there is. The walk is linear in the chains, not
+// in their squares.
 void addDependencies(const QString &path, const FProgramUnit &unit,
                      const ModulesDictionary &modules, const QSet<QString> &projectPaths,
                      QHash<QString, QSet<QString>> &dependants, QSet<const FProgramUnit *> &seen)
 {
     if (!unit.modulesUsed)
         return;
-    for (const QString &name : *unit.modulesUsed) {
+    auto record = [&](const QString &name) -> const FProgramUnit * {
         const auto module = modules.value(name.toLower());
         if (!module || seen.contains(module.get()))
-            continue;
+            return nullptr;
         seen.insert(module.get());
         const QString definingPath = module->defInfo ? module->defInfo->fileSource : QString();
         if (definingPath != path && projectPaths.contains(definingPath))
             dependants[definingPath].insert(path);
-        addDependencies(path, *module, modules, projectPaths, dependants, seen);
-    }
+        return module.get();
+    };
+    const bool isChain = unit.pUnitType == ModuleType;
+    for (const QString &name : *unit.modulesUsed)
+        if (const FProgramUnit *module = record(name); module && !isChain)
+            if (module->modulesUsed)
+                for (const QString &deeper : *module->modulesUsed)
+                    record(deeper);
 }
 
 void countUnit(const FProgramUnit &u, ProjectIndex::Counts &c)

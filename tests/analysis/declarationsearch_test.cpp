@@ -306,9 +306,9 @@ TEST(DeclarationSearch, SymbolsIndexKeys)
     const auto index = search.symbolsForProjectFiles(p.files);
     ASSERT_TRUE(index);
     EXPECT_EQ(index->keys(), QStringList({"Module_grid", "solve_in_grid", "Procedure_init"}));
-    EXPECT_THAT(sorted(index->value("solve_in_grid")->variableNames),
+    EXPECT_THAT(sorted(index->symbols("solve_in_grid")->variableNames),
                 testing::ElementsAre("h", "x"));
-    EXPECT_THAT(sorted(index->value("Module_grid")->subroutineProcedureNames),
+    EXPECT_THAT(sorted(index->symbols("Module_grid")->subroutineProcedureNames),
                 testing::ElementsAre("Solve(x = !^)"));
     EXPECT_FALSE(DeclarationSearch(p.modules).symbolsForProjectFiles({}).has_value());
 }
@@ -364,12 +364,13 @@ TEST(DeclarationSearch, UnitAndUsedModuleSymbols)
     EXPECT_THAT(sorted(s->variableNames),
                 testing::ElementsAre("count", "h", "local", "n", "pt", "tolerance"));
     EXPECT_THAT(sorted(s->variablesThatAreDerivedTypes), testing::ElementsAre("h", "pt"));
-    // Used modules' sets are cached in the module records and reused.
+    // What a plain USE of a module brings in: its own names and, passed on, those of its uses;
+    // nothing is copied into the module records.
     const auto geometry = p.modules.value("geometry");
-    ASSERT_TRUE(geometry->symbols);
-    const auto cached = geometry->symbols;
-    search.symbolsForUsedModules(QStringList{"geometry"});
-    EXPECT_EQ(geometry->symbols, cached);
+    const auto used = search.symbolsForUsedModules(QStringList{"geometry"});
+    ASSERT_TRUE(used);
+    EXPECT_EQ(sorted(used->typeNames), sorted(search.symbolsForModule(*geometry)->typeNames));
+    EXPECT_EQ(geometry->symbols, nullptr);
     EXPECT_EQ(search.symbolsForUsedModules(std::nullopt), nullptr);
     EXPECT_EQ(search.symbolsForUsedModules(QStringList{}), nullptr);
 

@@ -60,10 +60,16 @@ TEST(FInfoFormatter, VariableTableAlignment)
     QString s;
     FInfoFormatter::appendVariables({x, counts, variable("p", "point", true), variable("q", "*")},
                                     s);
-    EXPECT_EQ(s, "\tx      :: real, = 1.0\n"
-                 "\tcounts :: integer, dimension(3)\n"
-                 "\tp      :: TYPE(point)\n"
-                 "\tq      :: CLASS(*)\n");
+    EXPECT_EQ(s, "\tx       :: real, = 1.0\n"
+                 "\tcounts  :: integer, dimension(3)\n"
+                 "\tp       :: TYPE(point)\n"
+                 "\tq       :: CLASS(*)\n");
+    // One blank of padding and the one before "::" (we had the second missing).
+    auto self = variable("self", "vec", true);
+    self->attributes = QStringList{"intent(in)"};
+    QString one;
+    FInfoFormatter::appendVariables({self}, one);
+    EXPECT_EQ(one, "\tself  :: TYPE(vec), intent(in)\n");
     QString empty;
     FInfoFormatter::appendVariables({}, empty);
     EXPECT_EQ(empty, "");
@@ -82,7 +88,7 @@ TEST(FInfoFormatter, ProcedureTexts)
     EXPECT_EQ(FInfoFormatter::procedureInfo(*f),
               " Procedure Name:\tf \n Type:          \tFunction\n Return Type:   \treal(kind=8)\n"
               "\n Arguments:     \t(a,b)\n\n Argument Attributes:\n"
-              "\ta :: integer, intent(in)\n\tb :: real\n\n");
+              "\ta  :: integer, intent(in)\n\tb  :: real\n\n");
     EXPECT_EQ(FInfoFormatter::procedureInfo(*e),
               " Procedure Name:\te \n Type:          \tSubroutine\n Arguments:     \t()\n"
               "\n Argument Attributes:\n\n");
@@ -110,7 +116,7 @@ TEST(FInfoFormatter, ModuleAndTypeTexts)
     ASSERT_TRUE(m);
     EXPECT_EQ(FInfoFormatter::declarationToDisplay(m, QString(), QString(), QString(), "g.f90"),
               " Module Name:\tgeo\n Modules USEed: \n\tbase \n Variables:\n"
-              "\tx      :: real, = 1.0\n\tcounts :: integer, dimension(3)\n"
+              "\tx       :: real, = 1.0\n\tcounts  :: integer, dimension(3)\n"
               " Procedures:\n\tgrow\n\n Declared in:\n\tFile:      g.f90");
     const auto circle = lookupDeclaration(m->types, "circle");
     ASSERT_TRUE(circle);
@@ -119,7 +125,7 @@ TEST(FInfoFormatter, ModuleAndTypeTexts)
                   (circle->access.isNull() ? QString() : " Access:     " + circle->access + "\n") +
                   (circle->attributes ? " Attributes:  " + circle->attributes->join(" ") + "\n\n"
                                       : QString()) +
-                  " Variables:\n\n\tr :: real\n\tc :: TYPE(point)\n"
+                  " Variables:\n\n\tr  :: real\n\tc  :: TYPE(point)\n"
                   "\n Type bound procedures:\n\tarea => circle_area\n\tgrow\n\n");
 
     FProgramUnit bare;

@@ -102,3 +102,62 @@ TEST_F(IndexCommand, Lookup)
             << r.out.toStdString() << r.err.toStdString();
     }
 }
+
+// Names as the compiler sees them: PRIVATE names stay hidden, ONLY lists and renames decide the
+// local names, and information on a renamed name describes the entity it names.
+TEST(IndexCommandVisibility, LookupAndSymbolsFollowUseRules)
+{
+    QTemporaryDir dir;
+    writeFile(dir.filePath("lib.f90"),
+              "module lib\n private\n public :: visible_n, api\n integer :: visible_n, hidden_n\n"
+              "contains\n subroutine api(x)\n  integer :: x\n end subroutine\n"
+              " subroutine helper()\n end subroutine\nend module\n"
+              "module shapes\n type :: point\n  real :: x, y\n end type\nend module\n");
+    writeFile(dir.filePath("user.f90"),
+              "module user\n use lib, only: first => visible_n, run => api\n"
+              " use shapes, only: pt => point\n type(pt) :: p\ncontains\n"
+              " subroutine work()\n  print *, first\n end subroutine\nend module\n");
+    MyDocument document;
+    document.addFileNames({dir.filePath("lib.f90"), dir.filePath("user.f90")}, false);
+    const QString project = dir.filePath("vis.corvane");
+    ASSERT_TRUE(document.write(project).ok());
+
+    const QStringList inWork{"--file", "user.f90", "--module", "user", "--procedure", "work"};
+    struct Case {
+        const char *name;
+        QStringList args;
+        int exitCode;
+        QByteArray output;
+    } cases[] = {
+        {"renamed variable", QStringList{"first"} + inWork, 0,
+         " Variable Name: \tvisible_n\n Type:          \tinteger\n"},
+        {"renamed variable's module", QStringList{"first"} + inWork, 0, "\tModule:    lib\n"},
+        {"renamed procedure", QStringList{"run"} + inWork, 0, " Procedure Name:\tapi "},
+        {"original name of a renamed variable", QStringList{"visible_n"} + inWork, 1,
+         "not found\n"},
+        {"private variable", QStringList{"hidden_n"} + inWork, 1, "not found\n"},
+        {"private procedure", QStringList{"helper"} + inWork, 1, "not found\n"},
+        {"component through a renamed type", QStringList{"x", "--chain", "x%p"} + inWork, 0,
+         "\tType:      point\n\tModule:    shapes\n"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto r = runProgram(corvaneExecutable(), QStringList{"lookup", project} + c.args, {},
+                                  dir.path());
+        EXPECT_EQ(r.exitCode, c.exitCode) << r.err.toStdString();
+        EXPECT_TRUE((c.exitCode == 0 ? r.out : r.err).contains(c.output))
+            << r.out.toStdString() << r.err.toStdString();
+    }
+
+    const auto symbols = runProgram(corvaneExecutable(), {"index", project, "--symbols"});
+    ASSERT_EQ(symbols.exitCode, 0) << symbols.err.toStdString();
+    const QJsonObject user =
+        QJsonDocument::fromJson(symbols.out).object().value("Module_user").toObject();
+    EXPECT_EQ(user.value("variableNames").toVariant().toStringList(),
+              QStringList({"first", "p"}));
+    EXPECT_EQ(user.value("typeNames").toVariant().toStringList(), QStringList({"pt"}));
+    const QStringList subroutines =
+        user.value("subroutineProcedureNames").toVariant().toStringList();
+    ASSERT_EQ(subroutines.size(), 2);
+    EXPECT_TRUE(subroutines[0].startsWith("run")) << qPrintable(subroutines.join(' '));
+}

@@ -1,0 +1,139 @@
+// SymbolsIndex: the names visible in each scope of a project, for completion, without copying the
+// names of used modules into the scopes that use them.
+//
+// Each scope holds its own names and layers: one per USE statement, a reference to the used
+// module's scope with the statement's ONLY list and renames. A module's scope, seen through a
+// layer, shows what the module exports: its PUBLIC own names and the names of its own uses that it
+// leaves PUBLIC. Scopes are built once per module, are immutable and shared by every unit that
+// uses the module; a module procedure's scope refers to its module's (host association: the
+// module's private names too). Walks visit each module scope once, so USE cycles end.
+//
+// The interface is that of a dictionary from scope key ("Module_m", "p_in_m", "Procedure_p") to
+// FSymbols: symbols(key) flattens one scope on demand; addMatches walks the layers directly.
+#pragma once
+
+#include "analysis/fsymbols.h"
+#include "settings/orderedmap.h"
+
+#include <QList>
+#include <QSet>
+#include <QString>
+
+#include <deque>
+#include <functional>
+#include <memory>
+
+namespace corvane
+{
+
+class FProgramUnit;
+
+enum class SymbolKind : quint8 { Variable, Function, Subroutine, Type };
+
+// One name a scope declares itself, as completion offers it.
+struct SymbolEntry {
+    QString key;  // lower-cased name (the generic name of a specific procedure)
+    QString text; // "x", "solve(a = !^,b = !^)": the name as written, then any argument list
+    SymbolKind kind = SymbolKind::Variable;
+    bool isDerivedType = false; // a variable of derived type
+    bool isPublic = true;       // seen by the units that use the module
+};
+
+class SymbolScope;
+
+// One USE statement of a scope.
+struct UseLayer {
+    const SymbolScope *module = nullptr; // null: a module outside the project
+    bool only = false;
+    // ONLY items and renames: lower-cased local name -> {local name as written, lower-cased
+    // name in the module}.
+    OrderedMap<std::pair<QString, QString>> names;
+    QSet<QString> renamedAway; // names of the module that a rename hides under their own name
+};
+
+class SymbolScope
+{
+public:
+    QList<SymbolEntry> own;
+    QList<UseLayer> layers;
+    const SymbolScope *host = nullptr;
+    // A module's names it gets from its uses pass on to its users unless PRIVATE: access
+    // statements (lower-cased name -> public) decide, else the default.
+    bool defaultPrivate = false;
+    QHash<QString, bool> importedAccess;
+
+    bool passesOn(const QString &key) const { return importedAccess.value(key, !defaultPrivate); }
+    // The own entries of key (several for a generic name).
+    QList<const SymbolEntry *> ownEntries(const QString &key) const;
+    void finish(); // builds the lookup of own names once the entries are complete
+
+private:
+    QMultiHash<QString, qsizetype> m_ownIndex; // only for scopes with many names
+};
+
+// Called with each visible entry (renames applied); own says it is the walked scope's own name.
+using SymbolVisitor = std::function<void(const SymbolEntry &entry, bool own)>;
+
+// Visits every name visible in scope: its own, those its layers bring in, its host's.
+void visitVisibleSymbols(const SymbolScope &scope, const SymbolVisitor &visit);
+// Visits the names module exports, as a plain USE of it brings them in.
+void visitExportedSymbols(const SymbolScope &module, const SymbolVisitor &visit);
+// Every entry visible in scope under the lower-cased name key (renames applied).
+QList<SymbolEntry> visibleSymbolsNamed(const SymbolScope &scope, const QString &key);
+// The scope's names as completion sets; variablesThatAreDerivedTypes holds its own names only.
+std::shared_ptr<FSymbols> flattenSymbols(const SymbolScope &scope);
+// What plain USE statements of the modules bring in, as completion sets.
+std::shared_ptr<FSymbols> exportedSymbols(const QList<const SymbolScope *> &modules);
+
+// The scopes of one project (or of one search), owned together: layers point into them.
+class SymbolTables
+{
+public:
+    // One scope per module of modules (lower-cased name -> module).
+    SymbolTables(const OrderedMap<std::shared_ptr<FProgramUnit>> &modules,
+                 bool showArgumentLists);
+
+    // The scope of a module record (any record of a module, also one the dictionary shadows),
+    // made on first request; for other units a scope of their own, with the module of a module
+    // procedure as host.
+    const SymbolScope *scopeFor(const FProgramUnit &unit);
+    const SymbolScope *moduleScope(const QString &name) const; // by name in the dictionary
+
+private:
+    SymbolScope &build(const FProgramUnit &unit);
+    void addLayers(SymbolScope &scope, const FProgramUnit &unit) const;
+    void resolveAccessOnlyEntities(SymbolScope &scope, const FProgramUnit &module);
+
+    bool m_showArgumentLists;
+    std::deque<SymbolScope> m_scopes; // stable addresses
+    QHash<const FProgramUnit *, const SymbolScope *> m_byRecord;
+    QHash<QString, const SymbolScope *> m_byName;
+};
+
+class SymbolsIndex
+{
+public:
+    SymbolsIndex() = default;
+    explicit SymbolsIndex(std::shared_ptr<SymbolTables> tables) : m_tables(std::move(tables)) {}
+
+    void insert(const QString &key, const SymbolScope *scope) { m_scopes.insert(key, scope); }
+    bool isEmpty() const { return m_scopes.isEmpty(); }
+    qsizetype size() const { return m_scopes.size(); }
+    bool contains(const QString &key) const { return m_scopes.contains(key); }
+    QStringList keys() const;
+    const SymbolScope *scope(const QString &key) const { return m_scopes.value(key); }
+
+    // The FSymbols view of the scope under key, or null; built on each call.
+    std::shared_ptr<FSymbols> symbols(const QString &key) const;
+    // Adds to out the entry texts of kind visible under key that start with prefix, ignoring
+    // case (an empty prefix matches every name); derivedTypesOnly keeps the scope's own
+    // variables of derived type.
+    void addMatches(const QString &key, SymbolKind kind, const QString &prefix,
+                    QSet<QString> &out, bool derivedTypesOnly = false) const;
+
+private:
+    std::shared_ptr<SymbolTables> m_tables;
+    OrderedMap<const SymbolScope *> m_scopes;
+};
+
+} // namespace corvane
