@@ -43,32 +43,22 @@ void cloneMap(DeclarationMap<FProgramUnit> &map)
             entry.second = cloneUnit(*entry.second, nullptr, 0);
 }
 
-// Adds path as a dependant of the files defining the modules unit uses, through their chains.
-// A module's modulesUsed is already its whole resolved chain; another unit names its direct uses,
-// and one level below them (their chains) is all there is. The walk is linear in the chains, not
-// in their squares.
+// Adds path as a dependant of the files defining the modules that unit's USE statements name.
+// Only these direct edges are stored: the files that depend on a file through other modules are
+// reached along them when they are needed (re-indexing after a save), so what a merge records
+// grows with the project's USE statements, not with the squares of its use chains.
 void addDependencies(const QString &path, const FProgramUnit &unit,
                      const ModulesDictionary &modules, const QSet<QString> &projectPaths,
-                     QHash<QString, QSet<QString>> &dependants, QSet<const FProgramUnit *> &seen)
+                     QHash<QString, QSet<QString>> &dependants)
 {
-    if (!unit.modulesUsed)
-        return;
-    auto record = [&](const QString &name) -> const FProgramUnit * {
-        const auto module = modules.value(name.toLower());
-        if (!module || seen.contains(module.get()))
-            return nullptr;
-        seen.insert(module.get());
+    for (const FUseStatement &use : useStatementsOf(unit)) {
+        const auto module = modules.value(use.moduleName.toLower());
+        if (!module)
+            continue;
         const QString definingPath = module->defInfo ? module->defInfo->fileSource : QString();
         if (definingPath != path && projectPaths.contains(definingPath))
             dependants[definingPath].insert(path);
-        return module.get();
-    };
-    const bool isChain = unit.pUnitType == ModuleType;
-    for (const QString &name : *unit.modulesUsed)
-        if (const FProgramUnit *module = record(name); module && !isChain)
-            if (module->modulesUsed)
-                for (const QString &deeper : *module->modulesUsed)
-                    record(deeper);
+    }
 }
 
 void countUnit(const FProgramUnit &u, ProjectIndex::Counts &c)
@@ -204,10 +194,9 @@ std::shared_ptr<ProjectIndex> gatherProjectDeclarations(const QList<MergeInput> 
 
     for (qsizetype i = 0; i < merged.size(); ++i) {
         const QString &path = paths[i];
-        QSet<const FProgramUnit *> seen;
         auto add = [&](const FProgramUnit &u) {
             addDependencies(path, u, index->projectModulesDictionary, projectPaths,
-                            index->dependants, seen);
+                            index->dependants);
         };
         if (merged[i]->modules) {
             for (const auto &m : *merged[i]->modules) {

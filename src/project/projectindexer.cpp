@@ -119,13 +119,28 @@ void ProjectIndexer::reindexFiles(const QList<std::shared_ptr<FortranFile>> &fil
         m_prompts.beep();
         return;
     }
+    // The saved files and every file that depends on them, directly or through other files:
+    // each file records its direct dependants, and the walk follows them.
+    QHash<QString, const FortranFile *> byPath;
+    for (const auto &file : m_document.projectFiles())
+        byPath.insert(file->filePath(), file.get());
     QSet<QString> paths;
+    QList<const FortranFile *> pending;
     for (const auto &file : files) {
-        if (!file)
-            continue;
-        paths.insert(file->filePath());
-        for (const QString &dependant : std::as_const(file->dependentFileNames()))
+        if (file && !paths.contains(file->filePath())) {
+            paths.insert(file->filePath());
+            pending.append(file.get());
+        }
+    }
+    while (!pending.isEmpty()) {
+        const FortranFile *file = pending.takeLast();
+        for (const QString &dependant : std::as_const(file->dependentFileNames())) {
+            if (paths.contains(dependant))
+                continue;
             paths.insert(dependant);
+            if (const FortranFile *next = byPath.value(dependant))
+                pending.append(next);
+        }
     }
     const QList<Job> jobs = jobsFor(paths);
     m_longRun = jobs.size() > kLongRunFileCount;

@@ -37,6 +37,26 @@ protected:
     }
 };
 
+// One run of corvane lookup per case; stdout (or stderr for failures) must contain output.
+struct LookupCase {
+    const char *name;
+    QStringList args;
+    int exitCode;
+    QByteArray output;
+};
+
+void expectLookups(const QString &project, const QString &dir, const QList<LookupCase> &cases)
+{
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto r =
+            runProgram(corvaneExecutable(), QStringList{"lookup", project} + c.args, {}, dir);
+        EXPECT_EQ(r.exitCode, c.exitCode) << r.err.toStdString();
+        EXPECT_TRUE((c.exitCode == 0 ? r.out : r.err).contains(c.output))
+            << r.out.toStdString() << r.err.toStdString();
+    }
+}
+
 } // namespace
 
 TEST_F(IndexCommand, CountsJsonAndSymbols)
@@ -72,12 +92,7 @@ TEST_F(IndexCommand, CountsJsonAndSymbols)
 
 TEST_F(IndexCommand, Lookup)
 {
-    struct Case {
-        const char *name;
-        QStringList args;
-        int exitCode;
-        QByteArray output; // contained in stdout (or stderr for failures)
-    } cases[] = {
+    const QList<LookupCase> cases = {
         {"component through chain",
          {"x", "--file", "main.f90", "--procedure", "main", "--chain", "x%here"},
          0,
@@ -93,14 +108,7 @@ TEST_F(IndexCommand, Lookup)
         {"file not in project", {"g", "--file", "other.f90"}, 1, "not a file of the project"},
         {"missing file option", {"g"}, 2, "usage: corvane lookup"},
     };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.name);
-        const auto r = runProgram(corvaneExecutable(), QStringList{"lookup", project} + c.args, {},
-                                  dir.path());
-        EXPECT_EQ(r.exitCode, c.exitCode) << r.err.toStdString();
-        EXPECT_TRUE((c.exitCode == 0 ? r.out : r.err).contains(c.output))
-            << r.out.toStdString() << r.err.toStdString();
-    }
+    expectLookups(project, dir.path(), cases);
 }
 
 // Names as the compiler sees them: PRIVATE names stay hidden, ONLY lists and renames decide the
@@ -123,12 +131,7 @@ TEST(IndexCommandVisibility, LookupAndSymbolsFollowUseRules)
     ASSERT_TRUE(document.write(project).ok());
 
     const QStringList inWork{"--file", "user.f90", "--module", "user", "--procedure", "work"};
-    struct Case {
-        const char *name;
-        QStringList args;
-        int exitCode;
-        QByteArray output;
-    } cases[] = {
+    const QList<LookupCase> cases = {
         {"renamed variable", QStringList{"first"} + inWork, 0,
          " Variable Name: \tvisible_n\n Type:          \tinteger\n"},
         {"renamed variable's module", QStringList{"first"} + inWork, 0, "\tModule:    lib\n"},
@@ -140,14 +143,7 @@ TEST(IndexCommandVisibility, LookupAndSymbolsFollowUseRules)
         {"component through a renamed type", QStringList{"x", "--chain", "x%p"} + inWork, 0,
          "\tType:      point\n\tModule:    shapes\n"},
     };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.name);
-        const auto r = runProgram(corvaneExecutable(), QStringList{"lookup", project} + c.args, {},
-                                  dir.path());
-        EXPECT_EQ(r.exitCode, c.exitCode) << r.err.toStdString();
-        EXPECT_TRUE((c.exitCode == 0 ? r.out : r.err).contains(c.output))
-            << r.out.toStdString() << r.err.toStdString();
-    }
+    expectLookups(project, dir.path(), cases);
 
     const auto symbols = runProgram(corvaneExecutable(), {"index", project, "--symbols"});
     ASSERT_EQ(symbols.exitCode, 0) << symbols.err.toStdString();
