@@ -16,6 +16,8 @@ inline constexpr char StringColor[] = "StringColor";
 inline constexpr char WindowColor[] = "WindowColor";
 inline constexpr char FontSize[] = "FontSize";
 inline constexpr char FontName[] = "FontName";
+// Not registered: the line-number ruler is shown unless this is stored as false.
+inline constexpr char showLineNumbers[] = "showLineNumbers";
 
 // Windows and documents.
 inline constexpr char NewDocumentFlag[] = "NewDocumentFlag";

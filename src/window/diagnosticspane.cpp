@@ -1,6 +1,6 @@
 #include "window/diagnosticspane.h"
 
-#include "window/codeeditor.h"
+#include "editor/editorviewcontroller.h"
 
 #include <QHeaderView>
 #include <QLabel>
@@ -27,7 +27,7 @@ DiagnosticsPane::DiagnosticsPane(QWidget *parent)
     m_outline->setTextElideMode(Qt::ElideRight);
     m_loader->setReadOnly(true);
     m_loader->setLineWrapMode(QPlainTextEdit::WidgetWidth); // the side pane is narrow
-    m_loader->setFont(CodeEditor::editorFont());
+    m_loader->setFont(EditorViewController::editorFont());
     m_loader->setPlaceholderText(tr("No loader messages."));
 
     auto *loaderBox = new QWidget;

@@ -11,7 +11,8 @@
 #include "settings/defaults.h"
 #include "settings/settingskeys.h"
 #include "watch/pavoqueue.h"
-#include "window/codeeditor.h"
+#include "editor/corvanetextview.h"
+#include "editor/editorviewcontroller.h"
 #include "window/consoleview.h"
 #include "window/elapsedtimeview.h"
 #include "window/filelistmodel.h"
@@ -92,16 +93,19 @@ DocWindowController::DocWindowController(std::unique_ptr<MyDocument> document, P
     connect(m_document.get(), &MyDocument::fileListDidChange, this,
             &DocWindowController::fileListTableDidChange);
     connect(m_document.get(), &MyDocument::changed, this, &DocWindowController::updateTitle);
+    // The project's source form applies to files whose own form is fixed.
+    connect(m_document.get(), &MyDocument::colouringModeChanged, this, [this](bool freeForm) {
+        if (m_current && !m_current->isF90File()) {
+            m_editorController->setF90Coloring(freeForm);
+            m_editorController->colorAllText();
+        }
+    });
     connect(m_document.get(), &MyDocument::settingChanged, this,
             &DocWindowController::validateCommands);
     connect(&Defaults::instance(), &Defaults::changed, this, [this](const QString &key) {
         if (key == QLatin1String(keys::FontName) || key == QLatin1String(keys::FontSize)) {
+            // The editor sets the shown text's font itself.
             m_document->applyFontToTextStorages();
-            if (m_current && m_current->textStorage()) {
-                const QTextCursor kept = m_editor->textCursor();
-                m_editor->showDocument(m_current->textStorage());
-                m_editor->setTextCursor(kept);
-            }
         }
     });
     m_document->setWindowDataProvider([this] {
@@ -140,7 +144,7 @@ DocWindowController::~DocWindowController()
         m_watcher->setDelegate(nullptr);
     m_document->setWindowDataProvider(nullptr);
     m_document->setCurrentFile(nullptr);
-    m_editor->showDocument(nullptr);
+    m_editorController->showDocument(nullptr);
 }
 
 void DocWindowController::setProgress(const QString &text, bool running)
@@ -375,7 +379,7 @@ QString DocWindowController::textForPrinting() const
 void DocWindowController::printTo(QPrinter &printer) const
 {
     QTextDocument doc;
-    doc.setDefaultFont(currentTab() == NotesTab ? font() : CodeEditor::editorFont());
+    doc.setDefaultFont(currentTab() == NotesTab ? font() : EditorViewController::editorFont());
     doc.setPlainText(textForPrinting());
     doc.print(&printer);
 }

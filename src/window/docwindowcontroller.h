@@ -30,7 +30,8 @@ class QToolBar;
 namespace corvane
 {
 
-class CodeEditor;
+class CorvaneTextView;
+class EditorViewController;
 class ConsoleView;
 class DiagnosticsPane;
 struct FindResult;
@@ -74,7 +75,8 @@ public:
     // The message shown instead of the editor, empty while the editor is shown.
     QString noEditorMessage() const;
     bool isEditorShown() const;
-    CodeEditor *editor() const { return m_editor; }
+    CorvaneTextView *editor() const { return m_editor; }
+    EditorViewController *editorController() const { return m_editorController; }
     QListView *fileList() const { return m_fileList; }
     FileListModel *fileListModel() const { return m_fileModel; }
     void currentFortranFileWasEdited();
@@ -191,7 +193,6 @@ private:
     void abortAction();
     void buildAction();
     void cleanAction();
-    void onTextEdited();
     void setUpBuildAndRun();
     void setTaskProgress(const QString &text);
     // Shows the running child's progress text again, or nothing when none runs.
@@ -225,7 +226,6 @@ private:
     bool m_runItemEnabled = false;
     QString m_taskProgress; // "Building..." or "Running..." while a child runs
     bool m_swapping = false;
-    int m_lastRevision = -1;
 
     QToolBar *m_toolbar = nullptr;
     QSplitter *m_mainSplitter = nullptr;
@@ -234,7 +234,8 @@ private:
     QTabBar *m_tabBar = nullptr;
     QStackedWidget *m_workStack = nullptr;
     QStackedWidget *m_editorStack = nullptr;
-    CodeEditor *m_editor = nullptr;
+    EditorViewController *m_editorController = nullptr;
+    CorvaneTextView *m_editor = nullptr;
     QLabel *m_noEditorLabel = nullptr;
     ConsoleView *m_console = nullptr;
     NotesPane *m_notes = nullptr;

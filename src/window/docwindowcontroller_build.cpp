@@ -9,7 +9,7 @@
 #include "project/fileoperations.h"
 #include "project/mydocument.h"
 #include "project/projectindexer.h"
-#include "window/codeeditor.h"
+#include "editor/corvanetextview.h"
 #include "window/consoleview.h"
 #include "window/diagnosticspane.h"
 #include "window/elapsedtimeview.h"

@@ -6,7 +6,8 @@
 #include "project/fortranfile.h"
 #include "project/mydocument.h"
 #include "watch/pavoqueue.h"
-#include "window/codeeditor.h"
+#include "editor/corvanetextview.h"
+#include "editor/editorviewcontroller.h"
 #include "window/filelistmodel.h"
 #include "window/findcontroller.h"
 
@@ -92,7 +93,7 @@ void DocWindowController::detachCurrentFile()
         disconnect(m_current->textStorage(), nullptr, this, nullptr);
     if (m_watcher)
         m_watcher->removePath(m_current->filePath());
-    m_editor->showDocument(nullptr);
+    m_editorController->showDocument(nullptr);
 }
 
 bool DocWindowController::swapEditorToFortranFile(FortranFile *file)
@@ -146,12 +147,13 @@ bool DocWindowController::swapEditorToFortranFile(FortranFile *file)
     }
 
     QTextDocument *doc = file->undoManager();
-    m_editor->showDocument(doc);
+    m_editorController->setCodingMode(1);
+    m_editorController->setF90Coloring(file->isF90File() || m_document->colorAsF90());
+    m_editorController->showDocument(doc);
+    m_editorController->displayText();
     m_editor->setTextCursor(clampedSelection(doc, file->selectedRange()));
     m_editor->ensureCursorVisible();
     showEditor();
-    m_lastRevision = doc->revision();
-    connect(doc, &QTextDocument::contentsChanged, this, &DocWindowController::onTextEdited);
 
     if (!m_isIndexing)
         restoreTaskProgress();
@@ -164,18 +166,6 @@ bool DocWindowController::swapEditorToFortranFile(FortranFile *file)
     watchCurrentFile();
     validateCommands();
     return true;
-}
-
-// Text changes that are edits (not layout or formatting) mark the file modified.
-void DocWindowController::onTextEdited()
-{
-    if (!m_current || !m_current->textStorage())
-        return;
-    const int revision = m_current->textStorage()->revision();
-    if (revision == m_lastRevision)
-        return;
-    m_lastRevision = revision;
-    currentFortranFileWasEdited();
 }
 
 void DocWindowController::currentFortranFileWasEdited()
@@ -350,7 +340,7 @@ void DocWindowController::openSelectedFile(int row)
     if (wasCurrent && !file->textStorage()) {
         if (m_watcher)
             m_watcher->removePath(file->filePath());
-        m_editor->showDocument(nullptr);
+        m_editorController->showDocument(nullptr);
         m_current = nullptr;
         m_document->setCurrentFile(nullptr);
         swapEditorToFortranFile(file);
@@ -392,7 +382,7 @@ void DocWindowController::reloadCurrentFromDisk()
 {
     FortranFile *file = m_current;
     disconnect(file->textStorage(), nullptr, this, nullptr);
-    m_editor->showDocument(nullptr);
+    m_editorController->showDocument(nullptr);
     const TextRange kept = file->selectedRange();
     file->setFileState(FortranFile::Saved);
     if (file->loadFile(*m_prompts) && file->textStorage()) {

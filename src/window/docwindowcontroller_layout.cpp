@@ -4,7 +4,8 @@
 #include "build/builddriver.h"
 #include "build/rundriver.h"
 #include "project/mydocument.h"
-#include "window/codeeditor.h"
+#include "editor/corvanetextview.h"
+#include "editor/editorviewcontroller.h"
 #include "window/consoleview.h"
 #include "window/diagnosticspane.h"
 #include "window/elapsedtimeview.h"
@@ -79,7 +80,10 @@ void DocWindowController::buildWidgets()
 
     // Work area: console, editor, notes and the input file behind one tab selector.
     m_console = new ConsoleView;
-    m_editor = new CodeEditor;
+    m_editorController = new EditorViewController(this);
+    m_editor = m_editorController->textView();
+    connect(m_editorController, &EditorViewController::fortranFileHasChanged, this,
+            [this] { currentFortranFileWasEdited(); });
     m_noEditorLabel = new QLabel;
     m_noEditorLabel->setAlignment(Qt::AlignCenter);
     m_noEditorLabel->setWordWrap(true);
@@ -307,8 +311,10 @@ void DocWindowController::buildMenus()
     file->addAction(m_actions["quit"]);
 
     QMenu *edit = menuBar()->addMenu(tr("&Edit"));
-    auto *undo = edit->addAction(tr("&Undo"), QKeySequence::Undo, m_editor, &QPlainTextEdit::undo);
-    auto *redo = edit->addAction(tr("&Redo"), QKeySequence::Redo, m_editor, &QPlainTextEdit::redo);
+    auto *undo = edit->addAction(tr("&Undo"), QKeySequence::Undo, m_editorController,
+                                 &EditorViewController::undo);
+    auto *redo = edit->addAction(tr("&Redo"), QKeySequence::Redo, m_editorController,
+                                 &EditorViewController::redo);
     undo->setShortcutContext(Qt::WidgetShortcut);
     redo->setShortcutContext(Qt::WidgetShortcut);
     edit->addSeparator();

@@ -1,9 +1,9 @@
 #include "window/standaloneeditor.h"
 
-#include "settings/defaults.h"
+#include "editor/corvanetextview.h"
+#include "editor/editorviewcontroller.h"
+#include "project/fortranfile.h"
 #include "settings/safefile.h"
-#include "settings/settingskeys.h"
-#include "window/codeeditor.h"
 #include "window/windowprompts.h"
 
 #include <QCloseEvent>
@@ -11,12 +11,14 @@
 #include <QFileInfo>
 #include <QMenuBar>
 #include <QStringDecoder>
+#include <QTextDocument>
 
 namespace corvane
 {
 
 StandaloneEditor::StandaloneEditor(const QString &path, Prompts *prompts, QWidget *parent)
-    : QMainWindow(parent), m_path(path), m_editor(new CodeEditor)
+    : QMainWindow(parent), m_path(path), m_editorController(new EditorViewController(this)),
+      m_editor(m_editorController->textView())
 {
     setAttribute(Qt::WA_DeleteOnClose);
     if (prompts) {
@@ -26,12 +28,8 @@ StandaloneEditor::StandaloneEditor(const QString &path, Prompts *prompts, QWidge
         m_prompts = m_ownPrompts.get();
     }
     setCentralWidget(m_editor);
-    QFont font(Defaults::instance().fontFamily(keys::FontName));
-    const double size = Defaults::instance().doubleValue(keys::FontSize);
-    if (size > 0)
-        font.setPointSizeF(size);
-    m_editor->document()->setDefaultFont(font);
-    m_editor->setFont(font);
+    m_editorController->setF90Coloring(!FortranFile::isFixedFormPath(path));
+    auto *doc = new QTextDocument(this);
 
     QFile file(path);
     if (file.open(QIODevice::ReadOnly)) {
@@ -40,17 +38,19 @@ StandaloneEditor::StandaloneEditor(const QString &path, Prompts *prompts, QWidge
         QString text = utf8.decode(bytes);
         if (utf8.hasError())
             text = QString::fromLatin1(bytes);
-        m_editor->setPlainText(text);
-        m_editor->setReadOnly(false);
-        m_editor->document()->setModified(false);
+        doc->setPlainText(text);
+        doc->setModified(false);
         m_loaded = true;
     } else if (!QFileInfo::exists(path)) {
         // A new file: created on the first save.
-        m_editor->setReadOnly(false);
         m_loaded = true;
     } else {
         m_prompts->presentError(tr("The file \"%1\" couldn't be opened: %2")
                                     .arg(QFileInfo(path).fileName(), file.errorString()));
+    }
+    if (m_loaded) {
+        m_editorController->showDocument(doc);
+        m_editorController->displayText();
     }
     setWindowTitle(QFileInfo(path).fileName() + "[*]");
     connect(m_editor->document(), &QTextDocument::modificationChanged, this,
@@ -60,8 +60,10 @@ StandaloneEditor::StandaloneEditor(const QString &path, Prompts *prompts, QWidge
     fileMenu->addAction(tr("&Save"), QKeySequence::Save, this, [this] { save(); });
     fileMenu->addAction(tr("&Close"), QKeySequence::Close, this, &QWidget::close);
     QMenu *edit = menuBar()->addMenu(tr("&Edit"));
-    edit->addAction(tr("&Undo"), QKeySequence::Undo, m_editor, &QPlainTextEdit::undo);
-    edit->addAction(tr("&Redo"), QKeySequence::Redo, m_editor, &QPlainTextEdit::redo);
+    edit->addAction(tr("&Undo"), QKeySequence::Undo, m_editorController,
+                    &EditorViewController::undo);
+    edit->addAction(tr("&Redo"), QKeySequence::Redo, m_editorController,
+                    &EditorViewController::redo);
     resize(900, 700);
 }
 

@@ -8,7 +8,8 @@
 namespace corvane
 {
 
-class CodeEditor;
+class CorvaneTextView;
+class EditorViewController;
 class Prompts;
 
 class StandaloneEditor : public QMainWindow
@@ -21,7 +22,8 @@ public:
 
     bool isLoaded() const { return m_loaded; }
     bool save();
-    CodeEditor *editor() const { return m_editor; }
+    CorvaneTextView *editor() const { return m_editor; }
+    EditorViewController *editorController() const { return m_editorController; }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -30,7 +32,8 @@ private:
     QString m_path;
     std::unique_ptr<Prompts> m_ownPrompts;
     Prompts *m_prompts;
-    CodeEditor *m_editor;
+    EditorViewController *m_editorController;
+    CorvaneTextView *m_editor;
     bool m_loaded = false;
 };
 

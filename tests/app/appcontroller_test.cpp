@@ -5,7 +5,7 @@
 #include "settings/defaults.h"
 #include "support/testutil.h"
 #include "window/appcontroller.h"
-#include "window/codeeditor.h"
+#include "editor/corvanetextview.h"
 #include "window/docwindowcontroller.h"
 #include "window/preferenceswindow.h"
 #include "window/standaloneeditor.h"

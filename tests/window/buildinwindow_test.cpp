@@ -9,7 +9,7 @@
 #include "project/fortranfile.h"
 #include "settings/defaults.h"
 #include "settings/settingskeys.h"
-#include "window/codeeditor.h"
+#include "editor/corvanetextview.h"
 #include "window/consoleview.h"
 #include "window/diagnosticspane.h"
 #include "window/elapsedtimeview.h"

@@ -4,7 +4,7 @@
 #include "project/fileoperations.h"
 #include "project/fortranfile.h"
 #include "watch/pavoqueue.h"
-#include "window/codeeditor.h"
+#include "editor/corvanetextview.h"
 #include "window/filelistmodel.h"
 #include "windowtestutil.h"
 

@@ -3,7 +3,7 @@
 #include "build/console.h"
 #include "project/fileoperations.h"
 #include "project/fortranfile.h"
-#include "window/codeeditor.h"
+#include "editor/corvanetextview.h"
 #include "window/consoleview.h"
 #include "window/filelistmodel.h"
 #include "windowtestutil.h"
@@ -60,7 +60,7 @@ TEST_F(WindowTest, SwitchingFilesKeepsEachFilesTextUndoAndSelection)
 {
     select("a.f90");
     ASSERT_EQ(window->currentFortranFile(), file("a.f90"));
-    CodeEditor *editor = window->editor();
+    CorvaneTextView *editor = window->editor();
     editor->moveCursor(QTextCursor::End);
     QTest::keyClicks(editor, "! edited");
     QTextCursor c = editor->textCursor();

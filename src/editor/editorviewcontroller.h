@@ -1,0 +1,142 @@
+// EditorViewController: the controller of one Fortran editor. It owns the text view, colours the
+// text through FortranHighlighter, follows the editor settings while it lives, upper-cases
+// keywords as they are typed, and runs the before-change and after-change steps once for every
+// edit, whatever made it (typing, paste, cut, delete, undo and redo, commands): Qt reports each
+// change once (QTextDocument::contentsChange) and the view tells what caused it.
+//
+// The window chooses the source form and coding mode for each file it shows (setF90Coloring,
+// setCodingMode), gives the file's document (showDocument) and calls displayText().
+#pragma once
+
+#include "editor/colourscanner.h"
+#include "editor/edittracker.h"
+#include "editor/corvanetextview.h"
+#include "editor/keywordcase.h"
+
+#include <QColor>
+#include <QObject>
+#include <QPointer>
+
+class QTextDocument;
+class QKeyEvent;
+
+namespace corvane
+{
+
+class Defaults;
+class FortranHighlighter;
+class MarkerLineNumberView;
+class Vocabulary;
+
+class EditorViewController : public QObject
+{
+    Q_OBJECT
+public:
+    explicit EditorViewController(Defaults &defaults, const Vocabulary &vocabulary,
+                                  QObject *parent = nullptr);
+    // The application's settings and vocabulary.
+    explicit EditorViewController(QObject *parent = nullptr);
+    ~EditorViewController() override;
+
+    CorvaneTextView *textView() const { return m_view; }
+    MarkerLineNumberView *lineNumberView() const;
+
+    // Shows doc (giving it a plain-text layout and the editor font); nullptr shows an empty,
+    // read-only placeholder so that no detached text is edited through the view.
+    void showDocument(QTextDocument *doc);
+    QTextDocument *document() const;
+    // Marks the read-out and jump list for update and colours the whole text.
+    void displayText();
+
+    // Source form: free form when set; fixed form (C, c, * comment lines, column-72 guide) when
+    // clear. Takes effect with the next colouring (displayText).
+    void setF90Coloring(bool freeForm);
+    bool f90Coloring() const;
+    // 1: Fortran coding mode; 0: plain text (no colouring, no upper-casing, marker shown).
+    void setCodingMode(unsigned mode);
+    unsigned codingMode() const { return m_codingMode; }
+
+    // The six colours; setting one that differs recolours all text, an equal one does nothing.
+    void setColour(SpanKind kind, const QColor &colour);
+    QColor colour(SpanKind kind) const;
+    void setNormalColor(const QColor &colour);
+    QColor normalColor() const { return m_normalColour; }
+
+    // Colouring. All do nothing while "ColorSyntax" is off or in coding mode 0.
+    void colorAllText();
+    void colorTextInRange(int location, int length);
+    void colorVisibleText();
+    // The characters shown, widened to whole lines.
+    std::pair<int, int> visibleRange() const;
+    // How often the whole text was coloured (tests see that an equal colour recolours nothing).
+    int fullColourings() const { return m_fullColourings; }
+
+    KeywordClass keywordType(QStringView word) const { return scanner().keywordType(word); }
+    const ColourScanner &scanner() const;
+
+    // The record of the last change, until the window resets it.
+    const LineChangeInfo &lineChange() const { return m_lineChange; }
+    void setLineChange(const LineChangeInfo &info) { m_lineChange = info; }
+    void resetLineChange() { m_lineChange = {}; }
+    // The region to recolour after the last change: the visible text and the inserted text.
+    std::pair<int, int> editedRange() const { return m_editedRange; }
+    // The text the last change replaced.
+    const QString &savedSelection() const { return m_savedSelection; }
+
+    // Selects the whole 1-based line (the last line when the text is shorter), scrolls it into
+    // view and focuses the text. The column is accepted for callers that know it; the selection
+    // always covers the whole line.
+    void editLine(int line, int column = 0);
+    // 1-based line of the selection's start.
+    int currentLineNumber() const;
+
+    // Undo and redo of the shown document, known as such to the change steps.
+    void undo();
+    void redo();
+
+    // The editor font of the settings ("Monaco" is the system's fixed-pitch font).
+    static QFont editorFont(const Defaults &defaults);
+    static QFont editorFont();
+
+signals:
+    // After every change of the text (never for colouring).
+    void fortranFileHasChanged(EditorViewController *editor);
+
+private:
+    void settingChanged(const QString &key);
+    void applyFont();
+    void applyWindowColours();
+    bool colouringOn() const;
+    void uncolorAllText();
+    void onContentsChange(int from, int removed, int added);
+    void textWillChange(const EditChange &change);
+    void textDidChange(const EditChange &change);
+    void keyHandled(const QKeyEvent *event);
+    void upcaseKeywordFor(const ClassifiedWord &word);
+
+    // Steps other editor features fill (editorviewcontroller_hooks.cpp).
+    void jumpListNeedsUpdate();
+    void readOutNeedsUpdate();
+    void beforeChangeCompletionTrigger(const EditChange &change);
+    void typedCloseBracket(QChar bracket, int position);
+    void typedOpenBracket(QChar bracket, int position);
+    void completionTimerAfterChange(const EditChange &change);
+
+    Defaults &m_defaults;
+    QPointer<CorvaneTextView> m_view;
+    FortranHighlighter *m_highlighter;
+    QTextDocument *m_placeholder;
+    EditTracker m_tracker;
+    QPointer<QTextDocument> m_document;
+    QColor m_normalColour;
+    LineChangeInfo m_lineChange;
+    std::pair<int, int> m_editedRange{0, 0};
+    QString m_savedSelection;
+    // The change made by the key event being handled, for the typed-delimiter steps.
+    std::optional<EditChange> m_typedChange;
+    unsigned m_codingMode = 1;
+    int m_fullColourings = 0;
+    bool m_upcasing = false;
+};
+
+} // namespace corvane

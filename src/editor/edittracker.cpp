@@ -1,0 +1,66 @@
+#include "edittracker.h"
+
+namespace corvane
+{
+
+qsizetype lineCount(QStringView s)
+{
+    const qsizetype feeds = s.count(u'\n');
+    if (feeds == 0)
+        return 0;
+    return s.endsWith(u'\n') ? feeds : feeds + 1;
+}
+
+LineChangeInfo lineChangeFor(QStringView text, qsizetype from, qsizetype to,
+                             QStringView replacement, bool isPaste, bool isUndoing)
+{
+    from = qBound<qsizetype>(0, from, text.size());
+    to = qBound(from, to, text.size());
+    const QStringView old = text.mid(from, to - from);
+    LineChangeInfo info;
+    info.numberofLinesAffected = quint64(lineCount(old));
+    info.numberOfLinesAddedOrDeleted = qint64(lineCount(replacement)) - qint64(lineCount(old));
+    // Deleting "\nabc" removes a line that lines() does not count.
+    if (!isPaste && old.startsWith(u'\n') && !old.endsWith(u'\n'))
+        info.numberOfLinesAddedOrDeleted += 1;
+    info.affectedLineNumber = quint64(text.left(from).count(u'\n') + 1);
+    // A change that ends just before its line's terminator affects the lines after it.
+    const qsizetype last = to > from ? to - 1 : from;
+    const qsizetype terminator = text.indexOf(u'\n', last);
+    if (terminator >= 0 && to == terminator)
+        info.affectedLineNumber += 1;
+    info.isReplacement = isPaste;
+    info.isUnDoing = isUndoing;
+    return info;
+}
+
+std::optional<EditChange> EditTracker::apply(qsizetype from, qsizetype removed,
+                                             QStringView inserted, bool isPaste, bool isUndoing)
+{
+    from = qBound<qsizetype>(0, from, m_text.size());
+    removed = qBound<qsizetype>(0, removed, m_text.size() - from);
+    QStringView old = QStringView(m_text).mid(from, removed);
+    qsizetype prefix = 0;
+    while (prefix < old.size() && prefix < inserted.size() && old[prefix] == inserted[prefix])
+        ++prefix;
+    qsizetype suffix = 0;
+    while (suffix < old.size() - prefix && suffix < inserted.size() - prefix &&
+           old[old.size() - 1 - suffix] == inserted[inserted.size() - 1 - suffix])
+        ++suffix;
+    old = old.mid(prefix, old.size() - prefix - suffix);
+    inserted = inserted.mid(prefix, inserted.size() - prefix - suffix);
+    if (old.isEmpty() && inserted.isEmpty())
+        return std::nullopt;
+
+    EditChange change;
+    change.position = from + prefix;
+    change.removed = old.toString();
+    change.inserted = inserted.toString();
+    change.lineChange = lineChangeFor(m_text, change.position,
+                                      change.position + change.removed.size(), change.inserted,
+                                      isPaste, isUndoing);
+    m_text.replace(change.position, change.removed.size(), change.inserted);
+    return change;
+}
+
+} // namespace corvane

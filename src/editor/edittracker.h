@@ -1,0 +1,65 @@
+// EditTracker: turns the document's after-the-fact change reports into complete edits. Qt tells
+// only where text changed and how many characters went and came; the editor's before-change
+// steps also need the text that was replaced. The tracker keeps a copy of the plain text, so each
+// report yields the replaced and the inserted text and the line-change record of the edit.
+//
+// Reports may be wider than the edit (Qt widens them over the final paragraph and repeats
+// unchanged text around it); the common start and end of old and new text are trimmed, and a
+// report that changes no character (a format change) yields nothing.
+#pragma once
+
+#include <QString>
+#include <QStringView>
+
+#include <optional>
+
+namespace corvane
+{
+
+// What an edit does to the lines of the text, written before each change and read by whoever
+// keeps marks on lines (diagnostics).
+struct LineChangeInfo {
+    qint64 numberOfLinesAddedOrDeleted = 0; // lines(new text) - lines(replaced text), corrected
+    quint64 affectedLineNumber = 0;         // 1-based line of the change (+1 at a line's end)
+    quint64 numberofLinesAffected = 0;      // lines(replaced text)
+    bool isReplacement = false;             // the edit is a paste
+    bool isUnDoing = false;                 // the edit is made by undo
+    // True when the record tells nothing (reset state).
+    bool isEmpty() const { return numberOfLinesAddedOrDeleted == 0 && !isReplacement; }
+    friend bool operator==(const LineChangeInfo &, const LineChangeInfo &) = default;
+};
+
+// 0 for text without a line feed; else the number of lines, a final part without line feed
+// counting as one: lines("a\nb") == 2, lines("a\n") == 1.
+qsizetype lineCount(QStringView s);
+
+// The record of replacing [from, to) of text by replacement. The line is that of from.
+LineChangeInfo lineChangeFor(QStringView text, qsizetype from, qsizetype to,
+                             QStringView replacement, bool isPaste, bool isUndoing);
+
+// One edit of the text: [position, position + removed.size()) of the old text became inserted.
+struct EditChange {
+    qsizetype position = 0;
+    QString removed;
+    QString inserted;
+    LineChangeInfo lineChange;
+};
+
+class EditTracker
+{
+public:
+    // Starts over with the document's plain text.
+    void reset(const QString &text) { m_text = text; }
+    const QString &text() const { return m_text; }
+
+    // Applies a report: from and removed count in the old text, inserted is the document's text
+    // from `from` on as it is now (line breaks as "\n"). Returns the trimmed edit, or nothing
+    // when no character changed.
+    std::optional<EditChange> apply(qsizetype from, qsizetype removed, QStringView inserted,
+                                    bool isPaste, bool isUndoing);
+
+private:
+    QString m_text;
+};
+
+} // namespace corvane

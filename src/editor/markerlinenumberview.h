@@ -1,0 +1,52 @@
+// MarkerLineNumberView: the ruler beside the editor text. It shows line numbers and, per line, an
+// error or warning marker that whoever tracks diagnostics sets. Clicking a line number tells
+// which line was clicked.
+#pragma once
+
+#include <QMap>
+#include <QWidget>
+
+class QPlainTextEdit;
+
+namespace corvane
+{
+
+class CorvaneTextView;
+
+class MarkerLineNumberView : public QWidget
+{
+    Q_OBJECT
+public:
+    // The marker kinds; the values are the diagnostics' errorType (1 warning, 2 error).
+    enum Marker { NoMarker = 0, WarningMarker = 1, ErrorMarker = 2 };
+
+    explicit MarkerLineNumberView(CorvaneTextView *view);
+
+    // Lines are 1-based. A line holds at most one marker; an error wins over a warning.
+    void markLine(int line, Marker marker);
+    Marker markerAtLine(int line) const { return Marker(m_markers.value(line, NoMarker)); }
+    void removeMarker(int line);
+    // Replaces all markers (an empty map removes them all).
+    void setMarkers(const QMap<int, Marker> &markers);
+    const QMap<int, Marker> &markers() const { return m_markers; }
+
+    // The width the ruler needs for the text's line count.
+    int preferredWidth() const;
+    QSize sizeHint() const override { return {preferredWidth(), 0}; }
+
+signals:
+    // The user clicked the number of this 1-based line.
+    void lineNumberClicked(int line);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+
+private:
+    int lineAt(int y) const;
+
+    CorvaneTextView *m_view;
+    QMap<int, Marker> m_markers;
+};
+
+} // namespace corvane

@@ -1,0 +1,77 @@
+// The change record of an edit and the tracker that derives edits from Qt's change reports.
+#include "editor/edittracker.h"
+
+#include <gtest/gtest.h>
+
+using namespace corvane;
+
+TEST(LineCount, FinalPartWithoutLineFeedCounts)
+{
+    const struct {
+        const char *text;
+        qsizetype want;
+    } cases[] = {{"", 0}, {"abc", 0}, {"a\n", 1}, {"a\nb", 2}, {"\n\n", 2}, {"\nx", 2}};
+    for (const auto &c : cases)
+        EXPECT_EQ(lineCount(QString(c.text)), c.want) << c.text;
+}
+
+TEST(LineChangeFor, RecordsWhatAnEditDoesToLines)
+{
+    const QString text = "line one\nline two\nline three\n";
+    const struct {
+        const char *name;
+        qsizetype from, to;
+        const char *replacement;
+        bool paste;
+        qint64 added;
+        quint64 line;
+        quint64 affected;
+    } cases[] = {
+        {"typing inside a line", 2, 2, "x", false, 0, 1, 0},
+        {"Return at the end of line 1", 8, 8, "\n", false, 1, 2, 0},
+        {"Return in the middle of line 2", 12, 12, "\n", false, 1, 2, 0},
+        {"paste of three lines at line 2", 9, 9, "a\nb\nc\n", true, 3, 2, 0},
+        {"deleting line 2 whole", 9, 18, "", false, -1, 2, 1},
+        {"backspace joining lines 1 and 2", 8, 9, "", false, -1, 1, 1},
+        // "\nlin" counts two lines but removes one line feed: corrected unless pasting.
+        {"deleting from a line feed into the next line", 8, 12, "", false, -1, 1, 2},
+        {"the same as a paste", 8, 12, "", true, -2, 1, 2},
+    };
+    for (const auto &c : cases) {
+        const LineChangeInfo info =
+            lineChangeFor(text, c.from, c.to, QString(c.replacement), c.paste, false);
+        EXPECT_EQ(info.numberOfLinesAddedOrDeleted, c.added) << c.name;
+        EXPECT_EQ(info.affectedLineNumber, c.line) << c.name;
+        EXPECT_EQ(info.numberofLinesAffected, c.affected) << c.name;
+        EXPECT_EQ(info.isReplacement, c.paste) << c.name;
+    }
+}
+
+TEST(EditTracker, TrimsWideReportsAndIgnoresFormatChanges)
+{
+    EditTracker tracker;
+    tracker.reset("program p\nend\n");
+    // Qt reports a typed character in the last line together with the rest of that line.
+    auto change = tracker.apply(10, 4, QString("eXnd\n"), false, false);
+    ASSERT_TRUE(change);
+    EXPECT_EQ(change->position, 11);
+    EXPECT_EQ(change->removed, "");
+    EXPECT_EQ(change->inserted, "X");
+    EXPECT_EQ(tracker.text(), "program p\neXnd\n");
+
+    // A report that changes no character (a format change) is no edit.
+    EXPECT_FALSE(tracker.apply(0, 9, QString("program p"), false, false));
+
+    // Reports that run past the end of the text are clamped.
+    change = tracker.apply(15, 5, QString("x"), false, true);
+    ASSERT_TRUE(change);
+    EXPECT_EQ(tracker.text(), "program p\neXnd\nx");
+    EXPECT_TRUE(change->lineChange.isUnDoing);
+
+    // Replacing a selection keeps what it removed.
+    change = tracker.apply(0, 7, QString("module"), false, false);
+    ASSERT_TRUE(change);
+    EXPECT_EQ(change->removed, "program");
+    EXPECT_EQ(change->inserted, "module");
+    EXPECT_EQ(tracker.text(), "module p\neXnd\nx");
+}
