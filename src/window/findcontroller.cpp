@@ -2,7 +2,7 @@
 
 #include "build/projectfind.h"
 #include "project/mydocument.h"
-#include "window/codeeditor.h"
+#include "editor/corvanetextview.h"
 #include "window/consoleview.h"
 #include "window/docwindowcontroller.h"
 #include "window/filenamefield.h"

@@ -2,7 +2,7 @@
 // results outline, a row opens its file at its line, F3 and Shift+F3 step through the current
 // file's matches, and the file-name field completes names and opens the chosen file.
 #include "build/console.h"
-#include "window/codeeditor.h"
+#include "editor/corvanetextview.h"
 #include "window/consoleview.h"
 #include "window/filelistmodel.h"
 #include "window/filenamefield.h"
