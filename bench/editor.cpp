@@ -1,0 +1,149 @@
+// The editor's colouring costs, on real Fortran (LAPACK sources joined):
+//  - colouring a 1 MB, 20,000-line text from scratch, by the scanner alone and in the editor;
+//  - one keystroke (a typed blank) at line 20,000 of that text, with its recolouring and the
+//    change steps;
+//  - opening and showing a 100,000-line file in the standalone editor window, painted.
+#include "editor/colourscanner.h"
+#include "editor/corvanetextview.h"
+#include "editor/editorviewcontroller.h"
+#include "settings/vocabulary.h"
+#include "window/standaloneeditor.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextDocument>
+
+#include <benchmark/benchmark.h>
+
+using namespace corvane;
+
+namespace
+{
+
+// Lines of the LAPACK corpus (CORVANE_BENCH_CORPUS names another folder), in a fixed order,
+// repeated until there are enough; one made-up line when no corpus is there.
+QString corpusLines(int count, qsizetype targetChars)
+{
+    QStringList files;
+    const QString folder = qEnvironmentVariable("CORVANE_BENCH_CORPUS",
+                                                QStringLiteral("/work/shared/corpora/lapack/SRC"));
+    QDirIterator it(folder, {"*.f", "*.f90"}, QDir::Files | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext())
+        files << it.next();
+    files.sort();
+    QStringList lines;
+    for (const QString &path : files) {
+        QFile f(path);
+        if (f.open(QIODevice::ReadOnly))
+            lines += QString::fromUtf8(f.readAll()).split('\n');
+        if (lines.size() > count * 2)
+            break;
+    }
+    if (lines.isEmpty())
+        lines << QStringLiteral("      CALL DGEMM('N', 'N', M, N, K, ONE, A, LDA, B, LDB) ! x");
+    // Keep lines whose average length reaches the target size.
+    QString text;
+    const qsizetype perLine = targetChars / count;
+    for (int i = 0, n = 0; n < count; ++i) {
+        QString line = lines[i % lines.size()];
+        if (line.size() < perLine - 20 && targetChars > 0)
+            continue;
+        text += line.left(perLine * 2) + QLatin1Char('\n');
+        ++n;
+    }
+    return text;
+}
+
+const QString &megabyteText()
+{
+    static const QString text = corpusLines(20000, 1000 * 1000);
+    return text;
+}
+
+void BM_ScannerColoursWholeText(benchmark::State &state)
+{
+    const ColourScanner scanner(Vocabulary::instance(), true);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(scanner.colourText(megabyteText()));
+    state.counters["chars"] = double(megabyteText().size());
+}
+BENCHMARK(BM_ScannerColoursWholeText)->Unit(benchmark::kMillisecond);
+
+void BM_EditorColoursFromScratch(benchmark::State &state)
+{
+    EditorViewController editor;
+    editor.setF90Coloring(false);
+    QTextDocument doc;
+    doc.setPlainText(megabyteText());
+    editor.showDocument(&doc);
+    for (auto _ : state)
+        editor.colorAllText();
+    editor.showDocument(nullptr);
+    state.counters["lines"] = doc.blockCount();
+}
+BENCHMARK(BM_EditorColoursFromScratch)->Unit(benchmark::kMillisecond);
+
+void BM_KeystrokeAtLine20000(benchmark::State &state)
+{
+    EditorViewController editor;
+    editor.setF90Coloring(false);
+    QTextDocument doc;
+    doc.setPlainText(megabyteText());
+    editor.showDocument(&doc);
+    editor.displayText();
+    CorvaneTextView *view = editor.textView();
+    view->resize(800, 600);
+    view->show();
+    editor.editLine(20000);
+    view->moveCursor(QTextCursor::EndOfBlock);
+    QCoreApplication::processEvents();
+    for (auto _ : state) {
+        QTest::keyClick(view, Qt::Key_Space);
+        QCoreApplication::processEvents(); // the repaint
+    }
+    editor.showDocument(nullptr);
+}
+BENCHMARK(BM_KeystrokeAtLine20000)->Unit(benchmark::kMicrosecond);
+
+void BM_OpenAndShow100000Lines(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("big.f"));
+    {
+        QFile f(path);
+        if (!f.open(QIODevice::WriteOnly))
+            state.SkipWithError("cannot write the file");
+        f.write(corpusLines(100000, 0).toUtf8());
+    }
+    for (auto _ : state) {
+        auto *window = new StandaloneEditor(path);
+        window->show();
+        QCoreApplication::processEvents(); // layout and first paint
+        state.PauseTiming();
+        window->editor()->document()->setModified(false);
+        delete window;
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_OpenAndShow100000Lines)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QTemporaryDir settings;
+    qputenv("XDG_CONFIG_HOME", settings.path().toUtf8());
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
