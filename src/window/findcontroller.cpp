@@ -3,6 +3,7 @@
 #include "build/projectfind.h"
 #include "project/mydocument.h"
 #include "editor/corvanetextview.h"
+#include "editor/editorviewcontroller.h"
 #include "window/consoleview.h"
 #include "window/docwindowcontroller.h"
 #include "window/filenamefield.h"
@@ -194,9 +195,7 @@ void FindController::jumpToFind(bool next)
         m_window.prompts().beep();
         return;
     }
-    FindResult row = *target;
-    row.columnNumber = 0;
-    openRow(row);
+    m_window.editorController()->editLine(int(target->lineNumber), 0);
 }
 
 void FindController::setSearchFieldCompletions()
@@ -226,7 +225,7 @@ bool FindController::hasResultsFor(const QString &path) const
 
 int FindController::currentLineNumber() const
 {
-    return m_window.editor()->textCursor().blockNumber() + 1;
+    return m_window.editorController()->currentLineNumber();
 }
 
 QString FindController::selectedText() const

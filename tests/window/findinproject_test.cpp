@@ -2,6 +2,7 @@
 // results outline, a row opens its file at its line, F3 and Shift+F3 step through the current
 // file's matches, and the file-name field completes names and opens the chosen file.
 #include "build/console.h"
+#include "editor/editorviewcontroller.h"
 #include "editor/corvanetextview.h"
 #include "window/consoleview.h"
 #include "window/filelistmodel.h"
@@ -52,7 +53,7 @@ protected:
         QTest::keyClicks(QApplication::focusWidget(), text);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     }
-    int editorLine() const { return window->editor()->textCursor().blockNumber() + 1; }
+    int editorLine() const { return window->editorController()->currentLineNumber(); }
     QString currentName() const
     {
         return window->currentFortranFile()
