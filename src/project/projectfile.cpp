@@ -5,6 +5,7 @@
 #include "project/archivecoders.h"
 #include "project/bookmark.h"
 #include "project/keyedarchive.h"
+#include "project/projectlocation.h"
 #include "project/prompts.h"
 #include "project/windowstate.h"
 #include "settings/defaults.h"
@@ -49,6 +50,12 @@ const char userNotificationInfo[] = "userNotificationInfo";
 const char commandLineArguments[] = "commandLineArguments";
 const char legacyCompilerFlags[] = "compilerFlags";
 const char legacyLinkerFlags[] = "linkerFlags";
+// Where the project file was saved, and the paths of files inside that folder relative to it: a
+// copied or moved project folder finds its own files first (ProjectLocation).
+const char savedDirectoryPath[] = "savedDirectoryPath";
+const char relativeFileList[] = "relativeFileList";
+const char relativeInputFileName[] = "relativeInputFileName";
+const char relativeShelf[] = "relativeBookmarkFilesForShelf";
 } // namespace key
 
 const char kMissingFilesMessage[] =
@@ -138,11 +145,15 @@ Result<void> MyDocument::read(const QString &path, Prompts &prompts)
     m_fileName = QFileInfo(path).absoluteFilePath();
     m_diskState = diskState();
     const QString searchRoot = docDirectoryPath();
+    const ProjectLocation location(stringAt(root, key::savedDirectoryPath).value_or(QString()),
+                                   searchRoot);
 
     if (auto v = stringAt(root, key::consoleText))
         m_consoleString = *v;
-    if (root.contains(key::errorsDictionary))
+    if (root.contains(key::errorsDictionary)) {
         m_errorsDictionary = errorsDictionaryFromVariant(root.value(key::errorsDictionary));
+        location.relocate(*m_errorsDictionary);
+    }
     for (const QVariant &n : root.value(key::projectNotes).toList())
         if (n.typeId() == QMetaType::fromType<CorvaneNote>().id())
             m_notes.append(n.value<CorvaneNote>());
@@ -164,7 +175,8 @@ Result<void> MyDocument::read(const QString &path, Prompts &prompts)
     m_inputOption = int32At(root, key::inputOption).value_or(m_inputOption);
     m_numberOfProcessors = std::clamp<qint64>(
         int32At(root, key::numberOfProcessors).value_or(m_numberOfProcessors), 1, kMaxProcessors);
-    m_includeFlags = stringAt(root, key::includeFlags).value_or(QString());
+    m_includeFlags = location.relocatedIncludeFlags(
+        stringAt(root, key::includeFlags).value_or(QString()));
     m_continuouslyUpdateConsole =
         boolAt(root, key::continuouslyUpdateConsole).value_or(m_continuouslyUpdateConsole);
     if (auto v = boolAt(root, key::compileForLibrary))
@@ -176,7 +188,7 @@ Result<void> MyDocument::read(const QString &path, Prompts &prompts)
         for (const QVariant &s : root.value(key::shelf).toList())
             if (s.typeId() == QMetaType::QString)
                 shelf << s.toString();
-        m_shelfFiles = shelf;
+        m_shelfFiles = location.relocatedList(shelf, root.value(key::relativeShelf).toList());
     }
     if (root.contains(key::userNotificationInfo)) {
         const QVariantMap info = root.value(key::userNotificationInfo).toMap();
@@ -195,21 +207,27 @@ Result<void> MyDocument::read(const QString &path, Prompts &prompts)
     if (m_fileListDamaged)
         prompts.alert(kDamagedListMessage, QString(kDamagedListInfo).arg(path));
 
-    // The file list: a path that is gone is looked for through its bookmark, then below the
-    // project folder by the tail of its old path (a checkout in another folder).
+    // The file list: in a project folder that was copied or moved, a file is looked for first at
+    // its relative place; then at its stored path; a path that is gone is looked for through its
+    // bookmark, then below the project folder by the tail of its old path.
     const QString list = stringAt(root, key::fileList).value_or(QString());
     const QVariantList bookmarks = root.value(key::fileBookmarks).toList();
     QStringList missing;
     QSet<QString> taken;
     const QStringList paths = list.split('\n');
+    // Entries stay index-aligned with the list; a list that does not line up is not used.
+    const QVariantList relative = root.value(key::relativeFileList).toList();
+    const bool relativeAligned = relative.size() == paths.size();
     for (qsizetype i = 0; i < paths.size(); ++i) {
         const QString &p = paths[i];
         if (p.isEmpty())
             continue;
         std::optional<QString> found;
-        if (QFileInfo::exists(p))
+        if (relativeAligned)
+            found = location.relocated(relative[i].toString());
+        if (!found && QFileInfo::exists(p))
             found = p;
-        else if (i < bookmarks.size() && bookmarks[i].typeId() == QMetaType::QByteArray)
+        else if (!found && i < bookmarks.size() && bookmarks[i].typeId() == QMetaType::QByteArray)
             found = Bookmark::resolve(bookmarks[i].toByteArray(), searchRoot);
         if (!found)
             found = Bookmark::findBelow(p, searchRoot);
@@ -233,9 +251,11 @@ Result<void> MyDocument::read(const QString &path, Prompts &prompts)
         std::optional<QString> resolved;
         if (stored.typeId() == QMetaType::QByteArray)
             resolved = Bookmark::resolve(stored.toByteArray(), searchRoot);
-        if (!name->isEmpty() && QFileInfo::exists(*name)) {
-            m_inputFileName = *name;
-            m_inputFileBookmark = Bookmark::create(*name);
+        const std::optional<QString> moved =
+            location.relocated(stringAt(root, key::relativeInputFileName).value_or(QString()));
+        if (moved || (!name->isEmpty() && QFileInfo::exists(*name))) {
+            m_inputFileName = moved.value_or(*name);
+            m_inputFileBookmark = Bookmark::create(m_inputFileName);
         } else if (resolved || (resolved = Bookmark::findBelow(*name, searchRoot))) {
             m_inputFileName = *resolved;
             m_inputFileBookmark = stored.typeId() == QMetaType::QByteArray
@@ -264,7 +284,11 @@ Result<void> MyDocument::write(const QString &path)
                          .arg(path)};
     const WindowData window = windowData();
     const Defaults &defaults = Defaults::instance();
+    // Relative paths are taken from the folder the file is written to (a save under a new name
+    // may change it).
+    const QString folder = QFileInfo(path).absolutePath();
     QVariantMap root;
+    root.insert(key::savedDirectoryPath, folder);
     if (defaults.boolValue("saveConsoleSessions") && !window.consoleText.isEmpty())
         root.insert(key::consoleText, window.consoleText);
     if (window.errorsDictionary && !window.errorsDictionary->isEmpty())
@@ -295,6 +319,7 @@ Result<void> MyDocument::write(const QString &path)
         }
         root.insert(key::fileList, paths.join('\n'));
         root.insert(key::fileBookmarks, bookmarks);
+        root.insert(key::relativeFileList, ProjectLocation::relativeEntries(folder, paths));
     }
 
     auto optionalString = [&](const char *k, const QString &value) {
@@ -312,6 +337,8 @@ Result<void> MyDocument::write(const QString &path)
             Bookmark::resolve(m_inputFileBookmark, docDirectoryPath()).has_value();
         root.insert(key::inputFileBookmark,
                     resolves ? m_inputFileBookmark : Bookmark::create(m_inputFileName));
+        if (auto relative = ProjectLocation::relativeInside(folder, m_inputFileName))
+            root.insert(key::relativeInputFileName, *relative);
     }
     root.insert(key::inputOption, m_inputOption);
     optionalString(key::includeFlags, m_includeFlags);
@@ -322,8 +349,11 @@ Result<void> MyDocument::write(const QString &path)
         root.insert(key::compileForLibrary, *m_compileForLibrary);
     root.insert(key::windowStates,
                 window.windowStates.isEmpty() ? defaultWindowStates() : window.windowStates);
-    if (window.shelfFiles && !window.shelfFiles->isEmpty())
+    if (window.shelfFiles && !window.shelfFiles->isEmpty()) {
         root.insert(key::shelf, *window.shelfFiles);
+        root.insert(key::relativeShelf,
+                    ProjectLocation::relativeEntries(folder, *window.shelfFiles));
+    }
     root.insert(key::userNotificationInfo, userNotificationInfo());
     optionalString(key::commandLineArguments, m_commandLineArguments);
 

@@ -1,6 +1,7 @@
 #include "testutil.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -27,6 +28,24 @@ QByteArray readFile(const QString &path)
         return {};
     }
     return f.readAll();
+}
+
+int copyFolder(const QString &from, const QString &to)
+{
+    int copied = 0;
+    QDirIterator it(from, QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString source = it.next();
+        const QString target = to + source.mid(from.size());
+        QDir().mkpath(QFileInfo(target).absolutePath());
+        if (!QFile::copy(source, target)) {
+            ADD_FAILURE() << "cannot copy " << source.toStdString() << " to " << target.toStdString();
+            continue;
+        }
+        ++copied;
+    }
+    return copied;
 }
 
 ProgramResult runProgram(const QString &program, const QStringList &args, const QByteArray &input,

@@ -12,6 +12,9 @@ namespace corvane::test {
 // Writes text (UTF-8) to path, creating folders; fails the current test loudly on error.
 void writeFile(const QString &path, const QByteArray &contents);
 QByteArray readFile(const QString &path);
+// Copies every file below from (hidden ones too) to the same place below to, creating folders;
+// fails the current test loudly on error. Returns the number of files copied.
+int copyFolder(const QString &from, const QString &to);
 
 struct ProgramResult {
     int exitCode = -1;
