@@ -89,12 +89,12 @@ void BM_JumpToLastUnit(benchmark::State &state, const QString &text)
         benchmark::DoNotOptimize(scanner.jump(text, last));
 }
 
-// A matched expression, and an unmatched ")" that walks the whole window.
+// A matched expression after real code, and an unmatched ")" after text without brackets, which
+// walks the whole window.
 void BM_BracketMatch(benchmark::State &state, bool matched)
 {
-    QString text = typicalFile().left(20000);
-    const QString expression = matched ? "y = f(a(1) + b(min(i + 3, n)) * 0.5_dp)" : "y = x)";
-    text += expression;
+    QString text = matched ? typicalFile().left(20000) + "\ny = f(a(1) + b(min(i + 3, n)) * 0.5_dp)"
+                           : QString("x = y + z\n").repeated(2000) + "y = x)";
     const qsizetype at = text.size() - 1;
     for (auto _ : state)
         benchmark::DoNotOptimize(BracketMatcher::matchAt(text, at));

@@ -125,7 +125,16 @@ std::optional<UnitLine> StructureScanner::programUnitLine(QStringView line)
     if (line.isEmpty() || line[0] == u'!')
         return std::nullopt;
     // Most lines start with another word: decide that before splitting the whole line.
-    if (!isOneOf(firstWord(line), procedureFirstTokens()))
+    static const QString firstLetters = [] {
+        QString letters;
+        for (const QString &w : procedureFirstTokens())
+            if (!letters.contains(w[0]))
+                letters += w[0];
+        return letters;
+    }();
+    const QStringView first = firstWord(line);
+    if (first.isEmpty() || !firstLetters.contains(first[0].toLower()) ||
+        !isOneOf(first, procedureFirstTokens()))
         return std::nullopt;
     const QList<QStringView> words = allWordsInString(line);
     if (words.size() < 2)
@@ -208,6 +217,13 @@ QStringView StructureScanner::jumpListLineText(QStringView line)
 
 int StructureScanner::interfaceDepthChange(QStringView line)
 {
+    // Most lines start otherwise: decide on the first two letters before comparing words.
+    if (line.size() < 3)
+        return 0;
+    const char16_t a = line[0].toLower().unicode();
+    const char16_t b = line[1].toLower().unicode();
+    if (!((a == u'e' && b == u'n') || (a == u'a' && b == u'b') || (a == u'i' && b == u'n')))
+        return 0;
     if (line.startsWith(u"end", Qt::CaseInsensitive)) {
         qsizetype i = 3;
         while (i < line.size() && isBlankOrTab(line[i]))
@@ -285,17 +301,16 @@ QStringList StructureScanner::titles(const QList<JumpListEntry> &entries)
 std::optional<QString> StructureScanner::currentProgramUnit(QStringView text,
                                                             qsizetype location) const
 {
-    if (location <= 0 || location >= text.size())
+    if (text.isEmpty())
         return std::nullopt;
+    location = qBound(qsizetype(0), location, text.size());
     bool insideInterface = false;
     qsizetype end = text.indexOf(u'\n', location);
     if (end < 0)
         end = text.size();
     // Walk the lines backwards from location's line; end is just past the current line.
     while (true) {
-        qsizetype start = end;
-        while (start > 0 && text[start - 1] != u'\n')
-            --start;
+        const qsizetype start = end > 0 ? text.lastIndexOf(u'\n', end - 1) + 1 : 0;
         const QStringView raw = text.mid(start, end - start);
         const QStringView line = raw.trimmed();
         if (!line.isEmpty() && !isFixedFormCommentLine(raw)) {

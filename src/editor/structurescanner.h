@@ -60,7 +60,7 @@ public:
     QList<JumpListEntry> constructJumpList(QStringView text) const;
     static QStringList titles(const QList<JumpListEntry> &entries);
     // The entry of the unit whose header is the nearest one at or above location's line, outside
-    // interface blocks; "Top" above the first. None when location is 0 or the text's end.
+    // interface blocks; "Top" above the first. None for an empty text.
     std::optional<QString> currentProgramUnit(QStringView text, qsizetype location) const;
     // The range that choosing an entry selects: "Top" and "End" the empty ranges at the text's
     // start and end; a unit entry its header's keyword and name. None when nothing matches.

@@ -198,8 +198,9 @@ TEST(StructureScanner, CaretUnit)
         {"SUBROUTINE Solve\n  ^x = 1\n", "subroutine Solve"}, // name kept as written
         {"Real Function F(x)\n  ^F = x\n", "function F"},
         {"      SUBROUTINE S\nC     SUBROUTINE OLD\n      ^X = 1\n", "subroutine S", true},
-        {"^subroutine a\n", nullptr}, // location 0
-        {"subroutine a\n^", nullptr}, // the text's end
+        {"^subroutine a\n", "subroutine a"},         // the text's start
+        {"subroutine a\nx = 1\n^", "subroutine a"}, // the text's end: typing at the end
+        {"^", nullptr},
     };
     for (const UnitCase &c : cases) {
         const Annotations a(c.source);
