@@ -37,6 +37,10 @@ public:
     // Layers of extra highlights, drawn together: the current line below brackets and finds.
     enum HighlightLayer { CurrentLineLayer, BracketLayer, FindLayer, LayerCount };
     void setHighlights(HighlightLayer layer, const QList<QTextEdit::ExtraSelection> &selections);
+    const QList<QTextEdit::ExtraSelection> &highlights(HighlightLayer layer) const
+    {
+        return m_highlights[layer];
+    }
     void setCurrentLineColour(const QColor &colour);
 
     // The edit is a paste (set by paste and drop, cleared by the controller after the change).

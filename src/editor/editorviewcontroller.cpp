@@ -1,6 +1,7 @@
 #include "editorviewcontroller.h"
 
 #include "editor/corvanetextview.h"
+#include "editor/editornavigator.h"
 #include "editor/fortranhighlighter.h"
 #include "editor/markerlinenumberview.h"
 #include "settings/defaults.h"
@@ -80,6 +81,7 @@ EditorViewController::EditorViewController(Defaults &defaults, const Vocabulary 
     m_view->setLineNumbersShown(rulerShown.isNull() || rulerShown.toBool());
     connect(&m_defaults, &Defaults::changed, this, &EditorViewController::settingChanged);
     connect(m_view, &CorvaneTextView::keyHandled, this, &EditorViewController::keyHandled);
+    m_navigator = new EditorNavigator(*this, m_defaults);
     showDocument(nullptr);
 }
 
@@ -138,6 +140,7 @@ void EditorViewController::displayText()
 {
     readOutNeedsUpdate();
     jumpListNeedsUpdate();
+    m_navigator->textDisplayed();
     colorAllText();
 }
 
@@ -279,7 +282,7 @@ void EditorViewController::keyHandled(const QKeyEvent *event)
     if (typed == u')' || typed == u']')
         typedCloseBracket(typed, int(at));
     else if (typed == u'(' || typed == u'[')
-        typedOpenBracket(typed, int(at));
+        typedOpenBracket(typed, int(at), change->removed);
 }
 
 void EditorViewController::upcaseKeywordFor(const ClassifiedWord &word)

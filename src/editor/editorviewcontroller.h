@@ -24,6 +24,7 @@ namespace corvane
 {
 
 class Defaults;
+class EditorNavigator;
 class FortranHighlighter;
 class MarkerLineNumberView;
 class Vocabulary;
@@ -39,6 +40,10 @@ public:
     ~EditorViewController() override;
 
     CorvaneTextView *textView() const { return m_view; }
+    // The structure features: jump list, read-out, brackets, insert markers, end completion.
+    EditorNavigator *navigator() const { return m_navigator; }
+    // The shown text as plain text with "\n" line ends, kept up to date with every change.
+    const QString &currentText() const { return m_tracker.text(); }
     MarkerLineNumberView *lineNumberView() const;
 
     // Shows doc (giving it a plain-text layout and the editor font); nullptr shows an empty,
@@ -119,7 +124,7 @@ private:
     void readOutNeedsUpdate();
     void beforeChangeCompletionTrigger(const EditChange &change);
     void typedCloseBracket(QChar bracket, int position);
-    void typedOpenBracket(QChar bracket, int position);
+    void typedOpenBracket(QChar bracket, int position, const QString &replaced);
     void completionTimerAfterChange(const EditChange &change);
 
     Defaults &m_defaults;
@@ -127,6 +132,7 @@ private:
     FortranHighlighter *m_highlighter;
     QTextDocument *m_placeholder;
     EditTracker m_tracker;
+    EditorNavigator *m_navigator = nullptr;
     QPointer<QTextDocument> m_document;
     QColor m_normalColour;
     LineChangeInfo m_lineChange;

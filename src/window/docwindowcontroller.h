@@ -234,6 +234,7 @@ private:
     QTabBar *m_tabBar = nullptr;
     QStackedWidget *m_workStack = nullptr;
     QStackedWidget *m_editorStack = nullptr;
+    QWidget *m_editorPage = nullptr; // the editor's header bar above its text
     EditorViewController *m_editorController = nullptr;
     CorvaneTextView *m_editor = nullptr;
     QLabel *m_noEditorLabel = nullptr;

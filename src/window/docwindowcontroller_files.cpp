@@ -61,7 +61,7 @@ void DocWindowController::showNoEditor(const QString &message)
 
 void DocWindowController::showEditor()
 {
-    m_editorStack->setCurrentWidget(m_editor);
+    m_editorStack->setCurrentWidget(m_editorPage);
 }
 
 QString DocWindowController::noEditorMessage() const
@@ -71,7 +71,7 @@ QString DocWindowController::noEditorMessage() const
 
 bool DocWindowController::isEditorShown() const
 {
-    return m_editorStack->currentWidget() == m_editor;
+    return m_editorStack->currentWidget() == m_editorPage;
 }
 
 void DocWindowController::watchCurrentFile()

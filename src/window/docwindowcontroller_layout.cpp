@@ -5,6 +5,7 @@
 #include "build/rundriver.h"
 #include "project/mydocument.h"
 #include "editor/corvanetextview.h"
+#include "editor/editornavigator.h"
 #include "editor/editorviewcontroller.h"
 #include "window/consoleview.h"
 #include "window/diagnosticspane.h"
@@ -90,7 +91,8 @@ void DocWindowController::buildWidgets()
     m_noEditorLabel->setEnabled(false);
     m_editorStack = new QStackedWidget;
     m_editorStack->addWidget(m_noEditorLabel);
-    m_editorStack->addWidget(m_editor);
+    m_editorPage = m_editorController->navigator()->editorPage();
+    m_editorStack->addWidget(m_editorPage);
     m_find = new FindController(*this, side);
     side->insertTab(FindPane, m_find->findPane(), tr("Find"));
     filesLayout->insertWidget(0, m_find->fileNameField());
@@ -317,6 +319,11 @@ void DocWindowController::buildMenus()
                                  &EditorViewController::redo);
     undo->setShortcutContext(Qt::WidgetShortcut);
     redo->setShortcutContext(Qt::WidgetShortcut);
+    edit->addSeparator();
+    const EditorNavigator *navigator = m_editorController->navigator();
+    for (QAction *action : {navigator->completeProcedureAction(), navigator->nextInsertMarkerAction(),
+                            navigator->goToLineAction()})
+        edit->addAction(action);
     edit->addSeparator();
     edit->addAction(m_actions["preferences"]);
 

@@ -1,6 +1,7 @@
 #include "window/standaloneeditor.h"
 
 #include "editor/corvanetextview.h"
+#include "editor/editornavigator.h"
 #include "editor/editorviewcontroller.h"
 #include "project/fortranfile.h"
 #include "settings/safefile.h"
@@ -27,7 +28,7 @@ StandaloneEditor::StandaloneEditor(const QString &path, Prompts *prompts, QWidge
         m_ownPrompts = std::make_unique<WindowPrompts>(this);
         m_prompts = m_ownPrompts.get();
     }
-    setCentralWidget(m_editor);
+    setCentralWidget(m_editorController->navigator()->editorPage());
     m_editorController->setF90Coloring(!FortranFile::isFixedFormPath(path));
     auto *doc = new QTextDocument(this);
 

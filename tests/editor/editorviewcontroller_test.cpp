@@ -101,6 +101,7 @@ protected:
 
 TEST_F(EditorTest, TypingADelimiterUpcasesKeywordsOnlyInCode)
 {
+    m_store->setValue(keys::autoCompleteParentheses, false); // typed "(" stays alone here
     const struct {
         const char *before; // text already there
         const char *typed;
