@@ -1,9 +1,11 @@
 #include "corvanetextview.h"
 
+#include "editor/completionpopup.h"
 #include "editor/markerlinenumberview.h"
 
 #include <QAction>
 #include <QContextMenuEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QPainter>
@@ -30,6 +32,16 @@ CorvaneTextView::CorvaneTextView(QWidget *parent)
     connect(this, &QPlainTextEdit::cursorPositionChanged, this,
             &CorvaneTextView::highlightCurrentLine);
     updateRulerWidth();
+
+    m_completionTimer.setSingleShot(true);
+    connect(&m_completionTimer, &QTimer::timeout, this, &CorvaneTextView::doCompletion);
+    m_popup = new CompletionPopup(this);
+    m_popup->hide();
+    connect(m_popup, &CompletionPopup::rowClicked, this, &CorvaneTextView::browseTo);
+    connect(m_popup, &CompletionPopup::rowAccepted, this, [this](int row) {
+        m_popup->setCurrentRow(row);
+        closeCompletionList(CompletionMovement::Return);
+    });
 }
 
 void CorvaneTextView::setLineNumbersShown(bool shown)
@@ -131,8 +143,214 @@ std::pair<int, int> CorvaneTextView::visibleRange() const
     return {first.position(), last.position() + last.length()};
 }
 
+void CorvaneTextView::startCompletionTimer(int milliseconds)
+{
+    m_completionTimer.start(milliseconds);
+}
+
+void CorvaneTextView::stopCompletionTimer()
+{
+    m_completionTimer.stop();
+}
+
+void CorvaneTextView::doCompletion()
+{
+    stopCompletionTimer();
+    m_isTimerAction = true;
+    openCompletionList(false);
+    m_autoCompleteState = 0;
+}
+
+void CorvaneTextView::completeExplicitly()
+{
+    stopCompletionTimer();
+    m_isTimerAction = false;
+    openCompletionList(true);
+}
+
+bool CorvaneTextView::isCompletionListOpen() const
+{
+    return m_offer.has_value();
+}
+
+void CorvaneTextView::openCompletionList(bool isExplicit)
+{
+    if (m_offer || !m_completionSource || textCursor().hasSelection() || isReadOnly())
+        return;
+    if (isExplicit)
+        m_isPasteOperation = false;
+    std::optional<CompletionOffer> offer = m_completionSource(isExplicit);
+    if (!offer || offer->candidates.isEmpty()) {
+        m_isTimerAction = false;
+        return;
+    }
+    m_offer = std::move(offer);
+    m_rangeLength = m_offer->length;
+    m_rangeEdited = false;
+    QTextCursor at(document());
+    at.setPosition(int(qMin(m_offer->start, qsizetype(document()->characterCount() - 1))));
+    const QRect line = cursorRect(at);
+    const QPoint below = viewport()->mapToGlobal(line.bottomLeft() + QPoint(0, 2));
+    m_popup->open(m_offer->candidates, below, line.height());
+}
+
+void CorvaneTextView::replaceCompletionRange(const QString &text, bool isTemplate)
+{
+    QTextCursor c(document());
+    c.setPosition(int(m_offer->start));
+    c.setPosition(int(m_offer->start + m_rangeLength), QTextCursor::KeepAnchor);
+    if (c.selectedText() == text && !isTemplate) {
+        QTextCursor caret(document());
+        caret.setPosition(int(m_offer->start + m_rangeLength));
+        setTextCursor(caret);
+        return;
+    }
+    if (m_rangeEdited)
+        c.joinPreviousEditBlock();
+    else
+        c.beginEditBlock();
+    m_isPasteOperation = isTemplate; // a template is handled as a paste
+    c.insertText(text);
+    m_isPasteOperation = false;
+    c.endEditBlock();
+    m_rangeEdited = true;
+    m_rangeLength = text.size();
+    setTextCursor(c);
+}
+
+void CorvaneTextView::browseTo(int row)
+{
+    if (!m_offer || row < 0 || row >= m_offer->candidates.size())
+        return;
+    // The names of templates are no code: browsing the explicit list leaves the text alone.
+    if (m_offer->isExplicit)
+        return;
+    m_autoCompleteState = 3;
+    replaceCompletionRange(tentativeText(*m_offer, m_offer->candidates[row]));
+}
+
+void CorvaneTextView::dismissCompletion()
+{
+    if (m_offer)
+        closeCompletionList(CompletionMovement::Click);
+}
+
+void CorvaneTextView::closeCompletionList(CompletionMovement movement)
+{
+    if (!m_offer)
+        return;
+    const int row = qMax(0, m_popup->currentRow());
+    const QString candidate = m_offer->candidates.value(row);
+    m_popup->hide();
+    // What closing does is decided on the text as the user had it: the range holding the partial.
+    const QString text = document()->toPlainText();
+    const CompletionClose close =
+        corvane::closeCompletion(*m_offer, candidate, movement, text, m_offer->templates);
+    const bool automatic = !m_offer->isExplicit;
+    m_isTimerAction = false;
+    if (automatic)
+        m_autoCompleteState =
+            movement == CompletionMovement::Return || movement == CompletionMovement::Tab ? 1 : 2;
+    const qsizetype start = m_offer->start;
+    if (close.replace)
+        replaceCompletionRange(close.text, close.isTemplate);
+    if (close.caret) {
+        QTextCursor c(document());
+        c.setPosition(int(*close.caret));
+        setTextCursor(c);
+    }
+    if (close.select) {
+        QTextCursor c(document());
+        c.setPosition(int(close.select->first));
+        c.setPosition(int(close.select->first + close.select->second), QTextCursor::KeepAnchor);
+        setTextCursor(c);
+    }
+    m_offer.reset();
+    m_autoCompleteState = 0;
+    if (close.isTemplate)
+        emit templateInserted(int(start), int(close.text.size()));
+    if (close.reopen)
+        startCompletionTimer(kReopenDelayMs);
+}
+
+// The keys of an open list; true when the key was the list's.
+bool CorvaneTextView::handleCompletionKey(QKeyEvent *event)
+{
+    const int key = event->key();
+    switch (key) {
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown: {
+        const int page = m_popup->rowsPerPage();
+        const int delta = key == Qt::Key_Up ? -1 : key == Qt::Key_Down ? 1
+                          : key == Qt::Key_PageUp ? -page : page;
+        if (m_popup->moveCurrent(delta))
+            browseTo(m_popup->currentRow());
+        return true;
+    }
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        closeCompletionList(CompletionMovement::Return);
+        return true;
+    case Qt::Key_Tab:
+        if (event->modifiers() & (Qt::AltModifier | Qt::ControlModifier))
+            break;
+        closeCompletionList(CompletionMovement::Tab);
+        return true;
+    case Qt::Key_Escape:
+        closeCompletionList(CompletionMovement::Other);
+        return true;
+    case Qt::Key_Shift:
+    case Qt::Key_Control:
+    case Qt::Key_Alt:
+    case Qt::Key_Meta:
+    case Qt::Key_AltGr:
+    case Qt::Key_CapsLock:
+        return true; // a modifier alone keeps the list
+    default:
+        break;
+    }
+    // Anything else (typing on, moving the caret) closes the list with the user's own text;
+    // the key then does what it does.
+    closeCompletionList(CompletionMovement::Other);
+    return false;
+}
+
+void CorvaneTextView::mousePressEvent(QMouseEvent *event)
+{
+    if (m_offer)
+        closeCompletionList(CompletionMovement::Click);
+    QPlainTextEdit::mousePressEvent(event);
+}
+
+void CorvaneTextView::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    QPlainTextEdit::mouseDoubleClickEvent(event);
+    // A double click that selects one character (a bracket, a blank) is no pause in typing.
+    if (textCursor().selectionEnd() - textCursor().selectionStart() == 1)
+        stopCompletionTimer();
+}
+
+void CorvaneTextView::focusOutEvent(QFocusEvent *event)
+{
+    if (m_offer)
+        closeCompletionList(CompletionMovement::Click);
+    QPlainTextEdit::focusOutEvent(event);
+}
+
 void CorvaneTextView::keyPressEvent(QKeyEvent *event)
 {
+    if (m_offer && handleCompletionKey(event)) {
+        event->accept();
+        return;
+    }
+    if (event->key() == Qt::Key_Space && (event->modifiers() & Qt::ControlModifier) &&
+        !(event->modifiers() & (Qt::ShiftModifier | Qt::AltModifier))) {
+        completeExplicitly();
+        event->accept();
+        return;
+    }
     if (event == QKeySequence::Undo || event == QKeySequence::Redo) {
         event == QKeySequence::Undo ? undoEdit() : redoEdit();
         event->accept();

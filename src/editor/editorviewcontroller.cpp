@@ -1,5 +1,7 @@
 #include "editorviewcontroller.h"
 
+#include "editor/autocompletemanager.h"
+#include "editor/completionoffer.h"
 #include "editor/corvanetextview.h"
 #include "editor/editornavigator.h"
 #include "editor/fortranhighlighter.h"
@@ -68,7 +70,11 @@ EditorViewController::EditorViewController(QObject *parent)
 
 EditorViewController::EditorViewController(Defaults &defaults, const Vocabulary &vocabulary,
                                            QObject *parent)
-    : QObject(parent), m_defaults(defaults), m_view(new CorvaneTextView),
+    : QObject(parent), m_defaults(defaults),
+      m_completionManager(std::make_unique<AutocompleteManager>(
+          vocabulary,
+          defaults.boolValue(QLatin1String(keys::showArgumentListsDuringAutocomplete)))),
+      m_view(new CorvaneTextView),
       m_highlighter(new FortranHighlighter(ColourScanner(vocabulary), this)),
       m_placeholder(new QTextDocument(this))
 {
@@ -82,6 +88,10 @@ EditorViewController::EditorViewController(Defaults &defaults, const Vocabulary 
     connect(&m_defaults, &Defaults::changed, this, &EditorViewController::settingChanged);
     connect(m_view, &CorvaneTextView::keyHandled, this, &EditorViewController::keyHandled);
     m_navigator = new EditorNavigator(*this, m_defaults);
+    m_view->setCompletionSource(
+        [this](bool isExplicit) { return completionOfferAtCaret(isExplicit); });
+    connect(m_view, &CorvaneTextView::templateInserted, this,
+            [this](int position, int length) { colorTextInRange(position, length); });
     showDocument(nullptr);
 }
 
@@ -114,6 +124,9 @@ QTextDocument *EditorViewController::document() const
 
 void EditorViewController::showDocument(QTextDocument *doc)
 {
+    // An open list belongs to the text shown so far.
+    m_view->dismissCompletion();
+    m_view->stopCompletionTimer();
     if (m_document)
         disconnect(m_document, &QTextDocument::contentsChange, this,
                    &EditorViewController::onContentsChange);
@@ -319,6 +332,18 @@ int EditorViewController::currentLineNumber() const
 {
     const QTextCursor c = m_view->textCursor();
     return m_document ? m_document->findBlock(c.selectionStart()).blockNumber() + 1 : 1;
+}
+
+std::optional<CompletionOffer> EditorViewController::completionOfferAtCaret(bool isExplicit) const
+{
+    if (!m_document || m_document == m_placeholder || (!isExplicit && m_codingMode != 1))
+        return std::nullopt;
+    const QTextCursor c = m_view->textCursor();
+    if (c.hasSelection())
+        return std::nullopt;
+    return completionOffer(m_tracker.text(), c.position(), isExplicit, *m_completionManager,
+                           m_navigator->scope(), CompletionSettings::fromDefaults(m_defaults),
+                           m_defaults.mapValue(QLatin1String(keys::TemplateStrings)));
 }
 
 void EditorViewController::undo()

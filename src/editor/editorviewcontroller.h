@@ -17,12 +17,16 @@
 #include <QObject>
 #include <QPointer>
 
+#include <memory>
+
 class QTextDocument;
 class QKeyEvent;
 
 namespace corvane
 {
 
+class AutocompleteManager;
+struct CompletionOffer;
 class Defaults;
 class EditorNavigator;
 class FortranHighlighter;
@@ -95,6 +99,12 @@ public:
     // 1-based line of the selection's start.
     int currentLineNumber() const;
 
+    // The completion engine; the window hands it each published index and the shown file's
+    // declarations.
+    AutocompleteManager &completionManager() const { return *m_completionManager; }
+    // The completion list's content for the caret now (explicit: the templates).
+    std::optional<CompletionOffer> completionOfferAtCaret(bool isExplicit) const;
+
     // Undo and redo of the shown document, known as such to the change steps.
     void undo();
     void redo();
@@ -128,6 +138,7 @@ private:
     void completionTimerAfterChange(const EditChange &change);
 
     Defaults &m_defaults;
+    std::unique_ptr<AutocompleteManager> m_completionManager;
     QPointer<CorvaneTextView> m_view;
     FortranHighlighter *m_highlighter;
     QTextDocument *m_placeholder;

@@ -2,7 +2,9 @@
 // place in EditorViewController's before-change and after-change steps.
 #include "editorviewcontroller.h"
 
+#include "autocompletemanager.h"
 #include "editornavigator.h"
+#include "settings/defaults.h"
 
 namespace corvane
 {
@@ -19,8 +21,32 @@ void EditorViewController::readOutNeedsUpdate()
     m_navigator->setStatusBarNeedsUpdate();
 }
 
-// Before every change: the automatic-completion trigger.
-void EditorViewController::beforeChangeCompletionTrigger(const EditChange &) {}
+// Before every change: one character typed (other than a bracket) outside a comment, in Fortran
+// mode with a completion setting on, (re)starts the automatic-completion timer. The list's own
+// insertions and undo do not.
+void EditorViewController::beforeChangeCompletionTrigger(const EditChange &change)
+{
+    if (change.inserted.size() != 1 || change.lineChange.isUnDoing || m_codingMode != 1)
+        return;
+    const QChar typed = change.inserted.front();
+    if (typed == u'(' || typed == u')' || typed == u'\n')
+        return;
+    if (m_view->isCompletionListOpen() || m_view->autoCompleteState() != 0)
+        return;
+    if (!CompletionSettings::fromDefaults(m_defaults).anyOn())
+        return;
+    const QString &text = m_tracker.text();
+    qsizetype lineStart = qMin(change.position, text.size());
+    while (lineStart > 0 && text[lineStart - 1] != u'\n')
+        --lineStart;
+    const QStringView before = QStringView(text).mid(lineStart, change.position - lineStart);
+    if (before.contains(u'!'))
+        return;
+    if (scanner().isFixedForm() && !before.isEmpty() &&
+        (before.front() == u'c' || before.front() == u'C' || before.front() == u'*'))
+        return;
+    m_view->startCompletionTimer();
+}
 
 // After every change: (re)start or stop the completion timer.
 void EditorViewController::completionTimerAfterChange(const EditChange &) {}

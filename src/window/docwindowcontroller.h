@@ -197,6 +197,8 @@ private:
     void setTaskProgress(const QString &text);
     // Shows the running child's progress text again, or nothing when none runs.
     void restoreTaskProgress();
+    // Hands the published index and the current file's declarations to the editor's engine.
+    void passDeclarationsToAutocompleteManager();
     void setTrashFull(bool full);
     void setCloseButtonEnabled(bool enabled);
     void chooseInputFile();

@@ -113,6 +113,8 @@ void DocWindowController::setUpBuildAndRun()
 
     // Indexing owns the progress item while it runs; a child's text comes back afterwards.
     m_indexer = new ProjectIndexer(*m_document, *m_prompts, this);
+    connect(m_document.get(), &MyDocument::projectIndexChanged, this,
+            &DocWindowController::passDeclarationsToAutocompleteManager);
     m_fileOps->setReindexer(m_indexer);
     connect(m_indexer, &ProjectIndexer::progressStarted, this, [this](const QString &message) {
         m_isIndexing = true;

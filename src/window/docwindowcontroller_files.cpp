@@ -6,6 +6,7 @@
 #include "project/fortranfile.h"
 #include "project/mydocument.h"
 #include "watch/pavoqueue.h"
+#include "editor/autocompletemanager.h"
 #include "editor/corvanetextview.h"
 #include "editor/editorviewcontroller.h"
 #include "window/filelistmodel.h"
@@ -96,6 +97,15 @@ void DocWindowController::detachCurrentFile()
     m_editorController->showDocument(nullptr);
 }
 
+void DocWindowController::passDeclarationsToAutocompleteManager()
+{
+    AutocompleteManager &engine = m_editorController->completionManager();
+    const std::shared_ptr<const ProjectIndex> index = m_document->projectIndex();
+    engine.setProjectIndex(index);
+    engine.setDeclarationsForDisplayedText(
+        index && m_current ? index->declarationsForFile(m_current->filePath()) : nullptr);
+}
+
 bool DocWindowController::swapEditorToFortranFile(FortranFile *file)
 {
     if (file == m_current)
@@ -158,6 +168,7 @@ bool DocWindowController::swapEditorToFortranFile(FortranFile *file)
     if (!m_isIndexing)
         restoreTaskProgress();
     m_current = file;
+    passDeclarationsToAutocompleteManager();
     m_document->setCurrentFile(file);
     if (file->fileState() == FortranFile::Modified)
         currentFortranFileWasEdited();
