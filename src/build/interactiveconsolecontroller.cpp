@@ -40,6 +40,9 @@ InteractiveConsoleController::InteractiveConsoleController(Console *console, QOb
     m_flushTimer.setSingleShot(true);
     m_flushTimer.setInterval(kFlushIntervalMs);
     connect(&m_flushTimer, &QTimer::timeout, this, &InteractiveConsoleController::flushSome);
+    m_leftoverTimer.setInterval(kLeftoverCheckMs);
+    connect(&m_leftoverTimer, &QTimer::timeout, this,
+            &InteractiveConsoleController::checkLeftoverProcesses);
 }
 
 InteractiveConsoleController::~InteractiveConsoleController()
@@ -207,6 +210,42 @@ void InteractiveConsoleController::detachProcess()
     QTimer::singleShot(kKillGraceMs, p, [p] { p->kill(); });
 }
 
+int InteractiveConsoleController::endLeftoverProcesses()
+{
+    int ended = 0;
+    for (const qint64 g : std::as_const(m_leftoverGroups)) {
+        const int left = Unix::processesInGroup(g);
+        if (left == 0)
+            continue; // gone already: its number may belong to someone else by now
+        ended += left;
+        const pid_t group = static_cast<pid_t>(g);
+        ::kill(-group, SIGTERM);
+        QTimer::singleShot(kKillGraceMs, [group] {
+            if (Unix::processesInGroup(group) > 0)
+                ::kill(-group, SIGKILL);
+        });
+    }
+    m_leftoverTimer.stop();
+    if (!m_leftoverGroups.isEmpty()) {
+        m_leftoverGroups.clear();
+        emit leftoverProcessesChanged(false);
+    }
+    return ended;
+}
+
+void InteractiveConsoleController::checkLeftoverProcesses()
+{
+    if (m_leftoverGroups.isEmpty()) {
+        m_leftoverTimer.stop();
+        return;
+    }
+    m_leftoverGroups.removeIf([](qint64 g) { return Unix::processesInGroup(g) == 0; });
+    if (m_leftoverGroups.isEmpty()) {
+        m_leftoverTimer.stop();
+        emit leftoverProcessesChanged(false);
+    }
+}
+
 void InteractiveConsoleController::readFromProcess(bool isError)
 {
     if (!m_process)
@@ -309,6 +348,14 @@ void InteractiveConsoleController::finishExecution()
             addString(text(consoletexts::kOneStillRunning), Console::Role::Info);
         else if (left > 1)
             addString(text(consoletexts::kSomeStillRunning).arg(left), Console::Role::Info);
+        if (left > 0) {
+            // Remembered so that Abort can still end them after the child's completion.
+            const bool first = m_leftoverGroups.isEmpty();
+            m_leftoverGroups << m_processGroup;
+            m_leftoverTimer.start();
+            if (first)
+                emit leftoverProcessesChanged(true);
+        }
     }
     detachProcess();
     // A build that failed has not completed: the build driver tells what went wrong instead.

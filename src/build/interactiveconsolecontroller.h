@@ -36,6 +36,8 @@ inline constexpr char kOneStillRunning[] =
     "Corvane: 1 process started by the program is still running.\n";
 inline constexpr char kSomeStillRunning[] =
     "Corvane: %1 processes started by the program are still running.\n";
+inline constexpr char kOneEnded[] = "Corvane: 1 process started by the program was ended.\n";
+inline constexpr char kSomeEnded[] = "Corvane: %1 processes started by the program were ended.\n";
 inline constexpr char kOutputDropped[] =
     "Corvane: Output exceeded the console limit; %1 earlier characters were dropped.\n";
 inline constexpr char kCompileOperation[] = "CompileOperation";
@@ -96,6 +98,13 @@ public:
     // Sends the termination request, forgets the child and emits consoleTaskCompleted at once;
     // nothing more is reported for that child.
     void killExecute();
+    // Process groups of ended children in which processes still run (those told in the console).
+    // They are checked every kLeftoverCheckMs and forgotten once empty.
+    bool hasLeftoverProcesses() const { return !m_leftoverGroups.isEmpty(); }
+    // Ends every process still running in those groups (a request to end, then a kill after a
+    // grace period) and forgets the groups; answers how many processes were running.
+    int endLeftoverProcesses();
+    static constexpr int kLeftoverCheckMs = 1000;
 
     void addString(const QString &text, Console::Role role);
 
@@ -120,6 +129,8 @@ signals:
     void consoleTaskCompleted(InteractiveConsoleController *runner);
     // Text reached the console; the view moves its input mark to the end.
     void textAppended();
+    // Processes left running by ended children appeared or are gone (hasLeftoverProcesses).
+    void leftoverProcessesChanged(bool present);
 
 private:
     void startNewTask(const QString &contextInfo);
@@ -137,6 +148,7 @@ private:
     void finishExecution();
     // Forgets the child; one still running is asked to end and reaped in the background.
     void detachProcess();
+    void checkLeftoverProcesses();
 
     Console *m_console;
     QPointer<QProcess> m_process;
@@ -160,6 +172,8 @@ private:
     qsizetype m_droppedChars = 0;
     bool m_restartConsole = false; // waiting output was dropped: the console starts over
     QTimer m_flushTimer;
+    QList<qint64> m_leftoverGroups;
+    QTimer m_leftoverTimer;
 };
 
 } // namespace corvane

@@ -160,8 +160,9 @@ bool RunDriver::execute()
             m_prompts->alert(text(runtexts::kNoInputFile), text(runtexts::kNoInputFileInfo));
             return false;
         }
-        // Fed byte for byte, whatever the encoding; only a last line without its line end gets
-        // one, so that the program's last read sees a whole record.
+        // Fed byte for byte, whatever the encoding, and then the input ends as with "< FILE":
+        // a last line without its line end is still read, and a read past the end gets end of
+        // file instead of waiting for input that nothing can send.
         Result<QByteArray> bytes = SafeFile::readRegular(inputPath, kMaxInputBytes);
         if (!bytes) {
             m_prompts->presentError(QStringLiteral("The file \"%1\" couldn't be opened: %2")
@@ -170,8 +171,6 @@ bool RunDriver::execute()
             return false;
         }
         input = std::move(*bytes);
-        if (!input->isEmpty() && !input->endsWith('\n'))
-            input->append('\n');
         break;
     }
     case 1:
@@ -187,8 +186,11 @@ bool RunDriver::execute()
     m_wasExecutingFortranCode = false;
     const bool started = m_runner->executeWithData(
         input, arguments, true, QString::fromLatin1(consoletexts::kExecuteOperation));
-    if (started)
+    if (started) {
         m_lastPid = m_runner->lastProcessId();
+        if (input)
+            m_runner->closeInput(); // after the queued bytes are written
+    }
     return started;
 }
 
@@ -208,13 +210,29 @@ void RunDriver::taskStarted(const QString &progressText)
 void RunDriver::abort()
 {
     const bool wasRunning = m_processIsRunning;
+    endRunningChild();
+    // Processes an earlier run started and left behind end with Abort too.
+    const int ended = m_runner->endLeftoverProcesses();
+    if (wasRunning)
+        m_runner->addString(text(runtexts::kAborted), Console::Role::Error);
+    else if (ended == 1)
+        m_runner->addString(text(consoletexts::kOneEnded), Console::Role::Info);
+    else if (ended > 1)
+        m_runner->addString(text(consoletexts::kSomeEnded).arg(ended), Console::Role::Info);
+}
+
+bool RunDriver::canAbort() const
+{
+    return m_processIsRunning || m_runner->hasLeftoverProcesses();
+}
+
+void RunDriver::endRunningChild()
+{
     if (m_runner->isRunningExecutable())
         emit aborting();
     m_runner->killExecute(); // its completion runs the handling below at once
     if (m_processIsRunning)  // the completion was missed: reset all the same
         consoleTaskDidComplete();
-    if (wasRunning)
-        m_runner->addString(text(runtexts::kAborted), Console::Role::Error);
 }
 
 void RunDriver::consoleTaskDidComplete()
@@ -247,8 +265,12 @@ void RunDriver::consoleTaskDidComplete()
 void RunDriver::performPeriodicActions()
 {
     computeCPUTime(m_cpuTimer.get());
-    if (!m_runner->isRunningExecutable())
-        abort();
+    if (!m_runner->isRunningExecutable()) {
+        const bool wasRunning = m_processIsRunning;
+        endRunningChild();
+        if (wasRunning)
+            m_runner->addString(text(runtexts::kAborted), Console::Role::Error);
+    }
 }
 
 void RunDriver::computeCPUTime(const QTimer *timer)

@@ -68,8 +68,11 @@ public:
     bool run();
     // Starts the program; false when nothing was started (the reason has been told).
     bool execute();
-    // Ends a running child; the completion handling runs at once, then the abort line.
+    // Ends a running child (the completion handling runs at once, then the abort line) and the
+    // processes earlier runs left running; those are told when no child ran.
     void abort();
+    // Abort has something to end: a running child or processes a run left behind.
+    bool canAbort() const;
 
     // Marks a task (build or run) as started: running state, start time, progress, 1 s timer.
     void taskStarted(const QString &progressText);
@@ -132,6 +135,7 @@ signals:
 
 private:
     void stopEarly(bool runEnabled);
+    void endRunningChild();
     void appendCoredumpReport(qint64 pid);
 
     MyDocument *m_document;

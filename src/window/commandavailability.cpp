@@ -33,7 +33,7 @@ bool commandEnabled(const QString &c, const CommandState &s)
     if (c == QLatin1String("run"))
         return s.canRunExecutable && s.projectSaved && !s.processIsRunning;
     if (c == QLatin1String("abort"))
-        return s.projectSaved && s.processIsRunning;
+        return s.projectSaved && (s.processIsRunning || s.leftoverProcesses);
     if (diagnostics.contains(c))
         return editorTab && s.currentFileHasDiagnostics;
     if (finds.contains(c))

@@ -15,6 +15,7 @@ struct CommandState {
     int historyCount = 0;
     bool projectSaved = false; // the project has a file
     bool processIsRunning = false;
+    bool leftoverProcesses = false; // an ended run left processes running
     bool canRunExecutable = false;
     bool currentFileHasDiagnostics = false;
     bool currentFileHasFindResults = false;

@@ -473,6 +473,7 @@ CommandState DocWindowController::commandState() const
     s.historyCount = m_history.count();
     s.projectSaved = !m_document->fileName().isEmpty();
     s.processIsRunning = m_runDriver && m_runDriver->processIsRunning();
+    s.leftoverProcesses = m_runner && m_runner->hasLeftoverProcesses();
     s.canRunExecutable = m_runDriver && m_runDriver->canRunExecutable();
     const auto &errors = m_document->errorsDictionary();
     s.currentFileHasDiagnostics = m_current && errors && errors->contains(m_current->filePath());

@@ -68,6 +68,8 @@ void DocWindowController::setUpBuildAndRun()
     connect(m_elapsed, &ElapsedTimeView::unitChanged, m_runDriver, &RunDriver::changeTimeUnits);
     connect(m_runner, &InteractiveConsoleController::consoleTaskCompleted, this,
             &DocWindowController::validateCommands);
+    connect(m_runner, &InteractiveConsoleController::leftoverProcessesChanged, this,
+            &DocWindowController::validateCommands);
     connect(m_buildDriver, &BuildDriver::buildFinished, this,
             &DocWindowController::validateCommands);
     connect(m_document.get(), &MyDocument::settingChanged, this, [this](const QString &key) {

@@ -71,13 +71,4 @@ QString RecordingConsole::text(Role role) const
     return all;
 }
 
-bool processEnded(qint64 pid)
-{
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly))
-        return true;
-    const QByteArray text = stat.readAll();
-    return text.mid(text.lastIndexOf(')') + 2, 1) == "Z";
-}
-
 } // namespace corvane::test

@@ -38,9 +38,6 @@ public:
     qsizetype largestAppend = 0; // the most text handed over at once
 };
 
-// The process is gone, or is a zombie that nobody has reaped yet.
-bool processEnded(qint64 pid);
-
 // Runs the event loop until pred() holds or timeoutMs passes; answers pred().
 template <typename Pred> bool waitFor(Pred pred, int timeoutMs = 30000);
 

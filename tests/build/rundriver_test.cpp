@@ -112,22 +112,35 @@ TEST(RunDriver, RunsTheProgramInTheProjectFolderWithItsArguments)
     EXPECT_EQ(p.driver.pathToExecutable(), p.dir.filePath(p.doc.executableName()));
 }
 
-TEST(RunDriver, FeedsTheInputFileWithOneAddedLineFeed)
+// (we had this bug) The input stayed open after the input file: a program reading past its end
+// waited for ever, and a last line without its line end was only read because one was added.
+TEST(RunDriver, TheInputFileEndsTheProgramsInput)
 {
-    Project p;
-    // Without the added line feed "end" would never be read: the input stays open.
-    writeFile(p.dir.filePath("input.txt"), "alpha\n\xc3\xa9t\xc3\xa9\nend");
-    p.doc.setInputOption(0);
-    p.doc.setInputFileName(p.dir.filePath("input.txt"));
-    p.doc.setCommandLineArguments("echo");
-    ASSERT_TRUE(p.driver.execute());
-    EXPECT_FALSE(p.runner.acceptTypedInput());
-    ASSERT_TRUE(p.waitDone(1, 20000));
-    EXPECT_EQ(p.console.text(Role::Normal), "got: [alpha]\ngot: [\u00e9t\u00e9]\necho done\n");
+    const struct {
+        const char *name;
+        QByteArray bytes;
+        QString read;
+    } cases[] = {
+        {"last line without its line end", "alpha\n\xc3\xa9t\xc3\xa9\nend",
+         "got: [alpha]\ngot: [\u00e9t\u00e9]\necho done\n"},
+        {"read past the end", "alpha\nbeta", "got: [alpha]\ngot: [beta]\necho done\n"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        Project p;
+        writeFile(p.dir.filePath("input.txt"), c.bytes);
+        p.doc.setInputOption(0);
+        p.doc.setInputFileName(p.dir.filePath("input.txt"));
+        p.doc.setCommandLineArguments("echo");
+        ASSERT_TRUE(p.driver.execute());
+        EXPECT_FALSE(p.runner.acceptTypedInput());
+        ASSERT_TRUE(p.waitDone(1, 20000));
+        EXPECT_EQ(p.console.text(Role::Normal), c.read);
+    }
 }
 
 // (we had this bug) The input file went through a UTF-8 decode (bytes that are not UTF-8 became
-// U+FFFD) and always got one more line feed, so a file ending in one fed an extra empty line.
+// U+FFFD) and got one more line feed.
 TEST(RunDriver, FeedsTheInputFileByteForByte)
 {
     QTemporaryDir scripts;
@@ -140,7 +153,7 @@ TEST(RunDriver, FeedsTheInputFileByteForByte)
     } cases[] = {
         {"not UTF-8", "a\xff\xfe\xc3" "b\n", " 61 ff fe c3 62 0a\n"},
         {"ends with a line feed", "x\n\n", " 78 0a 0a\n"},
-        {"last line without its line end", "x", " 78 0a\n"},
+        {"last line without its line end", "x", " 78\n"},
         {"empty", "", ""},
     };
     for (const auto &c : cases) {
@@ -149,8 +162,7 @@ TEST(RunDriver, FeedsTheInputFileByteForByte)
         writeFile(p.dir.filePath("in.txt"), c.bytes);
         p.doc.setInputOption(0);
         p.doc.setInputFileName(p.dir.filePath("in.txt"));
-        ASSERT_TRUE(p.driver.execute());
-        p.runner.closeInput();
+        ASSERT_TRUE(p.driver.execute()); // od reads to the end of the input
         ASSERT_TRUE(p.waitDone(1, 20000));
         EXPECT_EQ(p.console.text(Role::Normal), c.fed);
     }
@@ -439,8 +451,20 @@ TEST(RunDriver, ProcessesThatTheProgramStartedAreToldAndEndedByAbort)
         const QStringList pids = p.console.text(Role::Normal).split('\n', Qt::SkipEmptyParts);
         EXPECT_EQ(p.console.text(Role::Info),
                   "Corvane: 2 processes started by the program are still running.\n" + kCompleted);
+        ASSERT_EQ(pids.size(), 2);
+        // Abort after the end still ends them; the run itself is not told as aborted.
+        EXPECT_TRUE(p.driver.canAbort());
+        p.driver.abort();
+        EXPECT_FALSE(p.driver.canAbort());
         for (const QString &pid : pids)
-            ::kill(pid_t(pid.toLongLong()), SIGKILL);
+            EXPECT_TRUE(waitFor([&] { return test::processEnded(pid.toLongLong()); }, 10000));
+        EXPECT_TRUE(p.console.text(Role::Info).endsWith(
+            "Corvane: 2 processes started by the program were ended.\n"));
+        EXPECT_FALSE(p.console.text().contains("aborted"));
+        // Nothing is left to end: a second Abort tells nothing.
+        const QString before = p.console.text();
+        p.driver.abort();
+        EXPECT_EQ(p.console.text(), before);
     }
 
     const QString waits = scripts.filePath("waits");

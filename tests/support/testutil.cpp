@@ -78,4 +78,13 @@ QString corvaneExecutable()
     return QStringLiteral(CORVANE_BINARY_DIR) + "/src/corvane";
 }
 
+bool processEnded(qint64 pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return true;
+    const QByteArray text = stat.readAll();
+    return text.mid(text.lastIndexOf(')') + 2, 1) == "Z";
+}
+
 } // namespace corvane::test

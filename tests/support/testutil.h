@@ -28,6 +28,9 @@ ProgramResult runProgram(const QString &program, const QStringList &args,
 // The corvane executable of this build tree.
 QString corvaneExecutable();
 
+// The process is gone, or is a zombie that nobody has reaped yet.
+bool processEnded(qint64 pid);
+
 } // namespace corvane::test
 
 // Readable failure messages for Qt strings (found by GoogleTest through argument lookup).

@@ -78,6 +78,7 @@ TEST(CommandAvailability, Rules)
          false},
         {"abort", [](CommandState &s) { s.projectSaved = true; }, false},
         {"abort", [](CommandState &s) { s.projectSaved = s.processIsRunning = true; }, true},
+        {"abort", [](CommandState &s) { s.projectSaved = s.leftoverProcesses = true; }, true},
         {"jumpToNextError", [](CommandState &s) { s.currentFileHasDiagnostics = true; }, true},
         {"clearErrorMarks",
          [](CommandState &s) {

@@ -93,6 +93,59 @@ TEST(RunInWindow, AbortEndsALongRunAndTheWindowReturnsToIdle)
     EXPECT_TRUE(window->action("run")->isEnabled());
 }
 
+// (we had this bug) Abort was disabled once the program ended, so what it had started and left
+// running could not be ended from the window.
+TEST(RunInWindow, AbortStaysEnabledForProcessesTheRunLeftRunning)
+{
+    test::ProjectFixture fx;
+    auto window = fx.open(fx.makeProject({{"a.f90", "program a\nend program a\n"}}));
+    MyDocument *doc = window->document();
+    const QString program = fx.path(doc->executableName());
+    test::writeFile(program, "#!/bin/sh\nsleep 60 > /dev/null 2>&1 &\necho $!\n");
+    QFile::setPermissions(program, QFile::permissions(program) | QFile::ExeOwner);
+    doc->setInputOption(1);
+    window->runDriver()->setCanRunExecutable(true);
+    window->show();
+
+    window->action("run")->trigger();
+    ConsoleView *console = window->console();
+    QTRY_VERIFY_WITH_TIMEOUT(console->toPlainText().contains("Execution completed"), 10000);
+    const qint64 child = console->toPlainText().section('\n', 0, 0).toLongLong();
+    ASSERT_GT(child, 0) << console->toPlainText().toStdString();
+    EXPECT_TRUE(console->toPlainText().contains(
+        "Corvane: 1 process started by the program is still running."));
+    EXPECT_TRUE(window->action("abort")->isEnabled());
+    EXPECT_TRUE(window->action("run")->isEnabled());
+
+    // Ctrl+. as a user would press it.
+    QTest::keyClick(window.get(), Qt::Key_Period, Qt::ControlModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return test::processEnded(child); }, 10000));
+    EXPECT_TRUE(console->toPlainText().endsWith(
+        "Corvane: 1 process started by the program was ended.\n"))
+        << console->toPlainText().toStdString();
+    EXPECT_FALSE(console->toPlainText().contains("Execution aborted"));
+    EXPECT_FALSE(window->action("abort")->isEnabled());
+}
+
+// A leftover that ends by itself is forgotten and Abort is disabled again.
+TEST(RunInWindow, AbortIsDisabledWhenTheLeftoverProcessesEndByThemselves)
+{
+    test::ProjectFixture fx;
+    auto window = fx.open(fx.makeProject({{"a.f90", "program a\nend program a\n"}}));
+    MyDocument *doc = window->document();
+    const QString program = fx.path(doc->executableName());
+    test::writeFile(program, "#!/bin/sh\nsleep 1 > /dev/null 2>&1 &\n");
+    QFile::setPermissions(program, QFile::permissions(program) | QFile::ExeOwner);
+    doc->setInputOption(1);
+    window->runDriver()->run();
+    QTRY_VERIFY_WITH_TIMEOUT(window->console()->toPlainText().contains("Execution completed"),
+                             10000);
+    ASSERT_TRUE(window->console()->toPlainText().contains("still running"));
+    EXPECT_TRUE(window->action("abort")->isEnabled());
+    QTRY_VERIFY_WITH_TIMEOUT(!window->action("abort")->isEnabled(), 5000);
+    EXPECT_FALSE(window->runner()->hasLeftoverProcesses());
+}
+
 TEST(RunInWindow, SavedConsoleIsShownAgainWhenTheProjectReopens)
 {
     for (const bool save : {true, false}) {
