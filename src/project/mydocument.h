@@ -50,6 +50,8 @@ public:
     Result<void> keepDamagedCopy();
     // Another program changed or replaced the project file since this document read or wrote it.
     bool projectFileChangedOnDisk() const;
+    // The project file's identity, size and modification time on disk now (empty when absent).
+    QByteArray diskState() const;
     // The project file, empty for a new unsaved project.
     const QString &fileName() const { return m_fileName; }
     void setFileName(const QString &path);
@@ -211,8 +213,6 @@ signals:
 
 private:
     void setting(const QString &key); // marks changed and emits settingChanged
-    // The project file's identity, size and modification time, as read or written here.
-    QByteArray diskState() const;
     void onDefaultsChanged(const QString &key);
 
     QString m_fileName;

@@ -56,6 +56,8 @@ DocWindowController *AppController::adopt(DocWindowController *window)
     connect(window, &DocWindowController::preferencesRequested, this,
             &AppController::showPreferences);
     connect(window, &DocWindowController::quitRequested, this, [this] { userQuit(); });
+    connect(window, &DocWindowController::reloadRequested, this,
+            [this](DocWindowController *w) { reloadProject(w); });
     connect(window, &QObject::destroyed, this, [this] {
         m_windows.removeIf([](const QPointer<DocWindowController> &w) { return w.isNull(); });
         if (!m_quitting)
@@ -84,6 +86,19 @@ DocWindowController *AppController::openProject(const QString &path)
     }
     noteRecentProject(absolute);
     return adopt(new DocWindowController(std::move(opened.value())));
+}
+
+DocWindowController *AppController::reloadProject(DocWindowController *window)
+{
+    const QPointer<DocWindowController> w(window);
+    const QString path = window->document()->fileName();
+    if (!window->close())
+        return nullptr; // the user kept the window open
+    if (w) {
+        m_windows.removeAll(w);
+        w->deleteLater();
+    }
+    return openProject(path);
 }
 
 DocWindowController *AppController::newProject(const QString &path)

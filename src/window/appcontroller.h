@@ -36,6 +36,9 @@ public:
     DocWindowController *openProject(const QString &path);
     // Creates an empty project at path and opens it; nullptr after telling why.
     DocWindowController *newProject(const QString &path);
+    // Closes the window (asking as closing does) and opens its project file again; nullptr when
+    // the window stayed open or the file could not be opened.
+    DocWindowController *reloadProject(DocWindowController *window);
     void newProjectInteractive();
     void openProjectInteractive();
     const QList<QPointer<DocWindowController>> &windows() const { return m_windows; }

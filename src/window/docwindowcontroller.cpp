@@ -6,6 +6,7 @@
 #include "project/fileoperations.h"
 #include "project/fortranfile.h"
 #include "project/mydocument.h"
+#include "project/projectfilewatcher.h"
 #include "project/projectindexer.h"
 #include "project/projectlock.h"
 #include "settings/defaults.h"
@@ -77,6 +78,9 @@ DocWindowController::DocWindowController(std::unique_ptr<MyDocument> document, P
         m_prompts = m_ownPrompts.get();
     }
     m_fileOps = std::make_unique<FileOperations>(*m_document, *m_prompts);
+    m_projectWatcher = std::make_unique<ProjectFileWatcher>(m_document.get());
+    connect(m_projectWatcher.get(), &ProjectFileWatcher::changedOnDisk, this,
+            &DocWindowController::projectFileChangedByAnotherProgram);
     m_watchDelegate = std::make_unique<WatchDelegate>(this);
     m_watcher = PavoQueue::create();
     if (m_watcher)
@@ -293,6 +297,7 @@ bool DocWindowController::saveDocumentAs(const QString &path)
         m_prompts->presentError(written.error());
         return false;
     }
+    m_projectWatcher->watchDocumentFile();
     m_fileOps->saveDocumentManagedFiles();
     m_inputEditor->document()->setModified(false);
     updateTitle();
@@ -326,6 +331,23 @@ bool DocWindowController::confirmOverwritingProjectFile(const QString &path)
             return false;
     }
     return true;
+}
+
+void DocWindowController::projectFileChangedByAnotherProgram()
+{
+    if (m_askingAboutProjectFile)
+        return; // the open question covers the newer change too
+    m_askingAboutProjectFile = true;
+    m_prompts->askLater(
+        tr("The project file \u201c%1\u201d has been changed by another program.")
+            .arg(QFileInfo(m_document->fileName()).fileName()),
+        tr("Reload it to see those changes, or keep the project as this window shows it; "
+           "saving it then asks before replacing them."),
+        {tr("Keep This Window's Version"), tr("Reload")}, [this](int answer) {
+            m_askingAboutProjectFile = false;
+            if (answer == 1)
+                emit reloadRequested(this);
+        });
 }
 
 bool DocWindowController::saveDocument()

@@ -38,6 +38,7 @@ struct FindResult;
 class ElapsedTimeView;
 class FileListModel;
 class FileOperations;
+class ProjectFileWatcher;
 class FindController;
 class FortranFile;
 class InteractiveConsoleController;
@@ -103,6 +104,7 @@ public:
     // --- disk changes ---------------------------------------------------------------------------
     void receivedNotification(const QString &name, const QString &path);
     PavoQueue *fileWatcher() const { return m_watcher.get(); }
+    ProjectFileWatcher *projectFileWatcher() const { return m_projectWatcher.get(); }
 
     // --- saving, closing, state -------------------------------------------------------------
     // Writes the project file (asking where for a new project) and the edited sources.
@@ -158,6 +160,9 @@ signals:
     void preferencesRequested();
     void quitRequested();
     void closed(DocWindowController *window);
+    // The user chose to reload the project file another program changed: the application
+    // closes this window (asking about unsaved changes as closing does) and opens the file.
+    void reloadRequested(DocWindowController *window);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -168,6 +173,8 @@ private:
     // Before the project file itself is saved over: asks when its file list was damaged (keeping
     // a copy) or when another program changed it. False when the user cancels.
     bool confirmOverwritingProjectFile(const QString &path);
+    // The live notice: another program changed the project file while it is open here.
+    void projectFileChangedByAnotherProgram();
     void buildWidgets();
     void buildActions();
     void buildMenus();
@@ -210,6 +217,8 @@ private:
     std::unique_ptr<Prompts> m_ownPrompts;
     Prompts *m_prompts;
     std::unique_ptr<FileOperations> m_fileOps;
+    std::unique_ptr<ProjectFileWatcher> m_projectWatcher;
+    bool m_askingAboutProjectFile = false;
     std::unique_ptr<WatchDelegate> m_watchDelegate;
     std::unique_ptr<PavoQueue> m_watcher;
     FileHistory m_history;

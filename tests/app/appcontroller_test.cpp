@@ -14,6 +14,7 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QListWidget>
+#include <QPointer>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -60,6 +61,30 @@ TEST_F(AppTest, OpeningTheSameProjectTwiceRaisesItsWindow)
     EXPECT_EQ(app.openProject(project), first);
     EXPECT_EQ(app.windows().size(), 1);
     EXPECT_EQ(app.recentProjects(), QStringList({project}));
+}
+
+TEST_F(AppTest, ReloadOpensTheChangedProjectFileInANewWindow)
+{
+    AppController app(&prompts);
+    const QString project = makeProject("One.corvane");
+    DocWindowController *first = app.openProject(project);
+    ASSERT_NE(first, nullptr);
+    {
+        RecordingPrompts other;
+        auto changed = MyDocument::open(project, other);
+        ASSERT_TRUE(changed.ok());
+        writeFile(path("more.f90"), "module more\nend module more\n");
+        (*changed)->addFileNames({path("more.f90")}, false);
+        ASSERT_TRUE((*changed)->write(project).ok());
+    }
+    QPointer<DocWindowController> old(first);
+    DocWindowController *again = app.reloadProject(first);
+    ASSERT_NE(again, nullptr);
+    EXPECT_NE(again, old.data());
+    EXPECT_EQ(again->document()->projectFiles().size(), 2);
+    QTest::qWait(50); // the old window is deleted from the event loop
+    EXPECT_TRUE(old.isNull());
+    EXPECT_EQ(app.windows().size(), 1);
 }
 
 TEST_F(AppTest, AFileThatIsNotAProjectIsReportedAndOpensNothing)

@@ -11,6 +11,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QFileInfo>
+#include <QSignalSpy>
 #include <QToolBar>
 #include <gtest/gtest.h>
 
@@ -232,6 +233,61 @@ TEST_F(DiskTest, WindowStateWithoutAFileHasNoFileKeys)
     EXPECT_FALSE(states.contains("selectionIndex"));
     for (const char *key : {"showToolbar", "showOptionsPane", "workAreaItem", "windowFrame"})
         EXPECT_TRUE(states.contains(key)) << key;
+}
+
+// Another program (a command, another window) saves the project with one more file.
+void otherProgramAddsTo(const QString &project, const QString &source)
+{
+    RecordingPrompts prompts;
+    auto other = MyDocument::open(project, prompts);
+    ASSERT_TRUE(other.ok());
+    writeFile(source, "module c\nend module c\n");
+    (*other)->addFileNames({source}, false);
+    ASSERT_TRUE((*other)->write(project).ok());
+}
+
+// (we had this bug) The window noticed a change of its project file by another program only when
+// it saved; now it tells at once and asks again before saving over it.
+TEST_F(DiskTest, TheProjectFileChangedByAnotherProgramIsToldAtOnce)
+{
+    QSignalSpy reload(window.get(), &DocWindowController::reloadRequested);
+    fx.prompts.script = {0}; // keep this window's version
+    otherProgramAddsTo(projectPath, fx.path("c.f90"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !fx.prompts.asked.isEmpty(); }, 3000));
+    EXPECT_TRUE(fx.prompts.asked.first().startsWith(
+        "The project file \u201cDemo.corvane\u201d has been changed by another program."));
+    EXPECT_EQ(reload.count(), 0);
+    settle();
+    EXPECT_EQ(fx.prompts.asked.size(), 1) << "one change, one question";
+
+    // Saving asks before replacing the change; cancelled, the other program's list stays.
+    fx.prompts.asked.clear();
+    fx.prompts.script = {1};
+    EXPECT_FALSE(window->saveDocument());
+    ASSERT_EQ(fx.prompts.asked.size(), 1);
+    EXPECT_TRUE(fx.prompts.asked.first().startsWith(
+        "The project file has been changed by another program."));
+    {
+        RecordingPrompts prompts;
+        auto onDisk = MyDocument::open(projectPath, prompts);
+        ASSERT_TRUE(onDisk.ok());
+        EXPECT_EQ((*onDisk)->projectFiles().size(), 3);
+    }
+
+    // A second change asks again; Reload is passed on to the application.
+    fx.prompts.asked.clear();
+    fx.prompts.script = {1};
+    otherProgramAddsTo(projectPath, fx.path("d.f90"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return reload.count() == 1; }, 3000));
+    EXPECT_EQ(reload.first().at(0).value<DocWindowController *>(), window.get());
+}
+
+TEST_F(DiskTest, TheWindowsOwnSaveOfTheProjectIsNotTold)
+{
+    window->document()->setCommandLineArguments("changed here");
+    ASSERT_TRUE(window->saveDocument());
+    settle(600);
+    EXPECT_TRUE(fx.prompts.asked.isEmpty()) << fx.prompts.asked.join("|").toStdString();
 }
 
 } // namespace
