@@ -10,6 +10,7 @@
 #include "project/mydocument.h"
 #include "project/projectindexer.h"
 #include "editor/corvanetextview.h"
+#include "editor/editorviewcontroller.h"
 #include "window/consoleview.h"
 #include "window/diagnosticspane.h"
 #include "window/elapsedtimeview.h"
@@ -18,6 +19,7 @@
 #include "window/windowicons.h"
 
 #include <QAction>
+#include <climits>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
@@ -269,15 +271,9 @@ void DocWindowController::openDiagnostic(const FindResult &row)
     if (m_fileModel->fileAt(index) != m_current)
         return; // it could not be loaded; the editor area says why
     switchTabTo(EditorTab);
-    const QTextBlock block =
-        m_editor->document()->findBlockByNumber(int(qMax<quint64>(row.lineNumber, 1)) - 1);
-    if (block.isValid()) {
-        QTextCursor c(block);
-        c.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
-        m_editor->setTextCursor(c);
-        m_editor->centerCursor();
-    }
-    m_editor->setFocus();
+    // As the find results do: the editor selects the line and shows it.
+    const auto clamped = [](quint64 n) { return int(qMin<quint64>(n, quint64(INT_MAX))); };
+    m_editorController->editLine(clamped(row.lineNumber), clamped(row.columnNumber));
 }
 
 } // namespace corvane

@@ -4,11 +4,15 @@
 #include "project/fileoperations.h"
 #include "project/fortranfile.h"
 #include "editor/corvanetextview.h"
+#include "editor/editorviewcontroller.h"
 #include "window/consoleview.h"
+#include "window/diagnosticspane.h"
 #include "window/filelistmodel.h"
 #include "windowtestutil.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QTreeWidget>
 #include <QListView>
 #include <QMimeData>
 #include <QPrinter>
@@ -323,6 +327,40 @@ TEST_F(WindowTest, PrintingPrintsTheTabInFront)
     printer.setOutputFileName(fx.path("notes.pdf"));
     window->printTo(printer);
     EXPECT_TRUE(readFile(fx.path("notes.pdf")).startsWith("%PDF"));
+}
+
+// Choosing a diagnostic opens its file with its line selected, as a find result does, also for
+// lines past the end and line numbers no int holds.
+TEST_F(WindowTest, ChoosingADiagnosticSelectsItsLine)
+{
+    writeFile(fx.path("c.f90"), "module c\n  integer :: x\n  real :: y\nend module c\n");
+    const QString path = fx.path("c.f90");
+    const struct {
+        quint64 line;
+        QString selected;
+    } cases[] = {
+        {3, QString("  real :: y") + QChar::ParagraphSeparator},
+        {99, ""}, // the empty line after the last line end
+        {quint64(1) << 40, ""},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.line);
+        select("a.f90");
+        ErrorsDictionary errors;
+        errors.insert(path, {FindResult(path, "error", c.line, 5)});
+        window->diagnosticsPane()->fill(errors);
+        QTreeWidget *outline = window->diagnosticsPane()->outline();
+        QTreeWidgetItem *row = outline->topLevelItem(0)->child(0);
+        ASSERT_NE(row, nullptr);
+        outline->scrollToItem(row);
+        QTest::mouseClick(outline->viewport(), Qt::LeftButton, {},
+                          outline->visualItemRect(row).center());
+        ASSERT_EQ(window->currentFortranFile(), file("c.f90"));
+        EXPECT_EQ(window->currentTab(), DocWindowController::EditorTab);
+        EXPECT_EQ(window->editor()->textCursor().selectedText(), c.selected);
+        EXPECT_EQ(window->editorController()->currentLineNumber(), c.line == 3 ? 3 : 5);
+        EXPECT_TRUE(window->editor()->hasFocus() || !QApplication::focusWidget());
+    }
 }
 
 } // namespace
