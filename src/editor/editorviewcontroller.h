@@ -61,6 +61,11 @@ public:
     // clear. Takes effect with the next colouring (displayText).
     void setF90Coloring(bool freeForm);
     bool f90Coloring() const;
+    // The column the view's guide follows: 72 in fixed form; in free form 132 when
+    // "showFreeFormGuide" is set, else none (0).
+    static int guideColumnFor(bool freeForm, bool freeFormGuide);
+    // The current line's background over the window colour with the text colour.
+    static QColor currentLineColour(const QColor &window, const QColor &text);
     // 1: Fortran coding mode; 0: plain text (no colouring, no upper-casing, marker shown).
     void setCodingMode(unsigned mode);
     unsigned codingMode() const { return m_codingMode; }

@@ -289,6 +289,7 @@ QVariantMap registeredDefaults()
     set(keys::TemplateStrings, defaultTemplateStrings());
     set(keys::FontSize, 10.0);
     set(keys::FontName, fixedFont);
+    set(keys::showFreeFormGuide, false);
     set(keys::RealKind, QStringLiteral("D0"));
     set(keys::WindowWidth, 80);
     set(keys::UppercaseKeywordFlag, true);

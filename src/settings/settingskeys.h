@@ -18,6 +18,8 @@ inline constexpr char FontSize[] = "FontSize";
 inline constexpr char FontName[] = "FontName";
 // Not registered: the line-number ruler is shown unless this is stored as false.
 inline constexpr char showLineNumbers[] = "showLineNumbers";
+// A guide after column 132 in free-form sources (fixed form always shows one after 72).
+inline constexpr char showFreeFormGuide[] = "showFreeFormGuide";
 
 // Windows and documents.
 inline constexpr char NewDocumentFlag[] = "NewDocumentFlag";

@@ -189,6 +189,8 @@ QWidget *PreferencesWindow::editorPane()
     form->addRow(tr("Strings:"), colourControl(keys::StringColor));
     form->addRow(tr("Preprocessor:"), colourControl(keys::PreprocessorColor));
     form->addRow(tr("Background:"), colourControl(keys::WindowColor));
+    form->addRow(boolControl(keys::showFreeFormGuide,
+                             tr("Show a guide at column 132 in free-form files")));
     return formPage(form);
 }
 

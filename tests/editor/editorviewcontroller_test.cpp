@@ -261,6 +261,39 @@ TEST_F(EditorTest, FormDecidesCommentLinesAndTheGuide)
     show("c = 1\nend\n", true);
     EXPECT_FALSE(colourAt(0).isValid());
     EXPECT_EQ(view()->guideColumn(), 0);
+    // The free-form guide at 132 follows its setting while the file is shown; fixed form keeps 72.
+    m_store->setValue(keys::showFreeFormGuide, true);
+    EXPECT_EQ(view()->guideColumn(), 132);
+    show("c comment\n", false);
+    EXPECT_EQ(view()->guideColumn(), 72);
+    show("x = 1\n", true);
+    EXPECT_EQ(view()->guideColumn(), 132);
+    m_store->setValue(keys::showFreeFormGuide, false);
+    EXPECT_EQ(view()->guideColumn(), 0);
+}
+
+// (we had this bug) The current line was 6% of the text colour over the background, too faint to
+// see. Light and dark palettes, and one with coloured text.
+TEST(EditorViewController, TheCurrentLineStandsOutOfTheBackground)
+{
+    const struct {
+        QColor window, text;
+    } palettes[] = {
+        {Qt::white, Qt::black},
+        {QColor("#1e1e1e"), QColor("#d4d4d4")},
+        {Qt::black, Qt::green},
+        {QColor("#fdf6e3"), QColor("#657b83")},
+    };
+    for (const auto &p : palettes) {
+        SCOPED_TRACE(p.window.name().toStdString());
+        const QColor line = EditorViewController::currentLineColour(p.window, p.text);
+        const double distance = std::abs(p.window.lightnessF() - p.text.lightnessF());
+        const double step = std::abs(line.lightnessF() - p.window.lightnessF());
+        EXPECT_GE(step, 0.1 * distance) << line.name().toStdString();
+        // Still a background: text on it keeps most of its contrast.
+        EXPECT_GT(std::abs(line.lightnessF() - p.text.lightnessF()),
+                  0.75 * std::abs(p.window.lightnessF() - p.text.lightnessF()));
+    }
 }
 
 TEST_F(EditorTest, RulerKeepsOneMarkerALineAndReportsClicks)

@@ -71,6 +71,7 @@ QList<DefaultCase> registeredCases()
         {"EditorName", QString("TextEdit")},
         {"clearConsoleOnCompile", true},
         {"parallelBuild", false},
+        {"showFreeFormGuide", false},
     };
 }
 
