@@ -69,9 +69,14 @@ int MarkerLineNumberView::lineAt(int y) const
 
 void MarkerLineNumberView::mousePressEvent(QMouseEvent *event)
 {
+    LineNumberClick click;
     const int line = lineAt(int(event->position().y()));
-    if (line > 0)
-        emit lineNumberClicked(line);
+    if (line > 0) {
+        click.lineNumber = line;
+        click.clickedOnMarker = markerAtLine(line) != NoMarker;
+    }
+    click.location = mapTo(window(), event->position().toPoint());
+    emit userClickedOnLineNumber(click);
 }
 
 void MarkerLineNumberView::paintEvent(QPaintEvent *event)

@@ -1,10 +1,12 @@
 // MarkerLineNumberView: the ruler beside the editor text. It shows line numbers and, per line, an
-// error or warning marker that whoever tracks diagnostics sets. Clicking a line number tells
-// which line was clicked.
+// error or warning marker that whoever tracks diagnostics sets. A click tells which line was
+// clicked, where, and whether that line has a marker.
 #pragma once
 
 #include <QMap>
 #include <QWidget>
+
+#include <optional>
 
 class QPlainTextEdit;
 
@@ -12,6 +14,13 @@ namespace corvane
 {
 
 class CorvaneTextView;
+
+// A click on the ruler. Below the last line there is no line, and so no marker.
+struct LineNumberClick {
+    std::optional<int> lineNumber; // 1-based
+    QPoint location;               // the click point in the coordinates of the ruler's window
+    bool clickedOnMarker = false;
+};
 
 class MarkerLineNumberView : public QWidget
 {
@@ -35,8 +44,8 @@ public:
     QSize sizeHint() const override { return {preferredWidth(), 0}; }
 
 signals:
-    // The user clicked the number of this 1-based line.
-    void lineNumberClicked(int line);
+    // The user clicked the ruler (also below the last line, without a line).
+    void userClickedOnLineNumber(const corvane::LineNumberClick &click);
 
 protected:
     void paintEvent(QPaintEvent *event) override;

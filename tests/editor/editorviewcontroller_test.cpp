@@ -313,11 +313,24 @@ TEST_F(EditorTest, RulerKeepsOneMarkerALineAndReportsClicks)
     ruler->setMarkers({});
     EXPECT_TRUE(ruler->markers().isEmpty());
 
-    QSignalSpy clicked(ruler, &MarkerLineNumberView::lineNumberClicked);
-    const int lineHeight = view()->fontMetrics().height();
-    QTest::mouseClick(ruler, Qt::LeftButton, {}, QPoint(5, lineHeight + lineHeight / 2 + 4));
-    ASSERT_EQ(clicked.count(), 1);
-    EXPECT_EQ(clicked.at(0).at(0).toInt(), 2);
+    QList<LineNumberClick> clicks;
+    QObject::connect(ruler, &MarkerLineNumberView::userClickedOnLineNumber,
+            [&](const LineNumberClick &click) { clicks << click; });
+    ruler->markLine(3, MarkerLineNumberView::WarningMarker);
+    const QRect second = view()->cursorRect(QTextCursor(m_doc->findBlockByNumber(1)));
+    const QRect third = view()->cursorRect(QTextCursor(m_doc->findBlockByNumber(2)));
+    QTest::mouseClick(ruler, Qt::LeftButton, {}, QPoint(5, second.center().y()));
+    QTest::mouseClick(ruler, Qt::LeftButton, {}, QPoint(5, third.center().y()));
+    // Below the last line (the empty one after "c\n"): no line, never line 0 (we had this bug).
+    QTest::mouseClick(ruler, Qt::LeftButton, {}, QPoint(5, ruler->height() - 3));
+    ASSERT_EQ(clicks.size(), 3);
+    EXPECT_EQ(clicks[0].lineNumber, 2);
+    EXPECT_FALSE(clicks[0].clickedOnMarker);
+    EXPECT_EQ(clicks[0].location, ruler->mapTo(ruler->window(), QPoint(5, second.center().y())));
+    EXPECT_EQ(clicks[1].lineNumber, 3);
+    EXPECT_TRUE(clicks[1].clickedOnMarker);
+    EXPECT_EQ(clicks[2].lineNumber, std::nullopt);
+    EXPECT_FALSE(clicks[2].clickedOnMarker);
 }
 
 TEST_F(EditorTest, FontAndRulerFollowTheSettings)
