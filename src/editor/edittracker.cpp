@@ -19,10 +19,10 @@ LineChangeInfo lineChangeFor(QStringView text, qsizetype from, qsizetype to,
     const QStringView old = text.mid(from, to - from);
     LineChangeInfo info;
     info.numberofLinesAffected = quint64(lineCount(old));
-    info.numberOfLinesAddedOrDeleted = qint64(lineCount(replacement)) - qint64(lineCount(old));
-    // Deleting "\nabc" removes a line that lines() does not count.
-    if (!isPaste && old.startsWith(u'\n') && !old.endsWith(u'\n'))
-        info.numberOfLinesAddedOrDeleted += 1;
+    // Counted by line feeds: lines() counts a final part without a line feed, which is no line
+    // added or removed ("x\nfoo" deleted inside a line joins two lines: one, not two).
+    info.numberOfLinesAddedOrDeleted =
+        qint64(replacement.count(u'\n')) - qint64(old.count(u'\n'));
     info.affectedLineNumber = quint64(text.left(from).count(u'\n') + 1);
     // A change that ends just before its line's terminator affects the lines after it.
     const qsizetype last = to > from ? to - 1 : from;

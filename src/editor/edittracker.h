@@ -19,7 +19,7 @@ namespace corvane
 // What an edit does to the lines of the text, written before each change and read by whoever
 // keeps marks on lines (diagnostics).
 struct LineChangeInfo {
-    qint64 numberOfLinesAddedOrDeleted = 0; // lines(new text) - lines(replaced text), corrected
+    qint64 numberOfLinesAddedOrDeleted = 0; // line feeds(new text) - line feeds(replaced text)
     quint64 affectedLineNumber = 0;         // 1-based line of the change (+1 at a line's end)
     quint64 numberofLinesAffected = 0;      // lines(replaced text)
     bool isReplacement = false;             // the edit is a paste
