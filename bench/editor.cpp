@@ -2,9 +2,12 @@
 //  - colouring a 1 MB, 20,000-line text from scratch, by the scanner alone and in the editor;
 //  - one keystroke (a typed blank) at line 20,000 of that text, with its recolouring and the
 //    change steps;
-//  - opening and showing a 100,000-line file in the standalone editor window, painted.
+//  - opening and showing a 100,000-line file in the standalone editor window, painted;
+//  - comment, uncomment and shift right and left of 10,000 selected lines in the shown editor,
+//    each one undo step (the undoSteps counter), with recolouring and the change steps.
 #include "editor/colourscanner.h"
 #include "editor/corvanetextview.h"
+#include "editor/editorcommands.h"
 #include "editor/editorviewcontroller.h"
 #include "settings/vocabulary.h"
 #include "window/standaloneeditor.h"
@@ -132,6 +135,79 @@ void BM_OpenAndShow100000Lines(benchmark::State &state)
     }
 }
 BENCHMARK(BM_OpenAndShow100000Lines)->Unit(benchmark::kMillisecond);
+
+// 10,000 lines of the corpus (fixed form), as given or with every line prefixed.
+QString tenThousandLines(const QString &prefix = QString())
+{
+    static const QString lines = corpusLines(10000, 0);
+    if (prefix.isEmpty())
+        return lines;
+    QStringList parts = lines.split('\n');
+    for (QString &part : parts)
+        if (!part.isEmpty())
+            part.prepend(prefix);
+    return parts.join('\n');
+}
+
+// One command on the whole selected text; the undo that puts the text back is not timed.
+void runCommandOnAllLines(benchmark::State &state, const QString &text,
+                          void (EditorCommands::*command)())
+{
+    EditorViewController editor;
+    editor.setF90Coloring(false);
+    QTextDocument doc;
+    doc.setPlainText(text);
+    editor.showDocument(&doc);
+    editor.displayText();
+    CorvaneTextView *view = editor.textView();
+    view->resize(800, 600);
+    view->show();
+    QCoreApplication::processEvents();
+    int undoSteps = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        view->selectAll();
+        state.ResumeTiming();
+        (editor.commands()->*command)();
+        QCoreApplication::processEvents(); // the repaint
+        state.PauseTiming();
+        undoSteps = doc.availableUndoSteps();
+        if (doc.toPlainText() == text)
+            state.SkipWithError("the command changed nothing");
+        editor.undo();
+        if (doc.toPlainText() != text)
+            state.SkipWithError("undo did not give back the text");
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+    }
+    state.counters["lines"] = doc.blockCount();
+    state.counters["undoSteps"] = undoSteps;
+    editor.showDocument(nullptr);
+}
+
+void BM_Comment10000Lines(benchmark::State &state)
+{
+    runCommandOnAllLines(state, tenThousandLines(), &EditorCommands::commentOutSelection);
+}
+BENCHMARK(BM_Comment10000Lines)->Unit(benchmark::kMillisecond);
+
+void BM_Uncomment10000Lines(benchmark::State &state)
+{
+    runCommandOnAllLines(state, tenThousandLines("C"), &EditorCommands::unCommentOutSelection);
+}
+BENCHMARK(BM_Uncomment10000Lines)->Unit(benchmark::kMillisecond);
+
+void BM_ShiftRight10000Lines(benchmark::State &state)
+{
+    runCommandOnAllLines(state, tenThousandLines(), &EditorCommands::shiftLinesRight);
+}
+BENCHMARK(BM_ShiftRight10000Lines)->Unit(benchmark::kMillisecond);
+
+void BM_ShiftLeft10000Lines(benchmark::State &state)
+{
+    runCommandOnAllLines(state, tenThousandLines("   "), &EditorCommands::shiftLinesLeft);
+}
+BENCHMARK(BM_ShiftLeft10000Lines)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -1,6 +1,7 @@
 #include "corvanetextview.h"
 
 #include "editor/completionpopup.h"
+#include "editor/editingcommands.h"
 #include "editor/markerlinenumberview.h"
 
 #include <QAction>
@@ -365,10 +366,41 @@ void CorvaneTextView::keyPressEvent(QKeyEvent *event)
     QKeyEvent *handled = shiftReturn ? &plainReturn : event;
     const QKeyEvent *outer = m_currentKey;
     m_currentKey = handled;
-    QPlainTextEdit::keyPressEvent(handled);
+    if (!insertNewlineOrTab(handled))
+        QPlainTextEdit::keyPressEvent(handled);
     m_currentKey = outer;
     event->setAccepted(handled->isAccepted());
     emit keyHandled(handled);
+}
+
+void CorvaneTextView::setIndentation(bool indentNewLines, int indentSize)
+{
+    m_indentNewLines = indentNewLines;
+    m_indentSize = qMax(1, indentSize);
+}
+
+bool CorvaneTextView::insertNewlineOrTab(QKeyEvent *event)
+{
+    if (isReadOnly() || (event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+        return false;
+    QTextCursor c = textCursor();
+    QString text;
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        const QTextBlock block = document()->findBlock(c.selectionStart());
+        const QString before = block.text().left(c.selectionStart() - block.position());
+        text = u'\n' + newLineIndentation(before, m_indentNewLines);
+    } else if (event->key() == Qt::Key_Tab) {
+        text = QString(m_indentSize, u' ');
+    } else {
+        return false;
+    }
+    m_isPasteOperation = false;
+    // The line break and its indentation are one edit.
+    c.insertText(text);
+    setTextCursor(c);
+    ensureCursorVisible();
+    event->accept();
+    return true;
 }
 
 void CorvaneTextView::insertFromMimeData(const QMimeData *source)

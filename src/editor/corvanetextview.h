@@ -65,6 +65,11 @@ public:
     void undoEdit();
     void redoEdit();
 
+    // Return starts the new line with the indentation of the line ended (when indentNewLines is
+    // set and that line starts with a blank); Tab inserts indentSize blanks.
+    void setIndentation(bool indentNewLines, int indentSize);
+    int indentSize() const { return m_indentSize; }
+
     // The key event being handled, while QPlainTextEdit handles it; nullptr otherwise.
     const QKeyEvent *currentKeyEvent() const { return m_currentKey; }
 
@@ -117,6 +122,8 @@ private:
     void updateRulerWidth();
     void updateRuler(const QRect &rect, int dy);
     void highlightCurrentLine();
+    // Return and Tab as the editor has them; false for any other key.
+    bool insertNewlineOrTab(QKeyEvent *event);
     void applyHighlights();
     void openCompletionList(bool isExplicit);
     bool handleCompletionKey(QKeyEvent *event);
@@ -133,6 +140,8 @@ private:
     int m_guideColumn = 0;
     bool m_isPasteOperation = false;
     bool m_isUndoing = false;
+    bool m_indentNewLines = true;
+    int m_indentSize = 3;
 
     CompletionSource m_completionSource;
     QTimer m_completionTimer;

@@ -3,6 +3,7 @@
 #include "editor/autocompletemanager.h"
 #include "editor/completionoffer.h"
 #include "editor/corvanetextview.h"
+#include "editor/editorcommands.h"
 #include "editor/editornavigator.h"
 #include "editor/fortranhighlighter.h"
 #include "editor/markerlinenumberview.h"
@@ -96,6 +97,7 @@ EditorViewController::EditorViewController(Defaults &defaults, const Vocabulary 
     connect(&m_defaults, &Defaults::changed, this, &EditorViewController::settingChanged);
     connect(m_view, &CorvaneTextView::keyHandled, this, &EditorViewController::keyHandled);
     m_navigator = new EditorNavigator(*this, m_defaults);
+    m_commands = new EditorCommands(*this, m_defaults);
     m_view->setCompletionSource(
         [this](bool isExplicit) { return completionOfferAtCaret(isExplicit); });
     connect(m_view, &CorvaneTextView::templateInserted, this,

@@ -26,6 +26,7 @@ namespace corvane
 {
 
 class AutocompleteManager;
+class EditorCommands;
 struct CompletionOffer;
 class Defaults;
 class EditorNavigator;
@@ -46,6 +47,8 @@ public:
     CorvaneTextView *textView() const { return m_view; }
     // The structure features: jump list, read-out, brackets, insert markers, end completion.
     EditorNavigator *navigator() const { return m_navigator; }
+    // The editing commands (comment, comment block, shift, insertions, case) for the menus.
+    EditorCommands *commands() const { return m_commands; }
     // The shown text as plain text with "\n" line ends, kept up to date with every change.
     const QString &currentText() const { return m_tracker.text(); }
     MarkerLineNumberView *lineNumberView() const;
@@ -149,6 +152,7 @@ private:
     QTextDocument *m_placeholder;
     EditTracker m_tracker;
     EditorNavigator *m_navigator = nullptr;
+    EditorCommands *m_commands = nullptr;
     QPointer<QTextDocument> m_document;
     QColor m_normalColour;
     LineChangeInfo m_lineChange;
