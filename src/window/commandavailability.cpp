@@ -11,7 +11,8 @@ bool commandEnabled(const QString &c, const CommandState &s)
                                              "ShiftLinesRight",   "ShiftLinesLeft",
                                              "insertRealKind",    "insertDate",
                                              "completeProcedure", "openSelectedFile",
-                                             "toggleCommentMode", "makeSelectionIntoCommentBlock"};
+                                             "toggleCommentMode", "makeSelectionIntoCommentBlock",
+                                             "toggleComment"};
     static const QSet<QString> editorSelection = {"jumpToDefinition", "displayDeclarationInfo",
                                                   "findSelectionInProject"};
     static const QSet<QString> diagnostics = {"jumpToNextError", "jumpToPreviousError",

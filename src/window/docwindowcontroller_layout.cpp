@@ -5,6 +5,7 @@
 #include "build/rundriver.h"
 #include "project/mydocument.h"
 #include "editor/corvanetextview.h"
+#include "editor/editorcommands.h"
 #include "editor/editornavigator.h"
 #include "editor/editorviewcontroller.h"
 #include "window/consoleview.h"
@@ -206,8 +207,9 @@ void DocWindowController::buildActions()
         ->setIcon(corvaneIcon(IconName::NewFile));
     addCommand("removeFile", tr("&Remove File"), QKeySequence(), &W::removeSelectedFile)
         ->setIcon(corvaneIcon(IconName::RemoveFile));
+    // Ctrl+Shift+E is the editor's Complete Procedure.
     addCommand("openSelectedFile", tr("Open in &External Editor"),
-               QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E), &W::openSelected);
+               QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_E), &W::openSelected);
 
     addCommand("build", tr("&Build"), QKeySequence(Qt::CTRL | Qt::Key_B), &W::buildAction)
         ->setIcon(corvaneIcon(IconName::Build));
@@ -295,6 +297,16 @@ void DocWindowController::buildActions()
         m_actions.insert(a->objectName(), a);
     }
     connect(m_find, &FindController::resultsChanged, this, &DocWindowController::validateCommands);
+
+    // The editor's commands, enabled by the rules of the window (the editor tab in front).
+    for (QAction *a : m_editorController->commands()->actions()) {
+        addAction(a);
+        m_actions.insert(a->objectName(), a);
+    }
+    m_actions.insert("completeProcedure", m_editorController->navigator()->completeProcedureAction());
+    // The word-case commands need a selection.
+    connect(m_editorController->textView(), &QPlainTextEdit::selectionChanged, this,
+            &DocWindowController::validateCommands);
 }
 
 void DocWindowController::buildMenus()
@@ -326,6 +338,8 @@ void DocWindowController::buildMenus()
         edit->addAction(action);
     edit->addSeparator();
     edit->addAction(m_actions["preferences"]);
+
+    m_editorController->commands()->fillMenu(menuBar()->addMenu(tr("F&ormat")));
 
     QMenu *view = menuBar()->addMenu(tr("&View"));
     for (const char *name :

@@ -1,6 +1,7 @@
 #include "window/standaloneeditor.h"
 
 #include "editor/corvanetextview.h"
+#include "editor/editorcommands.h"
 #include "editor/editornavigator.h"
 #include "editor/editorviewcontroller.h"
 #include "project/fortranfile.h"
@@ -65,6 +66,15 @@ StandaloneEditor::StandaloneEditor(const QString &path, Prompts *prompts, QWidge
                     &EditorViewController::undo);
     edit->addAction(tr("&Redo"), QKeySequence::Redo, m_editorController,
                     &EditorViewController::redo);
+    edit->addSeparator();
+    const EditorNavigator *navigator = m_editorController->navigator();
+    for (QAction *action : {navigator->completeProcedureAction(), navigator->nextInsertMarkerAction(),
+                            navigator->goToLineAction()})
+        edit->addAction(action);
+    // The editing commands; their keys work while this window is active.
+    EditorCommands *commands = m_editorController->commands();
+    commands->fillMenu(menuBar()->addMenu(tr("F&ormat")));
+    addActions(commands->actions());
     resize(900, 700);
 }
 
