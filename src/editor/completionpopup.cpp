@@ -50,8 +50,7 @@ void CompletionPopup::open(const QStringList &candidates, QPoint globalBelowLine
         at.setX(qMin(at.x(), area.right() - size.width()));
     }
     setGeometry(QRect(at, size));
-    show();
-    raise();
+    show(); // a tool-tip window: above the editor without raise()
 }
 
 bool CompletionPopup::moveCurrent(int delta)

@@ -15,6 +15,36 @@
 namespace corvane
 {
 
+namespace
+{
+
+// The keys an open completion list takes for itself.
+bool isCompletionListKey(const QKeyEvent &event)
+{
+    switch (event.key()) {
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Escape:
+    case Qt::Key_Shift:
+    case Qt::Key_Control:
+    case Qt::Key_Alt:
+    case Qt::Key_Meta:
+    case Qt::Key_AltGr:
+    case Qt::Key_CapsLock:
+        return true;
+    case Qt::Key_Tab:
+        return !(event.modifiers() & (Qt::AltModifier | Qt::ControlModifier));
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
 CorvaneTextView::CorvaneTextView(QWidget *parent)
     : QPlainTextEdit(parent), m_ruler(new MarkerLineNumberView(this)),
       m_plainTextMarker(new QLabel(tr("Plain text"), viewport()))
@@ -188,6 +218,9 @@ void CorvaneTextView::openCompletionList(bool isExplicit)
     m_offer = std::move(offer);
     m_rangeLength = m_offer->length;
     m_rangeEdited = false;
+    rememberCompletionLine();
+    m_completionWatch = connect(document(), &QTextDocument::contentsChange, this,
+                                &CorvaneTextView::completionTextChanged);
     QTextCursor at(document());
     at.setPosition(int(qMin(m_offer->start, qsizetype(document()->characterCount() - 1))));
     const QRect line = cursorRect(at);
@@ -211,12 +244,43 @@ void CorvaneTextView::replaceCompletionRange(const QString &text, bool isTemplat
     else
         c.beginEditBlock();
     m_isPasteOperation = isTemplate; // a template is handled as a paste
+    // Both flags hold until the edit block ends: the document reports the change then.
+    m_replacingRange = true;
     c.insertText(text);
-    m_isPasteOperation = false;
     c.endEditBlock();
+    m_replacingRange = false;
+    m_isPasteOperation = false;
     m_rangeEdited = true;
     m_rangeLength = text.size();
+    rememberCompletionLine();
     setTextCursor(c);
+}
+
+void CorvaneTextView::rememberCompletionLine()
+{
+    m_completionLine = document()->findBlock(int(m_offer->start)).text();
+    m_completionLength = document()->characterCount();
+}
+
+// A change the list did not make (a window command by its shortcut, an input method, a reload)
+// may have moved or removed the list's range: the list goes, and the text stays as it now is.
+// Colouring reports changes too, but leaves the text as it was.
+void CorvaneTextView::completionTextChanged()
+{
+    if (!m_offer || m_replacingRange)
+        return;
+    if (document()->characterCount() != m_completionLength ||
+        document()->findBlock(int(m_offer->start)).text() != m_completionLine)
+        abandonCompletion();
+}
+
+void CorvaneTextView::abandonCompletion()
+{
+    disconnect(m_completionWatch);
+    m_popup->hide();
+    m_offer.reset();
+    m_isTimerAction = false;
+    m_autoCompleteState = 0;
 }
 
 void CorvaneTextView::browseTo(int row)
@@ -266,6 +330,7 @@ void CorvaneTextView::closeCompletionList(CompletionMovement movement)
         c.setPosition(int(close.select->first + close.select->second), QTextCursor::KeepAnchor);
         setTextCursor(c);
     }
+    disconnect(m_completionWatch);
     m_offer.reset();
     m_autoCompleteState = 0;
     if (close.isTemplate)
@@ -338,6 +403,24 @@ void CorvaneTextView::focusOutEvent(QFocusEvent *event)
     if (m_offer)
         closeCompletionList(CompletionMovement::Click);
     QPlainTextEdit::focusOutEvent(event);
+}
+
+// A key that a window command takes by its shortcut never reaches keyPressEvent: the list
+// closes first with the user's own text, so the command sees what the user typed.
+bool CorvaneTextView::event(QEvent *event)
+{
+    if (event->type() != QEvent::ShortcutOverride || !m_offer)
+        return QPlainTextEdit::event(event);
+    auto *key = static_cast<QKeyEvent *>(event);
+    if (isCompletionListKey(*key)) {
+        // The list's keys come to the list, whatever shortcuts the window has.
+        key->accept();
+        return true;
+    }
+    const bool handled = QPlainTextEdit::event(event);
+    if (!key->isAccepted())
+        closeCompletionList(CompletionMovement::Other);
+    return handled;
 }
 
 void CorvaneTextView::keyPressEvent(QKeyEvent *event)

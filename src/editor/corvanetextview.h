@@ -112,6 +112,7 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
+    bool event(QEvent *event) override;
     void insertFromMimeData(const QMimeData *source) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
@@ -129,6 +130,12 @@ private:
     bool handleCompletionKey(QKeyEvent *event);
     void browseTo(int row);
     void closeCompletionList(CompletionMovement movement);
+    // Forgets the open list without touching the text (the text changed under it).
+    void abandonCompletion();
+    // The list's range is still where the offer put it: the line and the text's length as the
+    // list's own edits left them.
+    void rememberCompletionLine();
+    void completionTextChanged();
     // Replaces the offer's range as it stands now; browsing and closing share one undo step.
     void replaceCompletionRange(const QString &text, bool isTemplate = false);
 
@@ -149,6 +156,10 @@ private:
     std::optional<CompletionOffer> m_offer;
     qsizetype m_rangeLength = 0;  // what the offer's range holds now
     bool m_rangeEdited = false;   // browsing changed the text: the close joins its undo step
+    bool m_replacingRange = false;
+    QString m_completionLine;     // the offer's line and the text's length as the list left them
+    int m_completionLength = 0;
+    QMetaObject::Connection m_completionWatch;
     bool m_isTimerAction = false;
     int m_autoCompleteState = 0;
 };
