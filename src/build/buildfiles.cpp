@@ -4,6 +4,7 @@
 #include "settings/safefile.h"
 
 #include <QDir>
+#include <QRegularExpression>
 #include <QFile>
 #include <QFileInfo>
 
@@ -120,21 +121,47 @@ QString loaderText(const QString &errorText)
     return QString();
 }
 
+QString resolveDiagnosticPath(const QString &path, const QString &buildDir,
+                              const QStringList &sourceFolders)
+{
+    if (path.isEmpty() || QDir::isAbsolutePath(path))
+        return path;
+    const QString inBuild = QDir::cleanPath(QDir(buildDir).filePath(path));
+    if (QFileInfo(inBuild).isFile())
+        return inBuild;
+    for (const QString &folder : sourceFolders) {
+        const QString candidate = QDir::cleanPath(QDir(folder).filePath(path));
+        if (QFileInfo(candidate).isFile())
+            return candidate;
+    }
+    return path;
+}
+
+std::optional<DiagnosticLocation> diagnosticLocation(const QString &consoleLine)
+{
+    // A path without blanks or colons, the line, an optional column (gfortran may print a
+    // column range "7-12"), and a colon that ends the line or is followed by a blank.
+    static const QRegularExpression pattern(
+        QStringLiteral(R"(^\s*([^\s:][^\s:]*):(\d+)(?::(\d+)(?:-\d+)?)?:(?:\s|$))"));
+    const QRegularExpressionMatch m = pattern.match(consoleLine);
+    if (!m.hasMatch())
+        return std::nullopt;
+    bool ok = false;
+    DiagnosticLocation at;
+    at.path = m.captured(1);
+    at.line = m.captured(2).toULongLong(&ok);
+    static const QRegularExpression digits(QStringLiteral("^\\d+$"));
+    if (!ok || at.line == 0 || digits.match(at.path).hasMatch()) // "12:30:05" is a time
+        return std::nullopt;
+    at.column = m.captured(3).toULongLong();
+    return at;
+}
+
 ErrorsDictionary keyRelativePaths(const ErrorsDictionary &errors, const QString &buildDir,
                                   const QStringList &sourceFolders)
 {
-    auto resolve = [&](const QString &path) -> QString {
-        if (path.isEmpty() || QDir::isAbsolutePath(path))
-            return path;
-        const QString inBuild = QDir::cleanPath(QDir(buildDir).filePath(path));
-        if (QFileInfo(inBuild).isFile())
-            return inBuild;
-        for (const QString &folder : sourceFolders) {
-            const QString candidate = QDir::cleanPath(QDir(folder).filePath(path));
-            if (QFileInfo(candidate).isFile())
-                return candidate;
-        }
-        return path;
+    auto resolve = [&](const QString &path) {
+        return resolveDiagnosticPath(path, buildDir, sourceFolders);
     };
 
     ErrorsDictionary keyed;

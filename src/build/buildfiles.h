@@ -50,4 +50,20 @@ ErrorsDictionary keyRelativePaths(const ErrorsDictionary &errors, const QString 
 // "file:line:col: error: text" lines, the form terminals and editors link.
 QStringList diagnosticLines(const ErrorsDictionary &errors);
 
+// Where a console line that starts with a compiler's location points: "file:line:col: ...",
+// "file:line: ..." or gfortran's "file:line:col:" line above its caret picture. Lines are 1-based;
+// the column is 0 when not given. Nothing for any other line ("make: *** ...", "Corvane: ...").
+struct DiagnosticLocation {
+    QString path;
+    quint64 line = 0;
+    quint64 column = 0;
+    bool operator==(const DiagnosticLocation &) const = default;
+};
+std::optional<DiagnosticLocation> diagnosticLocation(const QString &consoleLine);
+
+// An absolute path for a path a compiler printed: itself when absolute; else buildDir/path when
+// that file exists, else the first of sourceFolders holding it; else the path as it is.
+QString resolveDiagnosticPath(const QString &path, const QString &buildDir,
+                              const QStringList &sourceFolders);
+
 } // namespace corvane::buildfiles

@@ -1,11 +1,14 @@
 #include "window/consoleview.h"
 
+#include "build/buildfiles.h"
 #include "build/interactiveconsolecontroller.h"
 #include "settings/defaults.h"
 #include "settings/settingskeys.h"
 
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QMouseEvent>
+#include <QTextBlock>
 #include <QTextCursor>
 
 namespace corvane
@@ -134,6 +137,20 @@ void ConsoleView::keyPressEvent(QKeyEvent *event)
     setReadOnly(false);
     QPlainTextEdit::keyPressEvent(event);
     setReadOnly(true);
+}
+
+void ConsoleView::mouseReleaseEvent(QMouseEvent *event)
+{
+    QPlainTextEdit::mouseReleaseEvent(event);
+    if (event->button() != Qt::LeftButton || textCursor().hasSelection())
+        return;
+    const QPoint point = event->position().toPoint();
+    const QTextCursor at = cursorForPosition(point);
+    const QRectF shown = blockBoundingGeometry(at.block()).translated(contentOffset());
+    if (point.y() < shown.top() || point.y() > shown.bottom())
+        return; // below the text
+    if (const auto location = buildfiles::diagnosticLocation(at.block().text()))
+        emit diagnosticLineClicked(location->path, location->line, location->column);
 }
 
 void ConsoleView::insertFromMimeData(const QMimeData *source)

@@ -1,7 +1,8 @@
 // ConsoleView: the project window's console: build and run output coloured by role with the
 // console colours and font of the settings. While a program runs and accepts typed input, text
 // typed after the last output (the input mark) is sent to it line by line; output before the
-// mark cannot be edited.
+// mark cannot be edited. A click on a compiler's "file:line:col: ..." line asks for that file at
+// that line.
 #pragma once
 
 #include "build/console.h"
@@ -28,8 +29,13 @@ public:
 
     qsizetype inputMark() const { return m_input.markedCursorLocation(); }
 
+signals:
+    // A click (not a drag) on a line that names a source location, as the compiler printed it.
+    void diagnosticLineClicked(const QString &path, quint64 line, quint64 column);
+
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
     void insertFromMimeData(const QMimeData *source) override;
 
 private:

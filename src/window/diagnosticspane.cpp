@@ -51,6 +51,10 @@ DiagnosticsPane::DiagnosticsPane(QWidget *parent)
             [this](QTreeWidgetItem *item) { choose(item); });
     connect(m_outline, &QTreeWidget::itemClicked, this,
             [this](QTreeWidgetItem *item) { choose(item); });
+    connect(m_outline, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem *item) {
+        if (const auto row = rowOf(item); row && row->resultType != 0)
+            emit rowDoubleClicked(*row);
+    });
 }
 
 void DiagnosticsPane::fill(const std::optional<ErrorsDictionary> &errors)
@@ -102,14 +106,21 @@ QStringList DiagnosticsPane::shownRows() const
     return rows;
 }
 
-void DiagnosticsPane::choose(QTreeWidgetItem *item)
+std::optional<FindResult> DiagnosticsPane::rowOf(const QTreeWidgetItem *item) const
 {
     if (!item)
-        return;
+        return std::nullopt;
     bool ok = false;
     const int index = item->data(0, kRowRole).toInt(&ok);
-    if (ok && index >= 0 && index < m_rows.size())
-        emit rowChosen(m_rows.at(index));
+    if (!ok || index < 0 || index >= m_rows.size())
+        return std::nullopt;
+    return m_rows.at(index);
+}
+
+void DiagnosticsPane::choose(QTreeWidgetItem *item)
+{
+    if (const auto row = rowOf(item))
+        emit rowChosen(*row);
 }
 
 } // namespace corvane

@@ -34,8 +34,11 @@ public:
 
 signals:
     void rowChosen(const FindResult &row);
+    // A double click on a row: its message in the message panel.
+    void rowDoubleClicked(const FindResult &row);
 
 private:
+    std::optional<FindResult> rowOf(const QTreeWidgetItem *item) const;
     void choose(QTreeWidgetItem *item);
 
     QTreeWidget *m_outline;

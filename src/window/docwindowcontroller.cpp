@@ -15,6 +15,8 @@
 #include "editor/corvanetextview.h"
 #include "editor/editorviewcontroller.h"
 #include "window/consoleview.h"
+#include "window/diagnosticscontroller.h"
+#include "window/errorpopovercontroller.h"
 #include "window/elapsedtimeview.h"
 #include "window/filelistmodel.h"
 #include "window/findcontroller.h"
@@ -186,6 +188,8 @@ void DocWindowController::switchTabTo(int index)
     m_currentTabIsInputFile = false;
     m_tabBar->setTabVisible(InputFileTab, false);
     m_currentTabIsEditor = index == EditorTab;
+    if (!m_currentTabIsEditor)
+        m_diagnosticsController->closePopover();
     m_tabBar->setCurrentIndex(index);
     m_workStack->setCurrentIndex(index);
     validateCommands();
@@ -500,6 +504,7 @@ CommandState DocWindowController::commandState() const
     const auto &errors = m_document->errorsDictionary();
     s.currentFileHasDiagnostics = m_current && errors && errors->contains(m_current->filePath());
     s.currentFileHasFindResults = m_current && m_find->hasResultsFor(m_current->filePath());
+    s.popoverOpen = m_diagnosticsController->popover()->isOpen();
     s.inputOption = m_document->inputOption();
     s.inputFileNameSet = !m_document->storedInputFileName().isEmpty();
     return s;

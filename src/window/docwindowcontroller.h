@@ -33,6 +33,7 @@ namespace corvane
 class CorvaneTextView;
 class EditorViewController;
 class ConsoleView;
+class DiagnosticsController;
 class DiagnosticsPane;
 struct FindResult;
 class ElapsedTimeView;
@@ -139,6 +140,7 @@ public:
     int sideTab() const;
     DiagnosticsPane *diagnosticsPane() const { return m_diagnostics; }
     FindController *findController() const { return m_find; }
+    DiagnosticsController *diagnosticsController() const { return m_diagnosticsController; }
     OptionsPane *optionsPane() const { return m_options; }
     QToolBar *toolbar() const { return m_toolbar; }
     bool trashIsFull() const { return m_trashFull; }
@@ -152,6 +154,9 @@ public:
     void browseForInputFile(const QStringList &paths);
     // Opens the file of a diagnostic at its line (an outline row was chosen).
     void openDiagnostic(const FindResult &row);
+    // Opens the project file a compiler's console line names (relative to the build folder, the
+    // project folder or a source's folder) at its line; beeps for a file not in the project.
+    void openConsoleLocation(const QString &path, quint64 line, quint64 column);
 
 signals:
     // The user asked for another project, a new one or the application's commands.
@@ -256,6 +261,7 @@ private:
     QTabWidget *m_sideTabs = nullptr;
     DiagnosticsPane *m_diagnostics = nullptr;
     FindController *m_find = nullptr;
+    DiagnosticsController *m_diagnosticsController = nullptr;
     QLabel *m_progressLabel = nullptr;
     QProgressBar *m_progressBar = nullptr;
     ElapsedTimeView *m_elapsed = nullptr;

@@ -4,6 +4,7 @@
 #include "window/docwindowcontroller.h"
 
 #include "build/builddriver.h"
+#include "build/buildfiles.h"
 #include "build/interactiveconsolecontroller.h"
 #include "build/rundriver.h"
 #include "project/fileoperations.h"
@@ -12,6 +13,7 @@
 #include "editor/corvanetextview.h"
 #include "editor/editorviewcontroller.h"
 #include "window/consoleview.h"
+#include "window/diagnosticscontroller.h"
 #include "window/diagnosticspane.h"
 #include "window/elapsedtimeview.h"
 #include "window/filelistmodel.h"
@@ -20,6 +22,7 @@
 
 #include <QAction>
 #include <climits>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
@@ -83,15 +86,20 @@ void DocWindowController::setUpBuildAndRun()
 
     // Diagnostics: the outline and the loader's messages of the last build.
     connect(m_buildDriver, &BuildDriver::diagnosticsChanged, this, [this] {
-        m_diagnostics->fill(m_buildDriver->errorsDictionary());
+        m_diagnosticsController->diagnosticsChanged();
         validateCommands();
     });
+    connect(m_buildDriver, &BuildDriver::buildFinished, m_diagnosticsController,
+            &DiagnosticsController::buildFinished);
     connect(m_buildDriver, &BuildDriver::loaderTextChanged, m_diagnostics,
             &DiagnosticsPane::setLoaderText);
     connect(m_buildDriver, &BuildDriver::diagnosticsPaneRequested, this,
             [this] { m_sideTabs->setCurrentIndex(DiagnosticsPaneTab); });
     connect(m_diagnostics, &DiagnosticsPane::rowChosen, this, &DocWindowController::openDiagnostic);
-    m_diagnostics->fill(m_document->errorsDictionary());
+    connect(m_console, &ConsoleView::diagnosticLineClicked, this,
+            &DocWindowController::openConsoleLocation);
+    // A saved project brings its diagnostics back.
+    m_diagnosticsController->fillErrorTreeController();
 
     // The input file.
     connect(m_runDriver, &RunDriver::inputFileTabRequested, this, [this] {
@@ -274,6 +282,23 @@ void DocWindowController::openDiagnostic(const FindResult &row)
     // As the find results do: the editor selects the line and shows it.
     const auto clamped = [](quint64 n) { return int(qMin<quint64>(n, quint64(INT_MAX))); };
     m_editorController->editLine(clamped(row.lineNumber), clamped(row.columnNumber));
+}
+
+void DocWindowController::openConsoleLocation(const QString &path, quint64 line, quint64 column)
+{
+    QStringList folders{m_document->docDirectoryPath()};
+    for (const QString &file : m_document->fileNames()) {
+        const QString folder = QFileInfo(file).absolutePath();
+        if (!folders.contains(folder))
+            folders << folder;
+    }
+    const QString resolved =
+        buildfiles::resolveDiagnosticPath(path, m_document->buildDirectoryPath(), folders);
+    if (m_document->indexOfFileNamed(QDir::cleanPath(resolved)) < 0) {
+        m_prompts->beep();
+        return;
+    }
+    openDiagnostic(FindResult(QDir::cleanPath(resolved), QString(), line, column));
 }
 
 } // namespace corvane

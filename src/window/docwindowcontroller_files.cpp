@@ -9,6 +9,7 @@
 #include "editor/autocompletemanager.h"
 #include "editor/corvanetextview.h"
 #include "editor/editorviewcontroller.h"
+#include "window/diagnosticscontroller.h"
 #include "window/filelistmodel.h"
 #include "window/findcontroller.h"
 
@@ -164,6 +165,10 @@ bool DocWindowController::swapEditorToFortranFile(FortranFile *file)
     m_editor->setTextCursor(clampedSelection(doc, file->selectedRange()));
     m_editor->ensureCursorVisible();
     showEditor();
+    if (m_document->errorsDictionary())
+        m_diagnosticsController->markErrorsForFile(file->filePath());
+    else
+        m_diagnosticsController->hideErrorMarkers();
 
     if (!m_isIndexing)
         restoreTaskProgress();

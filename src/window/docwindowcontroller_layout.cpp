@@ -9,6 +9,7 @@
 #include "editor/editornavigator.h"
 #include "editor/editorviewcontroller.h"
 #include "window/consoleview.h"
+#include "window/diagnosticscontroller.h"
 #include "window/diagnosticspane.h"
 #include "window/elapsedtimeview.h"
 #include "window/filelistmodel.h"
@@ -84,8 +85,10 @@ void DocWindowController::buildWidgets()
     m_console = new ConsoleView;
     m_editorController = new EditorViewController(this);
     m_editor = m_editorController->textView();
-    connect(m_editorController, &EditorViewController::fortranFileHasChanged, this,
-            [this] { currentFortranFileWasEdited(); });
+    connect(m_editorController, &EditorViewController::fortranFileHasChanged, this, [this] {
+        currentFortranFileWasEdited();
+        m_diagnosticsController->currentFileWasEdited();
+    });
     m_noEditorLabel = new QLabel;
     m_noEditorLabel->setAlignment(Qt::AlignCenter);
     m_noEditorLabel->setWordWrap(true);
@@ -95,6 +98,7 @@ void DocWindowController::buildWidgets()
     m_editorPage = m_editorController->navigator()->editorPage();
     m_editorStack->addWidget(m_editorPage);
     m_find = new FindController(*this, side);
+    m_diagnosticsController = new DiagnosticsController(*this);
     side->insertTab(FindPane, m_find->findPane(), tr("Find"));
     filesLayout->insertWidget(0, m_find->fileNameField());
     m_notes = new NotesPane(m_document.get());
@@ -307,6 +311,10 @@ void DocWindowController::buildActions()
     // The word-case commands need a selection.
     connect(m_editorController->textView(), &QPlainTextEdit::selectionChanged, this,
             &DocWindowController::validateCommands);
+    for (QAction *a : m_diagnosticsController->actions()) {
+        addAction(a);
+        m_actions.insert(a->objectName(), a);
+    }
 }
 
 void DocWindowController::buildMenus()
@@ -359,6 +367,8 @@ void DocWindowController::buildMenus()
     for (const char *name : {"build", "clean", "run", "abort"})
         project->addAction(m_actions[name]);
     project->addAction(m_actions["verboseOutput"]);
+    project->addSeparator();
+    project->addActions(m_diagnosticsController->actions());
     project->addSeparator();
     for (const char *name :
          {"editInputFile", "saveInputFile", "createNewInputFile", "browseForInputFile"})
