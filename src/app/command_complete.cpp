@@ -4,6 +4,7 @@
 // no list would open. --explicit gives the template names of explicit completion (Ctrl+Space).
 // The completion settings are the user's.
 #include "commands.h"
+#include "cursorrequest.h"
 #include "editor/autocompletemanager.h"
 #include "editor/completionoffer.h"
 #include "editor/textposition.h"
@@ -34,23 +35,6 @@ int usageError(const QString &message)
     err() << kUsage;
     err().flush();
     return 2;
-}
-
-// The project's record of path: the same absolute path, else the only one with its file name.
-std::shared_ptr<FortranFile> projectFileFor(const MyDocument &document, const QString &path)
-{
-    const QString absolute = QFileInfo(path).absoluteFilePath();
-    std::shared_ptr<FortranFile> byName;
-    int sameName = 0;
-    for (const auto &file : document.projectFiles()) {
-        if (file->filePath() == absolute || file->filePath() == path)
-            return file;
-        if (QFileInfo(file->filePath()).fileName() == QFileInfo(path).fileName()) {
-            byName = file;
-            ++sameName;
-        }
-    }
-    return sameName == 1 ? byName : nullptr;
 }
 
 int completeCommand(const QStringList &args)

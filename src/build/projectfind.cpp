@@ -203,12 +203,34 @@ ProjectFindResults findStringInProject(const QList<FindSource> &sources, const Q
     return results;
 }
 
+namespace
+{
+
+// The rule of the definition search text: letter case ignored, and each blank of the text
+// matches any run of blanks and tabs ("subroutine  solve", "subroutine\tsolve").
+QRegularExpression definitionPattern(const QString &text)
+{
+    QStringList parts;
+    for (const QString &part : text.split(u' ', Qt::SkipEmptyParts))
+        parts << QRegularExpression::escape(part);
+    QString pattern = parts.join(QStringLiteral("[ \t]+"));
+    if (text.startsWith(u' '))
+        pattern.prepend(QStringLiteral("[ \t]+"));
+    if (text.endsWith(u' ') && !parts.isEmpty())
+        pattern.append(QStringLiteral("[ \t]+"));
+    return QRegularExpression(pattern, QRegularExpression::CaseInsensitiveOption);
+}
+
+} // namespace
+
 std::optional<FindResult> findLocationInProjectOfString(const QList<FindSource> &sources,
                                                         const QString &text, QStringList *errors)
 {
-    if (text.isEmpty())
+    if (text.trimmed().isEmpty())
         return std::nullopt;
-    const qsizetype n = text.size();
+    const QRegularExpression pattern = definitionPattern(text);
+    // The text's first word occurs in every line the pattern matches: a cheap test per file.
+    const QString firstWord = text.split(u' ', Qt::SkipEmptyParts).constFirst();
     for (const FindSource &source : sources) {
         QString owned, error;
         const std::optional<QStringView> content = sourceText(source, owned, &error);
@@ -217,19 +239,21 @@ std::optional<FindResult> findLocationInProjectOfString(const QList<FindSource> 
                 *errors << error;
             continue;
         }
-        if (!content->contains(text, Qt::CaseInsensitive))
+        if (!content->contains(firstWord, Qt::CaseInsensitive))
             continue;
         std::optional<FindResult> result;
         forEachLine(*content, [&](QStringView line, quint64 number) {
-            if (line.isEmpty() || line[0] == u'c' || line[0] == u'C' || line.size() < n)
+            if (line.isEmpty() || line[0] == u'c' || line[0] == u'C' ||
+                !line.contains(firstWord, Qt::CaseInsensitive))
                 return true;
-            const qsizetype at = line.indexOf(text, 0, Qt::CaseInsensitive);
-            if (at < 0)
+            const QRegularExpressionMatch match = pattern.match(line);
+            if (!match.hasMatch())
                 return true;
+            const qsizetype at = match.capturedStart();
             const qsizetype bang = line.indexOf(u'!');
             if (bang >= 0 && at > bang)
                 return true;
-            const qsizetype after = at + n;
+            const qsizetype after = match.capturedEnd();
             if (after < line.size() && line[after] != u' ' && line[after] != u'\t' &&
                 line[after] != u'(')
                 return true;

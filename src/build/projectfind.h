@@ -104,9 +104,10 @@ QString trimBlanksAndTabs(QStringView line);
 ProjectFindResults findStringInProject(const QList<FindSource> &sources, const QString &text,
                                        FindOptions options = {});
 
-// The definition search: letter case ignored; the first line, in project order, that does not
-// start with "c" or "C", holds the text before any "!", and has a blank, "(" or the line end right
-// after it. Files that cannot be read are passed over (errors gets their messages).
+// The definition search: letter case ignored, each blank of the text matching any run of blanks
+// and tabs; the first line, in project order, that does not start with "c" or "C", holds the text
+// before any "!", and has a blank, a tab, "(" or the line end right after it. Files that cannot be
+// read are passed over (errors gets their messages).
 std::optional<FindResult> findLocationInProjectOfString(const QList<FindSource> &sources,
                                                         const QString &text,
                                                         QStringList *errors = nullptr);

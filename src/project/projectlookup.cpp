@@ -52,17 +52,16 @@ LookupResult lookupDeclarationInfo(const ProjectIndex &index, const FFileDeclara
     }
     if (!found || std::holds_alternative<std::monostate>(found->object))
         found = search.objectAndScopeForName(chain.first(), scopeChain);
-    if (!found)
+    // A result must name the unit it was found in; one without is told by the beep, never read.
+    if (!found || !found->programUnit)
         return {};
     const QString file =
         lastComponent(found->fileName.isNull() ? currentFileName : found->fileName);
     QString procedure, module;
-    if (found->programUnit) {
-        if (found->programUnit->pUnitType == ModuleType)
-            module = found->programUnit->name;
-        else
-            procedure = found->programUnit->name;
-    }
+    if (found->programUnit->pUnitType == ModuleType)
+        module = found->programUnit->name;
+    else
+        procedure = found->programUnit->name;
     const QString type = found->dType ? found->dType->name : QString();
     const QString text =
         FInfoFormatter::declarationToDisplay(found->object, procedure, module, type, file);

@@ -288,6 +288,28 @@ TEST(ProjectFind, DefinitionSearch)
          {{"a.f90", "", QString("  subroutine fresh()\r\n")}},
          "fresh",
          "a.f90:1:13: subroutine fresh()"},
+        // The blank of a search text matches any run of blanks and tabs (we had "subroutine
+        // solve" miss a header written with two blanks or a tab).
+        {"one blank of the text matches a run of blanks",
+         {{"a.f90", "  subroutine   solve(a)\n"}},
+         "subroutine solve",
+         "a.f90:1:2: subroutine   solve(a)"},
+        {"one blank of the text matches a tab",
+         {{"a.f90", "\tsubroutine\t solve\n"}},
+         "SUBROUTINE solve",
+         "a.f90:1:1: subroutine\t solve"},
+        {"a tab after the occurrence counts as a blank",
+         {{"a.f90", "  module physics\t! the model\n"}},
+         "module physics",
+         "a.f90:1:2: module physics\t! the model"},
+        {"the words must still be separated",
+         {{"a.f90", "  subroutinesolve(a)\n  subroutine solver\n"}},
+         "subroutine solve",
+         ""},
+        {"a pattern character in the text is taken literally",
+         {{"a.f90", "  function f.x(a)\n  function fxx(a)\n"}},
+         "function f.x",
+         "a.f90:1:2: function f.x(a)"},
         {"nothing qualifies", {{"a.f90", "call solve(x)\n  solve2 = 1\n"}}, "solve", ""},
     };
     for (const DefinitionCase &c : cases) {
