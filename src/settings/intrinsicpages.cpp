@@ -307,7 +307,7 @@ QString IntrinsicPage::plainText() const
         for (const IntrinsicArgument &a : arguments)
             width = qMax(width, argumentLabel(a).size());
         for (const IntrinsicArgument &a : arguments)
-            t += QStringLiteral("  %1  %2; kind %3; %4; intent(%5)\n")
+            t += QStringLiteral("  %1  %2; kind %3; rank %4; intent(%5)\n")
                      .arg(argumentLabel(a).leftJustified(width), a.type, a.kind, a.rank, a.intent);
     }
     if (!result.isEmpty())
