@@ -13,8 +13,9 @@ bool commandEnabled(const QString &c, const CommandState &s)
                                              "completeProcedure", "openSelectedFile",
                                              "toggleCommentMode", "makeSelectionIntoCommentBlock",
                                              "toggleComment"};
-    static const QSet<QString> editorSelection = {"jumpToDefinition", "displayDeclarationInfo",
-                                                  "findSelectionInProject"};
+    static const QSet<QString> editorSelection = {"findSelectionInProject"};
+    // The lookup commands work on the selection or, without one, on the word at the caret.
+    static const QSet<QString> lookups = {"jumpToDefinition", "displayDeclarationInfo"};
     static const QSet<QString> diagnostics = {"jumpToNextError", "jumpToPreviousError",
                                               "clearErrorMarks"};
     static const QSet<QString> finds = {"jumpToNextFind", "jumpToPreviousFind"};
@@ -25,8 +26,10 @@ bool commandEnabled(const QString &c, const CommandState &s)
         return editorTab;
     if (editorSelection.contains(c))
         return editorTab && s.editorHasSelection;
+    if (lookups.contains(c))
+        return editorTab && (s.editorHasSelection || s.editorHasLookupWord);
     if (c == QLatin1String("moveToPreviousFile"))
-        return s.historyIndex != 0;
+        return s.historyIndex != 0 || s.jumpBackPending;
     if (c == QLatin1String("moveToNextFile"))
         return s.historyCount > 0 && s.historyIndex + 1 != s.historyCount;
     if (c == QLatin1String("build") || c == QLatin1String("clean"))

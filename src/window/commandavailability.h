@@ -11,6 +11,8 @@ struct CommandState {
     int tab = 1; // 0 console, 1 editor, 2 notes, 3 input file
     bool editorHasSelection = false;
     bool notesHaveFocusedSelection = false; // window key, notes focused, selection not empty
+    bool editorHasLookupWord = false; // the caret touches a word, or there is a selection
+    bool jumpBackPending = false;     // Back would return to where a jump started
     int historyIndex = 0;
     int historyCount = 0;
     bool projectSaved = false; // the project has a file

@@ -1,4 +1,5 @@
 #include "window/docwindowcontroller.h"
+#include "window/lookupcommands.h"
 
 #include "build/builddriver.h"
 #include "build/interactiveconsolecontroller.h"
@@ -497,6 +498,8 @@ CommandState DocWindowController::commandState() const
     s.editorHasSelection = m_current && m_editor->textCursor().hasSelection();
     s.historyIndex = m_history.index();
     s.historyCount = m_history.count();
+    s.editorHasLookupWord = m_lookup && m_lookup->editorHasLookupWord();
+    s.jumpBackPending = m_lookup && m_lookup->canGoBackFromJump();
     s.projectSaved = !m_document->fileName().isEmpty();
     s.processIsRunning = m_runDriver && m_runDriver->processIsRunning();
     s.leftoverProcesses = m_runner && m_runner->hasLeftoverProcesses();

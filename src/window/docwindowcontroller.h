@@ -43,6 +43,7 @@ class ProjectFileWatcher;
 class FindController;
 class FortranFile;
 class InteractiveConsoleController;
+class LookupCommands;
 class MyDocument;
 class NotesPane;
 class OptionsPane;
@@ -85,7 +86,10 @@ public:
 
     // --- history -------------------------------------------------------------------------------
     const FileHistory &history() const { return m_history; }
+    // Back: to where the last jump to definition started while its target is still shown, else
+    // to the previous file of the history.
     void moveToPreviousFile();
+    void moveToPreviousFileInHistory();
     void moveToNextFile();
 
     // --- tabs ----------------------------------------------------------------------------------
@@ -141,6 +145,7 @@ public:
     DiagnosticsPane *diagnosticsPane() const { return m_diagnostics; }
     FindController *findController() const { return m_find; }
     DiagnosticsController *diagnosticsController() const { return m_diagnosticsController; }
+    LookupCommands *lookupCommands() const { return m_lookup; }
     OptionsPane *optionsPane() const { return m_options; }
     QToolBar *toolbar() const { return m_toolbar; }
     bool trashIsFull() const { return m_trashFull; }
@@ -262,6 +267,7 @@ private:
     DiagnosticsPane *m_diagnostics = nullptr;
     FindController *m_find = nullptr;
     DiagnosticsController *m_diagnosticsController = nullptr;
+    LookupCommands *m_lookup = nullptr;
     QLabel *m_progressLabel = nullptr;
     QProgressBar *m_progressBar = nullptr;
     ElapsedTimeView *m_elapsed = nullptr;

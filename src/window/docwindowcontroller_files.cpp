@@ -1,6 +1,7 @@
 // The project window's file handling: which source is in the editor, history, the file list's
 // commands, and the reaction to changes of the current file on disk.
 #include "window/docwindowcontroller.h"
+#include "window/lookupcommands.h"
 
 #include "project/fileoperations.h"
 #include "project/fortranfile.h"
@@ -255,6 +256,13 @@ void DocWindowController::switchToHistoryFileAtIndex(int index)
 }
 
 void DocWindowController::moveToPreviousFile()
+{
+    if (m_lookup && m_lookup->goBackFromJump())
+        return;
+    moveToPreviousFileInHistory();
+}
+
+void DocWindowController::moveToPreviousFileInHistory()
 {
     if (m_history.goBack())
         switchToHistoryFileAtIndex(m_history.index());

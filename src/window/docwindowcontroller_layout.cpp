@@ -1,5 +1,6 @@
 // The project window's widgets, commands, toolbar and menus.
 #include "window/docwindowcontroller.h"
+#include "window/lookupcommands.h"
 
 #include "build/builddriver.h"
 #include "build/rundriver.h"
@@ -300,6 +301,11 @@ void DocWindowController::buildActions()
         addAction(a);
         m_actions.insert(a->objectName(), a);
     }
+    m_lookup = new LookupCommands(*this);
+    for (QAction *a : m_lookup->actions()) {
+        addAction(a);
+        m_actions.insert(a->objectName(), a);
+    }
     connect(m_find, &FindController::resultsChanged, this, &DocWindowController::validateCommands);
 
     // The editor's commands, enabled by the rules of the window (the editor tab in front).
@@ -354,7 +360,8 @@ void DocWindowController::buildMenus()
          {"selectConsole", "selectEditor", "selectNotes", "moveToNextTab", "moveToPreviousTab"})
         view->addAction(m_actions[name]);
     view->addSeparator();
-    for (const char *name : {"moveToPreviousFile", "moveToNextFile"})
+    for (const char *name :
+         {"jumpToDefinition", "displayDeclarationInfo", "moveToPreviousFile", "moveToNextFile"})
         view->addAction(m_actions[name]);
     view->addSeparator();
     view->addAction(m_actions["toggleToolbar"]);

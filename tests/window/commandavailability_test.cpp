@@ -32,12 +32,31 @@ TEST(CommandAvailability, Rules)
              s.editorHasSelection = true;
          },
          false},
+        // The lookup commands also work on the word at the caret, without a selection.
+        {"jumpToDefinition", [](CommandState &s) { s.editorHasLookupWord = true; }, true},
+        {"displayDeclarationInfo", tab(1), false},
+        {"displayDeclarationInfo", [](CommandState &s) { s.editorHasLookupWord = true; }, true},
+        {"displayDeclarationInfo",
+         [](CommandState &s) {
+             s.tab = 2;
+             s.editorHasLookupWord = true;
+         },
+         false},
+        {"findSelectionInProject", [](CommandState &s) { s.editorHasLookupWord = true; }, false},
         {"moveToPreviousFile",
          [](CommandState &s) {
              s.historyIndex = 0;
              s.historyCount = 3;
          },
          false},
+        // Back returns from a jump within one file, where the history has nothing before.
+        {"moveToPreviousFile",
+         [](CommandState &s) {
+             s.historyIndex = 0;
+             s.historyCount = 1;
+             s.jumpBackPending = true;
+         },
+         true},
         {"moveToPreviousFile",
          [](CommandState &s) {
              s.historyIndex = 1;
