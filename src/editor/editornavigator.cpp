@@ -278,9 +278,49 @@ void EditorNavigator::replaceTextWithDictionary(const TextReplacement &replaceme
     const TextRange range =
         safeRangeForRange(replacement.rangeValue, quint64(doc->characterCount() - 1));
     QTextCursor c(doc);
-    c.setPosition(int(range.location));
-    c.setPosition(int(range.location + range.length), QTextCursor::KeepAnchor);
-    c.insertText(replacement.replacementString);
+    // One edit block: one undo step and one change report, however many pieces it takes.
+    c.beginEditBlock();
+    const QString current = text();
+    const QStringView old =
+        QStringView(current).mid(qsizetype(range.location), qsizetype(range.length));
+    const QString &with = replacement.replacementString;
+    if (old.count(u'\n') == with.count(u'\n') && old.contains(u'\n')) {
+        // Line for line, only the characters that differ: commenting or shifting many lines
+        // then keeps the document's blocks instead of rebuilding every one of them.
+        qsizetype oldPos = 0;
+        qsizetype newPos = 0;
+        qsizetype shift = qsizetype(range.location);
+        while (oldPos <= old.size()) {
+            qsizetype oldEnd = old.indexOf(u'\n', oldPos);
+            qsizetype newEnd = QStringView(with).indexOf(u'\n', newPos);
+            if (oldEnd < 0)
+                oldEnd = old.size();
+            if (newEnd < 0)
+                newEnd = with.size();
+            const QStringView a = old.mid(oldPos, oldEnd - oldPos);
+            const QStringView b = QStringView(with).mid(newPos, newEnd - newPos);
+            qsizetype head = 0;
+            while (head < a.size() && head < b.size() && a[head] == b[head])
+                ++head;
+            qsizetype tail = 0;
+            while (tail < a.size() - head && tail < b.size() - head &&
+                   a[a.size() - 1 - tail] == b[b.size() - 1 - tail])
+                ++tail;
+            if (head + tail < a.size() || head + tail < b.size()) {
+                c.setPosition(int(shift + oldPos + head));
+                c.setPosition(int(shift + oldEnd - tail), QTextCursor::KeepAnchor);
+                c.insertText(b.mid(head, b.size() - head - tail).toString());
+                shift += (b.size() - head - tail) - (a.size() - head - tail);
+            }
+            oldPos = oldEnd + 1;
+            newPos = newEnd + 1;
+        }
+    } else {
+        c.setPosition(int(range.location));
+        c.setPosition(int(range.location + range.length), QTextCursor::KeepAnchor);
+        c.insertText(with);
+    }
+    c.endEditBlock();
     m_lastActionName = replacement.actionName;
 }
 

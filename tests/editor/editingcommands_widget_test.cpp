@@ -13,6 +13,7 @@
 #include "support/testutil.h"
 
 #include <QAction>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextDocument>
@@ -181,8 +182,11 @@ TEST_F(EditingWidgetTest, EveryCommandIsOneUndoStepBackToTheExactText)
                               ? m_editor->navigator()->completeProcedureAction()
                               : commands->action(c.command);
         ASSERT_NE(action, nullptr);
+        QSignalSpy changes(m_editor.get(), &EditorViewController::fortranFileHasChanged);
         action->trigger();
         EXPECT_EQ(text(), QString::fromUtf8(c.after));
+        // The change steps run once for the whole command.
+        EXPECT_EQ(changes.count(), 1);
         EXPECT_EQ(m_editor->navigator()->lastActionName(), QString(c.title));
         EXPECT_TRUE(m_doc->isUndoAvailable());
         undoKey();
