@@ -535,7 +535,10 @@ void CorvaneTextView::resizeEvent(QResizeEvent *event)
 
 void CorvaneTextView::updateRulerWidth()
 {
-    setViewportMargins(lineNumbersShown() ? m_ruler->preferredWidth() : 0, 0, 0, 0);
+    // Setting the margins lays out the whole view again, even when they stay as they are.
+    const int left = lineNumbersShown() ? m_ruler->preferredWidth() : 0;
+    if (viewportMargins().left() != left)
+        setViewportMargins(left, 0, 0, 0);
 }
 
 void CorvaneTextView::updateRuler(const QRect &rect, int dy)

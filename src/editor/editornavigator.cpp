@@ -145,7 +145,10 @@ void EditorNavigator::selectionChanged()
 
 void EditorNavigator::synchonizeHeader()
 {
-    m_readout = LineReadout::scanForLineAndColumn(text(), selection());
+    const EditTracker &tracker = m_editor.textTracker();
+    const TextRange range = selection();
+    m_readout = LineReadout::scanForLineAndColumn(
+        tracker.text(), range, tracker.lineAt(qsizetype(range.location)), tracker.lineFeeds());
     if (m_header)
         m_header->showReadout(m_readout);
     emit readoutChanged(m_readout);

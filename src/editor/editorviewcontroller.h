@@ -51,6 +51,8 @@ public:
     EditorCommands *commands() const { return m_commands; }
     // The shown text as plain text with "\n" line ends, kept up to date with every change.
     const QString &currentText() const { return m_tracker.text(); }
+    // The text above with its line bookkeeping (line of an offset, number of line feeds).
+    const EditTracker &textTracker() const { return m_tracker; }
     MarkerLineNumberView *lineNumberView() const;
 
     // Shows doc (giving it a plain-text layout and the editor font); nullptr shows an empty,

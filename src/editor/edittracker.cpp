@@ -12,7 +12,8 @@ qsizetype lineCount(QStringView s)
 }
 
 LineChangeInfo lineChangeFor(QStringView text, qsizetype from, qsizetype to,
-                             QStringView replacement, bool isPaste, bool isUndoing)
+                             QStringView replacement, bool isPaste, bool isUndoing,
+                             std::optional<quint64> lineOfFrom)
 {
     from = qBound<qsizetype>(0, from, text.size());
     to = qBound(from, to, text.size());
@@ -23,7 +24,7 @@ LineChangeInfo lineChangeFor(QStringView text, qsizetype from, qsizetype to,
     // added or removed ("x\nfoo" deleted inside a line joins two lines: one, not two).
     info.numberOfLinesAddedOrDeleted =
         qint64(replacement.count(u'\n')) - qint64(old.count(u'\n'));
-    info.affectedLineNumber = quint64(text.left(from).count(u'\n') + 1);
+    info.affectedLineNumber = lineOfFrom ? *lineOfFrom : quint64(text.left(from).count(u'\n') + 1);
     // A change that ends just before its line's terminator affects the lines after it.
     const qsizetype last = to > from ? to - 1 : from;
     const qsizetype terminator = text.indexOf(u'\n', last);
@@ -32,6 +33,28 @@ LineChangeInfo lineChangeFor(QStringView text, qsizetype from, qsizetype to,
     info.isReplacement = isPaste;
     info.isUnDoing = isUndoing;
     return info;
+}
+
+void EditTracker::reset(const QString &text)
+{
+    m_text = text;
+    m_lineFeeds = m_text.count(u'\n');
+    m_anchor = 0;
+    m_anchorLine = 1;
+}
+
+quint64 EditTracker::lineAt(qsizetype offset) const
+{
+    offset = qBound<qsizetype>(0, offset, m_text.size());
+    const QStringView text(m_text);
+    if (offset >= m_anchor)
+        m_anchorLine += quint64(text.sliced(m_anchor, offset - m_anchor).count(u'\n'));
+    else if (offset < m_anchor / 2)
+        m_anchorLine = quint64(text.first(offset).count(u'\n')) + 1;
+    else
+        m_anchorLine -= quint64(text.sliced(offset, m_anchor - offset).count(u'\n'));
+    m_anchor = offset;
+    return m_anchorLine;
 }
 
 std::optional<EditChange> EditTracker::apply(qsizetype from, qsizetype removed,
@@ -56,9 +79,12 @@ std::optional<EditChange> EditTracker::apply(qsizetype from, qsizetype removed,
     change.position = from + prefix;
     change.removed = old.toString();
     change.inserted = inserted.toString();
+    // The text before the change stays as it is: its line stays known.
+    const quint64 line = lineAt(change.position);
     change.lineChange = lineChangeFor(m_text, change.position,
                                       change.position + change.removed.size(), change.inserted,
-                                      isPaste, isUndoing);
+                                      isPaste, isUndoing, line);
+    m_lineFeeds += change.inserted.count(u'\n') - change.removed.count(u'\n');
     m_text.replace(change.position, change.removed.size(), change.inserted);
     return change;
 }

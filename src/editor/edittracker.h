@@ -33,9 +33,11 @@ struct LineChangeInfo {
 // counting as one: lines("a\nb") == 2, lines("a\n") == 1.
 qsizetype lineCount(QStringView s);
 
-// The record of replacing [from, to) of text by replacement. The line is that of from.
+// The record of replacing [from, to) of text by replacement. The line is that of from; a caller
+// that knows it passes it as lineOfFrom (1-based) and saves counting the text before from.
 LineChangeInfo lineChangeFor(QStringView text, qsizetype from, qsizetype to,
-                             QStringView replacement, bool isPaste, bool isUndoing);
+                             QStringView replacement, bool isPaste, bool isUndoing,
+                             std::optional<quint64> lineOfFrom = std::nullopt);
 
 // One edit of the text: [position, position + removed.size()) of the old text became inserted.
 struct EditChange {
@@ -49,8 +51,14 @@ class EditTracker
 {
 public:
     // Starts over with the document's plain text.
-    void reset(const QString &text) { m_text = text; }
+    void reset(const QString &text);
     const QString &text() const { return m_text; }
+
+    // The 1-based line of offset (clamped to the text). Counted from the offset asked or edited
+    // last, so that asking near the caret costs the distance, not the text's length.
+    quint64 lineAt(qsizetype offset) const;
+    // The number of line feeds in the text, kept up to date by each edit.
+    qsizetype lineFeeds() const { return m_lineFeeds; }
 
     // Applies a report: from and removed count in the old text, inserted is the document's text
     // from `from` on as it is now (line breaks as "\n"). Returns the trimmed edit, or nothing
@@ -60,6 +68,10 @@ public:
 
 private:
     QString m_text;
+    qsizetype m_lineFeeds = 0;
+    // A place whose line is known: text before it is not changed by later edits at or after it.
+    mutable qsizetype m_anchor = 0;
+    mutable quint64 m_anchorLine = 1;
 };
 
 } // namespace corvane

@@ -29,12 +29,21 @@ LineReadout LineReadout::scanForLineAndColumn(QStringView text, TextRange select
 {
     const TextRange safe = safeRangeForRange(selection, quint64(text.size()));
     const qsizetype start = qsizetype(safe.location);
+    return scanForLineAndColumn(text, selection, quint64(text.first(start).count(u'\n')) + 1,
+                                text.count(u'\n'));
+}
+
+LineReadout LineReadout::scanForLineAndColumn(QStringView text, TextRange selection,
+                                              quint64 lineOfStart, qsizetype lineFeeds)
+{
+    const TextRange safe = safeRangeForRange(selection, quint64(text.size()));
+    const qsizetype start = qsizetype(safe.location);
     qsizetype end = start + qsizetype(safe.length);
     if (end > start && text[end - 1] == u'\n')
         --end;
-    const quint64 s = quint64(text.first(start).count(u'\n')) + 1;
+    const quint64 s = lineOfStart;
     const quint64 e = s + quint64(text.mid(start, end - start).count(u'\n'));
-    const quint64 lines = quint64(text.count(u'\n')) + 1;
+    const quint64 lines = quint64(lineFeeds) + 1;
     const qsizetype startLine = lineStartOf(text, start);
     const qsizetype endLine = lineStartOf(text, end);
     const quint64 a = quint64(start - startLine);

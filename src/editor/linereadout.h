@@ -24,6 +24,11 @@ struct LineReadout {
     // The read-out for a selection (several ranges joined first, see rangeForRanges). A selection
     // ending with a line feed ends before it.
     static LineReadout scanForLineAndColumn(QStringView text, TextRange selection);
+    // The same where the caller knows the 1-based line of the selection's start (after it is
+    // made safe for the text) and the number of line feeds in the text: only the selection and
+    // its lines are read, so the cost does not grow with the text.
+    static LineReadout scanForLineAndColumn(QStringView text, TextRange selection,
+                                            quint64 lineOfStart, qsizetype lineFeeds);
 };
 
 // The insert marker of templates and completions.

@@ -89,3 +89,44 @@ TEST(EditTracker, TrimsWideReportsAndIgnoresFormatChanges)
     EXPECT_EQ(change->inserted, "module");
     EXPECT_EQ(tracker.text(), "module p\neXnd\nx");
 }
+
+// The tracker's line bookkeeping counts from the last place asked: after any mix of edits and
+// look-ups, forwards and backwards, it agrees with counting the whole text.
+TEST(EditTracker, KnowsLinesAfterEditsAndLookUpsAnywhere)
+{
+    EditTracker tracker;
+    QString text = "program p\n  x = 1\n\n  y = 2\nend\n";
+    tracker.reset(text);
+    const struct {
+        qsizetype lookUp; // looked up before the edit
+        qsizetype from, removed;
+        const char *inserted;
+    } steps[] = {
+        {30, 12, 0, "z"},          // forwards, then typing behind the place asked
+        {2, 20, 0, "\n\n"},        // back to the start, then new lines further down
+        {25, 10, 9, ""},           // a line removed before the place asked
+        {999, 0, 0, "! head\n"},   // past the end (clamped), then a line at the very start
+        {17, 5, 20, "a\nb\nc\nd"}, // a selection over lines replaced by more lines
+        {3, 40, 0, "\n"},          // past the end once more
+    };
+    for (const auto &s : steps) {
+        SCOPED_TRACE(s.from);
+        const qsizetype at = qMin(s.lookUp, text.size());
+        EXPECT_EQ(tracker.lineAt(s.lookUp), quint64(text.first(at).count(u'\n')) + 1);
+        const qsizetype from = qMin(s.from, text.size());
+        const qsizetype removed = qMin(s.removed, text.size() - from);
+        const QString before = text;
+        text.replace(from, removed, QString(s.inserted));
+        const auto change = tracker.apply(from, removed, text.mid(from, qstrlen(s.inserted)),
+                                          false, false);
+        ASSERT_TRUE(change);
+        EXPECT_EQ(tracker.text(), text);
+        EXPECT_EQ(change->lineChange,
+                  lineChangeFor(before, change->position,
+                                change->position + change->removed.size(), change->inserted,
+                                false, false));
+        EXPECT_EQ(tracker.lineFeeds(), text.count(u'\n'));
+        for (qsizetype probe : {text.size(), qsizetype(0), text.size() / 2, qsizetype(1)})
+            EXPECT_EQ(tracker.lineAt(probe), quint64(text.first(probe).count(u'\n')) + 1);
+    }
+}

@@ -56,6 +56,13 @@ TEST(LineReadout, Texts)
         const LineReadout r = LineReadout::scanForLineAndColumn(c.text, c.selection);
         EXPECT_EQ(r.currentLineNumbers, QString(c.lineText));
         EXPECT_EQ(r.currentColumnNumbers, QString(c.columnText));
+        // Given the start's line and the line feeds, as the editor knows them, it is the same.
+        const QString text(c.text);
+        const qsizetype start = qMin(qsizetype(c.selection.location), text.size());
+        EXPECT_EQ(LineReadout::scanForLineAndColumn(text, c.selection,
+                                                    quint64(text.first(start).count(u'\n')) + 1,
+                                                    text.count(u'\n')),
+                  r);
     }
     const LineReadout r = LineReadout::scanForLineAndColumn(forty, {line7 + 5, 3});
     EXPECT_EQ(r.currentLineNumber, 7u);
