@@ -5,6 +5,7 @@
 // minus "base_MB" is what searching cost, to be compared with the 20 KB files, not the 100 MB).
 #include "build/projectfind.h"
 #include "peakmemory.h"
+#include "project/sourcetext.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -88,6 +89,64 @@ BENCHMARK(BM_FindInProject)
     ->Arg(1)
     ->Arg(2)
     ->Arg(4)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+// The definition search of jump to definition for the header of a procedure in the last file:
+// every file mentions "subroutine" many times, so every file is walked. Arg 0 is the search as
+// it is (a blank of the text matches any run of blanks or tabs); arg 1 the plain text search
+// it replaced, kept here as the reference for the ratio.
+std::optional<FindResult> plainDefinitionSearch(const QList<FindSource> &sources, const QString &text)
+{
+    for (const FindSource &source : sources) {
+        const std::optional<QString> read = readSource(source.path, nullptr);
+        if (!read)
+            continue;
+        const QString &content = *read;
+        if (!content.contains(text, Qt::CaseInsensitive))
+            continue;
+        std::optional<FindResult> result;
+        forEachLine(content, [&](QStringView line, quint64 number) {
+            if (line.isEmpty() || line[0] == u'c' || line[0] == u'C')
+                return true;
+            const qsizetype at = line.indexOf(text, 0, Qt::CaseInsensitive);
+            if (at < 0)
+                return true;
+            const qsizetype after = at + text.size();
+            if (after < line.size() && line[after] != u' ' && line[after] != u'(')
+                return true;
+            result = FindResult(source.path, line.toString(), number, quint64(at));
+            return false;
+        });
+        if (result)
+            return result;
+    }
+    return std::nullopt;
+}
+
+void BM_DefinitionSearch(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    qint64 bytes = 0;
+    const QList<FindSource> sources = generate(dir.path(), &bytes);
+    const QString text = QString("subroutine step_%1_3").arg(kFiles - 1);
+    quint64 line = 0;
+    for (auto _ : state) {
+        const std::optional<FindResult> found = state.range(0) == 0
+                                                    ? findLocationInProjectOfString(sources, text)
+                                                    : plainDefinitionSearch(sources, text);
+        line = found ? found->lineNumber : 0;
+        benchmark::DoNotOptimize(line);
+    }
+    if (line == 0)
+        state.SkipWithError("the header was not found");
+    state.counters["files"] = double(sources.size());
+    state.counters["MB"] = double(bytes) / 1e6;
+}
+BENCHMARK(BM_DefinitionSearch)
+    ->ArgName("plain")
+    ->Arg(0)
+    ->Arg(1)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 

@@ -229,8 +229,15 @@ std::optional<FindResult> findLocationInProjectOfString(const QList<FindSource> 
     if (text.trimmed().isEmpty())
         return std::nullopt;
     const QRegularExpression pattern = definitionPattern(text);
-    // The text's first word occurs in every line the pattern matches: a cheap test per file.
-    const QString firstWord = text.split(u' ', Qt::SkipEmptyParts).constFirst();
+    // Every word of the text occurs in each line the pattern matches: a cheap test per file and
+    // per line before the pattern runs.
+    const QStringList words = text.split(u' ', Qt::SkipEmptyParts);
+    const auto holdsEveryWord = [&words](QStringView in) {
+        for (const QString &w : words)
+            if (!in.contains(w, Qt::CaseInsensitive))
+                return false;
+        return true;
+    };
     for (const FindSource &source : sources) {
         QString owned, error;
         const std::optional<QStringView> content = sourceText(source, owned, &error);
@@ -239,12 +246,11 @@ std::optional<FindResult> findLocationInProjectOfString(const QList<FindSource> 
                 *errors << error;
             continue;
         }
-        if (!content->contains(firstWord, Qt::CaseInsensitive))
+        if (!holdsEveryWord(*content))
             continue;
         std::optional<FindResult> result;
         forEachLine(*content, [&](QStringView line, quint64 number) {
-            if (line.isEmpty() || line[0] == u'c' || line[0] == u'C' ||
-                !line.contains(firstWord, Qt::CaseInsensitive))
+            if (line.isEmpty() || line[0] == u'c' || line[0] == u'C' || !holdsEveryWord(line))
                 return true;
             const QRegularExpressionMatch match = pattern.match(line);
             if (!match.hasMatch())

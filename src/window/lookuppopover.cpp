@@ -59,7 +59,7 @@ void LookupPopover::showPage(const QString &html, const QRect &anchor)
     m_browser->setHtml(html);
     m_stack->setCurrentWidget(m_browser);
     const int em = QFontMetrics(m_browser->font()).horizontalAdvance(u'M');
-    popUp(anchor, QSize(46 * em, 30 * em));
+    popUp(anchor, QSize(48 * em, 40 * em));
 }
 
 bool LookupPopover::isPageShown() const
