@@ -4,6 +4,7 @@
 #include "corvanetextview.h"
 #include "editorheader.h"
 #include "editorviewcontroller.h"
+#include "findbar.h"
 #include "endcompletion.h"
 #include "jumplistpopup.h"
 #include "settings/defaults.h"
@@ -41,7 +42,7 @@ EditorNavigator::EditorNavigator(EditorViewController &editor, Defaults &default
 
     m_nextMarker->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Space));
     m_completeProcedure->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E));
-    m_goToLine->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    m_goToLine->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_L), QKeySequence(Qt::CTRL | Qt::Key_G)});
     for (QAction *action : {m_nextMarker, m_completeProcedure, m_goToLine}) {
         action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
         view->addAction(action);
@@ -78,6 +79,7 @@ QWidget *EditorNavigator::editorPage()
         layout->setSpacing(0);
         layout->addWidget(m_header);
         layout->addWidget(m_editor.textView(), 1);
+        layout->addWidget(m_editor.findBar());
     }
     return m_page;
 }

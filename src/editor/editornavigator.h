@@ -7,7 +7,7 @@
 //
 // Keys (on the text): Ctrl+Shift+Space (also Alt+Tab when the window manager lets it through)
 // selects the next insert marker "!^"; Ctrl+Shift+E completes the end line of the unit on the
-// caret's line; Ctrl+L puts the keyboard in the line field.
+// caret's line; Ctrl+L (also Ctrl+G) puts the keyboard in the line field.
 #pragma once
 
 #include "editorheader.h"

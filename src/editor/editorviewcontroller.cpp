@@ -5,6 +5,7 @@
 #include "editor/corvanetextview.h"
 #include "editor/editorcommands.h"
 #include "editor/editornavigator.h"
+#include "editor/findbar.h"
 #include "editor/fortranhighlighter.h"
 #include "editor/markerlinenumberview.h"
 #include "settings/defaults.h"
@@ -98,6 +99,7 @@ EditorViewController::EditorViewController(Defaults &defaults, const Vocabulary 
     connect(m_view, &CorvaneTextView::keyHandled, this, &EditorViewController::keyHandled);
     m_navigator = new EditorNavigator(*this, m_defaults);
     m_commands = new EditorCommands(*this, m_defaults);
+    m_findBar = new FindBar(*this);
     m_view->setCompletionSource(
         [this](bool isExplicit) { return completionOfferAtCaret(isExplicit); });
     connect(m_view, &CorvaneTextView::templateInserted, this,
@@ -108,8 +110,15 @@ EditorViewController::EditorViewController(Defaults &defaults, const Vocabulary 
 EditorViewController::~EditorViewController()
 {
     // The view belongs to the window it was put in; one never placed goes with its controller.
+    if (m_findBar && !m_findBar->parentWidget())
+        delete m_findBar.data();
     if (m_view && !m_view->parentWidget())
         delete m_view.data();
+}
+
+FindBar *EditorViewController::findBar() const
+{
+    return m_findBar;
 }
 
 MarkerLineNumberView *EditorViewController::lineNumberView() const

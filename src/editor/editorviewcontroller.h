@@ -30,6 +30,7 @@ class EditorCommands;
 struct CompletionOffer;
 class Defaults;
 class EditorNavigator;
+class FindBar;
 class FortranHighlighter;
 class MarkerLineNumberView;
 class Vocabulary;
@@ -49,6 +50,8 @@ public:
     EditorNavigator *navigator() const { return m_navigator; }
     // The editing commands (comment, comment block, shift, insertions, case) for the menus.
     EditorCommands *commands() const { return m_commands; }
+    // The find and replace bar under the text (placed by the navigator's editor page).
+    FindBar *findBar() const;
     // The shown text as plain text with "\n" line ends, kept up to date with every change.
     const QString &currentText() const { return m_tracker.text(); }
     // The text above with its line bookkeeping (line of an offset, number of line feeds).
@@ -155,6 +158,7 @@ private:
     EditTracker m_tracker;
     EditorNavigator *m_navigator = nullptr;
     EditorCommands *m_commands = nullptr;
+    QPointer<FindBar> m_findBar;
     QPointer<QTextDocument> m_document;
     QColor m_normalColour;
     LineChangeInfo m_lineChange;

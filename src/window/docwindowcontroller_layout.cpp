@@ -9,6 +9,7 @@
 #include "editor/editorcommands.h"
 #include "editor/editornavigator.h"
 #include "editor/editorviewcontroller.h"
+#include "editor/findbar.h"
 #include "window/consoleview.h"
 #include "window/diagnosticscontroller.h"
 #include "window/diagnosticspane.h"
@@ -17,6 +18,7 @@
 #include "window/filenamefield.h"
 #include "window/findcontroller.h"
 #include "window/findpane.h"
+#include "window/helpmenu.h"
 #include "window/notespane.h"
 #include "window/optionspane.h"
 #include "window/windowicons.h"
@@ -351,6 +353,9 @@ void DocWindowController::buildMenus()
                             navigator->goToLineAction()})
         edit->addAction(action);
     edit->addSeparator();
+    edit->addAction(m_editorController->findBar()->findAction());
+    edit->addAction(m_editorController->findBar()->replaceAction());
+    edit->addSeparator();
     edit->addAction(m_actions["preferences"]);
 
     m_editorController->commands()->fillMenu(menuBar()->addMenu(tr("F&ormat")));
@@ -380,6 +385,8 @@ void DocWindowController::buildMenus()
     for (const char *name :
          {"editInputFile", "saveInputFile", "createNewInputFile", "browseForInputFile"})
         project->addAction(m_actions[name]);
+
+    addHelpMenu(menuBar(), this);
 }
 
 } // namespace corvane

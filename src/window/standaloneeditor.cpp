@@ -4,8 +4,10 @@
 #include "editor/editorcommands.h"
 #include "editor/editornavigator.h"
 #include "editor/editorviewcontroller.h"
+#include "editor/findbar.h"
 #include "project/fortranfile.h"
 #include "settings/safefile.h"
+#include "window/helpmenu.h"
 #include "window/windowprompts.h"
 
 #include <QCloseEvent>
@@ -71,10 +73,14 @@ StandaloneEditor::StandaloneEditor(const QString &path, Prompts *prompts, QWidge
     for (QAction *action : {navigator->completeProcedureAction(), navigator->nextInsertMarkerAction(),
                             navigator->goToLineAction()})
         edit->addAction(action);
+    edit->addSeparator();
+    edit->addAction(m_editorController->findBar()->findAction());
+    edit->addAction(m_editorController->findBar()->replaceAction());
     // The editing commands; their keys work while this window is active.
     EditorCommands *commands = m_editorController->commands();
     commands->fillMenu(menuBar()->addMenu(tr("F&ormat")));
     addActions(commands->actions());
+    addHelpMenu(menuBar(), this);
     resize(900, 700);
 }
 
