@@ -1,6 +1,11 @@
 // Statement reading, tokenizing and classifying over generated Fortran: 50 MB of free-form and
 // 50 MB of fixed-form code (set CORVANE_BENCH_MB for another size). The figure to watch is the
 // MB/s counter (10^6 source bytes per second of one core) of the free-form benchmark.
+// The Parse rows parse 5 MB of free-form code whole, with and without preprocessor directives, to
+// show what preprocessing adds: compare PreprocessAndParse with ParseDirectivesAsIs, and
+// CheckAndParseNoDirectives with ParseNoDirectives.
+#include "analysis/ffileparser.h"
+#include "analysis/fpreprocessor.h"
 #include "analysis/fstatementreader.h"
 
 #include <benchmark/benchmark.h>
@@ -244,8 +249,81 @@ void BM_FreeFormReaderOnly(benchmark::State &state)
     state.counters["MB/s"] = benchmark::Counter(bytes / 1e6, benchmark::Counter::kIsRate);
 }
 
+constexpr qsizetype kParseCorpusBytes = 5 * 1000 * 1000;
+
+const QString &parseCorpus()
+{
+    static const QString text = Generator(false).generate(kParseCorpusBytes);
+    return text;
+}
+
+// The parse corpus with directives: two macros at the top and, every 20 lines, the line in an
+// #if/#else whose branches differ, one of them calling a function-like macro.
+const QString &directiveCorpus()
+{
+    static const QString text = [] {
+        const QStringList lines = parseCorpus().split(u'\n');
+        QString out = QStringLiteral("#define WRAP(n) n\n#define FEATURE 2\n");
+        out.reserve(parseCorpus().size() * 2);
+        for (qsizetype i = 0; i < lines.size(); ++i) {
+            if (i % 20 == 10 && !lines[i].trimmed().isEmpty()) {
+                out += QStringLiteral("#if defined(FEATURE) && FEATURE > 1\n") + lines[i] +
+                       QStringLiteral("\n#else\n  call WRAP(other)(1)\n#endif\n");
+            } else {
+                out += lines[i] + u'\n';
+            }
+        }
+        return out;
+    }();
+    return text;
+}
+
+void parse(benchmark::State &state, const QString &text, bool preprocess, bool check)
+{
+    const FPreprocessor::Options options;
+    for (auto _ : state) {
+        FFileParser parser;
+        QString source = text;
+        if (preprocess || (check && FPreprocessor::needsPreprocessing(text)))
+            source = FPreprocessor::preprocess(text, QStringLiteral("/b/f.F90"), options).text;
+        benchmark::DoNotOptimize(parser.declarationsInFortranFile("/b/f.F90", source, 1));
+    }
+    const double bytes = double(text.size()) * double(state.iterations());
+    state.counters["MB/s"] = benchmark::Counter(bytes / 1e6, benchmark::Counter::kIsRate);
+}
+
+void BM_ParseDirectivesAsIs(benchmark::State &state)
+{
+    parse(state, directiveCorpus(), false, false);
+}
+void BM_PreprocessAndParse(benchmark::State &state)
+{
+    parse(state, directiveCorpus(), true, false);
+}
+void BM_PreprocessOnly(benchmark::State &state)
+{
+    const QString &text = directiveCorpus();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(FPreprocessor::preprocess(text, "/b/f.F90", {}).text.size());
+    state.counters["MB/s"] = benchmark::Counter(
+        double(text.size()) * double(state.iterations()) / 1e6, benchmark::Counter::kIsRate);
+}
+void BM_ParseNoDirectives(benchmark::State &state)
+{
+    parse(state, parseCorpus(), false, false);
+}
+void BM_CheckAndParseNoDirectives(benchmark::State &state)
+{
+    parse(state, parseCorpus(), false, true);
+}
+
 } // namespace
 
+BENCHMARK(BM_ParseDirectivesAsIs)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PreprocessAndParse)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PreprocessOnly)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ParseNoDirectives)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CheckAndParseNoDirectives)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FreeForm)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FixedForm)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FreeFormStringTokens)->Unit(benchmark::kMillisecond);
