@@ -241,6 +241,23 @@ TEST_F(FindBarTest, F3BelongsToTheWindowWhileTheBarIsClosed)
     EXPECT_EQ(windowSteps.size(), 2);
 }
 
+TEST_F(FindBarTest, AnotherFileShownKeepsTheBarOnItsText)
+{
+    key(view(), Qt::Key_F, Qt::ControlModifier);
+    QTest::keyClicks(bar()->findField(), "total");
+    ASSERT_EQ(bar()->matches().size(), 5);
+    QTextDocument other;
+    other.setPlainText("x = total\n");
+    m_editor->showDocument(&other);
+    m_editor->displayText();
+    QTest::qWait(100); // the coalescing timer
+    EXPECT_EQ(bar()->matches(), QList<TextRange>({{4, 5}}));
+    const auto highlights = view()->highlights(CorvaneTextView::FindLayer);
+    ASSERT_EQ(highlights.size(), 1);
+    EXPECT_EQ(highlights[0].cursor.document(), &other);
+    m_editor->showDocument(m_doc.get());
+}
+
 TEST_F(FindBarTest, CtrlGAndCtrlLGoToTheLineField)
 {
     for (Qt::Key k : {Qt::Key_G, Qt::Key_L}) {
