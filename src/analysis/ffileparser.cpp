@@ -516,8 +516,13 @@ void FFileParser::skipUnnamedInterface()
             continue;
         if (j - 4 >= 0 && (text[j - 4].isLetterOrNumber() || text[j - 4] == u'_'))
             continue; // "blend interface", "xend interface": not an END statement
-        const qsizetype eol = text.indexOf(u'\n', from);
-        scanner.location = eol < 0 ? text.size() : eol + 1;
+        // The line ends at "\n", "\r\n" or a lone "\r".
+        qsizetype eol = from;
+        while (eol < text.size() && text[eol] != u'\n' && text[eol] != u'\r')
+            ++eol;
+        if (eol < text.size())
+            eol += (text[eol] == u'\r' && eol + 1 < text.size() && text[eol + 1] == u'\n') ? 2 : 1;
+        scanner.location = eol;
         return;
     }
 }

@@ -121,8 +121,13 @@ FFileParser::variablesfromDeclarationTokens(const Tokens &tokens, bool isDerived
     QString access;
     bool interned = false; // false while texts have changed since the last entity
     std::shared_ptr<FVariable> current;
+    QStringView splitName; // an entity name split off a star length, read as the next token
     while (i < n) {
-        const QStringView tok = tokens[i];
+        QStringView tok = tokens[i];
+        if (!splitName.isNull()) {
+            tok = splitName;
+            splitName = QStringView();
+        }
         const char16_t first = tok[0].toLower().unicode();
         if (first == u'(' || first == u'[') {
             qsizetype close = n;
@@ -148,8 +153,19 @@ FFileParser::variablesfromDeclarationTokens(const Tokens &tokens, bool isDerived
                 star = tok.toString() + accumulateParenthetical(u'(', tokens, i + 1, close);
                 i = close + 1;
             } else {
-                star = tok.toString() + at(tokens, i + 1).toString();
-                i += 2;
+                const QStringView length = at(tokens, i + 1);
+                qsizetype digits = 0;
+                while (digits < length.size() && length[digits].isDigit())
+                    ++digits;
+                if (digits > 0 && digits < length.size() && canBeName(length.sliced(digits))) {
+                    // "character*10d(3,4)": the length runs into the entity name "d".
+                    star = tok.toString() + length.first(digits).toString();
+                    splitName = length.sliced(digits);
+                    i += 1;
+                } else {
+                    star = tok.toString() + length.toString();
+                    i += 2;
+                }
             }
             interned = false;
         } else if (first == u',') {

@@ -210,6 +210,10 @@ std::optional<QString> FStatementReader::nextF90FortranStatement()
                 ++pos;
             if (pos >= n || isLineEnd(d[pos]))
                 break;
+            if (d[pos] == u';') {
+                ++pos; // "s = 'a'; b = 1": the ';' ends the statement here too
+                break;
+            }
             continue;
         }
         if (t == '&') {

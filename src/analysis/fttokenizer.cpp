@@ -14,6 +14,25 @@ bool isDigit(QChar c)
     return c.unicode() >= '0' && c.unicode() <= '9';
 }
 
+bool allDigits(QStringView s)
+{
+    for (QChar c : s)
+        if (!isDigit(c))
+            return false;
+    return true;
+}
+
+// An exponent at i: a letter e, d or q, an optional sign and a digit ("d0", "e-3").
+bool isExponent(QStringView s, qsizetype i)
+{
+    if (i >= s.size() || !QStringView(u"eEdDqQ").contains(s[i]))
+        return false;
+    ++i;
+    if (i < s.size() && (s[i] == u'+' || s[i] == u'-'))
+        ++i;
+    return i < s.size() && isDigit(s[i]);
+}
+
 bool isBlank(QChar c)
 {
     return c.unicode() == ' ' || c.unicode() == '\t';
@@ -110,6 +129,10 @@ void FTTokenizer::tokenize(QStringView s, QList<QStringView> &out)
                 inNumber = (isDigit(prev) && isDigit(next)) || (isBlank(prev) && isDigit(next)) ||
                            (isDigit(prev) && isBlank(next));
             }
+            // "0.d0", "1.e-3", "2.)": the point of a number whose run so far is all digits,
+            // followed by an exponent or by no letter at all (not ".eq.", ".and.").
+            if (!inNumber && i > start && isDigit(d[i - 1]) && allDigits(s.sliced(start, i - start)))
+                inNumber = i + 1 >= n || !d[i + 1].isLetter() || isExponent(s, i + 1);
             if (inNumber) {
                 ++i;
             } else {

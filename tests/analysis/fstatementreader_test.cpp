@@ -61,7 +61,7 @@ TEST(FreeFormReader, Statements)
         {"repeated semicolons", ";;a = 1;;; b = 2;\n", {"a = 1", "b = 2", kNone}},
         {"trailing comment after literal", "print *, 'x' ! note\n", {"print *, 'x'"}},
         {"trailing comment", "x = 1 ! note\ny = 2\n", {"x = 1 ", "y = 2"}},
-        {"literal then semicolon joins", "a = 'x'; b = 2\n", {"a = 'x'b = 2"}},
+        {"literal then semicolon ends the statement", "a = 'x'; b = 2\n", {"a = 'x'", "b = 2"}},
         {"literal then blanks and line end", "a = 'x'  \t\nb = 2\n", {"a = 'x'", "b = 2"}},
         {"literal holding terminators", "s = \"a; b ! c & d\"\n", {"s = \"a; b ! c & d\"", kNone}},
         {"two literals", "print *, 'a', \"b\"\n", {"print *, 'a', \"b\"", kNone}},
