@@ -14,7 +14,7 @@ struct FDefinitionInfo {
 
 struct Tuple {
     QString name;  // the generic name as written
-    QString value; // one specific procedure name (or a stray token of the block)
+    QString value; // one specific procedure name
 };
 
 } // namespace corvane

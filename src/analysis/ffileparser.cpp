@@ -255,9 +255,18 @@ void FFileParser::specificationStatement(const Statement &s,
     case StatementClass::TypeDefinitionStmt:
         scanDerivedTypeDeclaration(t, unit);
         break;
-    case StatementClass::InterfaceStmt:
-        parseInterfaceBlock(*unit, t.size() == 2 ? m_pool.intern(t[1]) : QString(), t.size() != 2);
+    case StatementClass::InterfaceStmt: {
+        // "interface name" or "interface operator(==)": a generic interface under its name or
+        // spec as written; any other INTERFACE statement opens a block that is skipped.
+        qsizetype last = 1;
+        QString spec = genericSpec(t, 1, last);
+        if (spec.isNull() && t.size() == 2)
+            spec = t[1].toString();
+        else if (last + 1 != t.size())
+            spec = QString();
+        parseInterfaceBlock(*unit, spec.isNull() ? spec : m_pool.intern(spec), spec.isNull());
         break;
+    }
     case StatementClass::AbstractInterfaceStmt:
         skipBlockNamed(QLatin1StringView("interface"));
         break;
@@ -386,6 +395,8 @@ qsizetype FFileParser::getDummyArguments(FProgramUnit &unit, const Tokens &token
             unit.argumentList += QLatin1Char(')');
             unit.argumentList = m_pool.intern(unit.argumentList);
             return i;
+        } else if (!isChar(tok, u'*') && !(tok[0].isLetter() || tok[0] == u'_')) {
+            continue; // a preprocessor line inside the list ("#include \"args.inc\"")
         } else {
             auto argument = std::make_shared<FVariable>();
             argument->name = m_pool.intern(tok);
@@ -546,11 +557,31 @@ QStringList FFileParser::proceduresForInterface()
         }
         if (t.size() < 2 || t[0].startsWith(QLatin1StringView("end"), Qt::CaseInsensitive))
             continue; // the END statements of interface bodies
-        const qsizetype from =
-            is(t[0], QLatin1StringView("module")) && is(t[1], QLatin1StringView("procedure")) ? 2
-                                                                                              : 1;
-        for (qsizetype i = from; i < t.size(); ++i)
-            names.append(m_pool.intern(t[i]));
+        if (st.kind == StatementClass::FunctionStmt || st.kind == StatementClass::SubroutineStmt) {
+            // An interface body: its procedure is the specific; its declarations name none.
+            const QLatin1StringView keyword(st.kind == StatementClass::FunctionStmt ? "function"
+                                                                                  : "subroutine");
+            for (qsizetype i = 0; i + 1 < t.size(); ++i) {
+                if (is(t[i], keyword)) {
+                    names.append(m_pool.intern(t[i + 1]));
+                    break;
+                }
+            }
+            continue;
+        }
+        // "module procedure a, b" or "procedure a, b": every name of the list.
+        qsizetype from = 0;
+        if (is(t[0], QLatin1StringView("module")) && is(t[1], QLatin1StringView("procedure")))
+            from = 2;
+        else if (is(t[0], QLatin1StringView("procedure")))
+            from = 1;
+        else
+            continue;
+        for (qsizetype i = from; i < t.size(); ++i) {
+            const QStringView tok = t[i];
+            if (!tok.isEmpty() && (tok[0].isLetter() || tok[0] == u'_'))
+                names.append(m_pool.intern(tok));
+        }
     }
     return names;
 }

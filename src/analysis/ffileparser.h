@@ -40,6 +40,9 @@ public:
     // Joins an initial value after the "=" or "=>" at start, up to the "," or ")" that ends it
     // (end receives its position, or the token count): "= f(1, 2), y"  ->  "f(1,2)".
     static QString accumulateValue(const Tokens &tokens, qsizetype start, qsizetype &end);
+    // A generic spec at i as written, "operator(==)", "operator(/=)", "assignment(=)"; end
+    // receives the position of its last token. A null string when tokens[i] starts none.
+    static QString genericSpec(const Tokens &tokens, qsizetype i, qsizetype &end);
     // The entities of one type declaration statement, keyed by lower-cased name.
     // pool, when given, shares repeated names, type and attribute texts between records.
     static OrderedMap<std::shared_ptr<FVariable>>
@@ -101,7 +104,12 @@ private:
                                     const std::shared_ptr<FProgramUnit> &unit);
     static void getDerivedType(FDerivedType &type, const Tokens &tokens);
     void scanTypeBoundProcedurePart(FDerivedType &type);
-    static void parseTypeboundProcedureDeclaration(FTypeboundProc &binding, const Tokens &tokens);
+    // Reads the first binding of a PROCEDURE statement; returns the position after its name.
+    static qsizetype parseTypeboundProcedureDeclaration(FTypeboundProc &binding,
+                                                        const Tokens &tokens);
+    // Every binding of a PROCEDURE statement, in order.
+    static QList<std::shared_ptr<FTypeboundProc>>
+    parseTypeboundProcedureStatement(const Tokens &tokens);
     void applyGenericName(FDerivedType &type, const Tokens &tokens);
     static void parseFinalRoutines(FDerivedType &type, const Tokens &tokens);
 };

@@ -66,6 +66,30 @@ QString FFileParser::accumulateParenthetical(QChar open, const Tokens &tokens, q
     return text;
 }
 
+QString FFileParser::genericSpec(const Tokens &tokens, qsizetype i, qsizetype &end)
+{
+    const QStringView tok = at(tokens, i);
+    for (const QLatin1StringView word : {QLatin1StringView("operator"),
+                                         QLatin1StringView("assignment")}) {
+        if (tok.size() > word.size() && tok[word.size()] == u'(' && is(tok.first(word.size()), word)) {
+            end = i; // "operator(/=)" is one token: "(/" reads like an array constructor
+            return tok.toString();
+        }
+        const QStringView next = at(tokens, i + 1);
+        if (is(tok, word) && next.size() > 1 && next.startsWith(u"(/") && next.endsWith(u')')) {
+            end = i + 1; // "operator (/=)"
+            return tok.toString() + next.toString();
+        }
+        if (is(tok, word) && isChar(next, u'(')) {
+            qsizetype close = tokens.size();
+            const QString group = accumulateParenthetical(u'(', tokens, i + 1, close);
+            end = qMin(close, tokens.size() - 1);
+            return tok.toString() + group;
+        }
+    }
+    return QString();
+}
+
 QString FFileParser::accumulateValue(const Tokens &tokens, qsizetype start, qsizetype &end)
 {
     QString text;
@@ -321,6 +345,10 @@ void FFileParser::parseAttributeTokens(const Tokens &tokens, FProgramUnit &unit)
             } else if (first == u',') {
                 current.reset();
                 ++i;
+            } else if (qsizetype specEnd = i; !genericSpec(tokens, i, specEnd).isNull()) {
+                // "public :: operator(==)" names a generic interface, not a variable.
+                current.reset();
+                i = specEnd + 1;
             } else if (canBeName(tok)) {
                 current = entity(tok);
                 current->attributes->append(text);
@@ -426,12 +454,10 @@ void FFileParser::scanTypeBoundProcedurePart(FDerivedType &type)
         if (t.isEmpty())
             continue;
         if (is(t[0], QLatin1StringView("procedure"))) {
-            auto binding = std::make_shared<FTypeboundProc>();
-            binding->pass = true;
-            parseTypeboundProcedureDeclaration(*binding, t);
             if (!type.typeboundProcedures)
                 type.typeboundProcedures.emplace();
-            type.typeboundProcedures->append(binding);
+            for (auto &binding : parseTypeboundProcedureStatement(t))
+                type.typeboundProcedures->append(std::move(binding));
         } else if (is(t[0], QLatin1StringView("generic"))) {
             applyGenericName(type, t);
         } else if (is(t[0], QLatin1StringView("final"))) {
@@ -447,7 +473,47 @@ void FFileParser::scanTypeBoundProcedurePart(FDerivedType &type)
     }
 }
 
-void FFileParser::parseTypeboundProcedureDeclaration(FTypeboundProc &binding, const Tokens &tokens)
+QList<std::shared_ptr<FTypeboundProc>>
+FFileParser::parseTypeboundProcedureStatement(const Tokens &tokens)
+{
+    // "procedure, nopass :: a, b => impl_b, c": one binding per name, each with the attributes
+    // of the statement.
+    QList<std::shared_ptr<FTypeboundProc>> bindings;
+    auto first = std::make_shared<FTypeboundProc>();
+    first->pass = true;
+    qsizetype i = parseTypeboundProcedureDeclaration(*first, tokens);
+    if (first->name.isNull() || !canBeName(first->name))
+        return bindings;
+    bindings.append(first);
+    bool hasPointer = false;
+    if (first->attributes) {
+        for (const QString &a : *first->attributes)
+            hasPointer = hasPointer || is(a, QLatin1StringView("pointer"));
+    }
+    const qsizetype n = tokens.size();
+    while (i < n) {
+        if (isChar(tokens[i], u',') || !canBeName(tokens[i])) {
+            ++i;
+            continue;
+        }
+        auto next = std::make_shared<FTypeboundProc>();
+        next->attributes = first->attributes;
+        next->pass = first->pass;
+        if (at(tokens, i + 1) == u"=>" && !hasPointer) {
+            next->bindingName = tokens[i].toString();
+            i += 2;
+            if (i >= n || !canBeName(tokens[i]))
+                break;
+        }
+        next->name = tokens[i].toString();
+        bindings.append(std::move(next));
+        ++i;
+    }
+    return bindings;
+}
+
+qsizetype FFileParser::parseTypeboundProcedureDeclaration(FTypeboundProc &binding,
+                                                          const Tokens &tokens)
 {
     const qsizetype n = tokens.size();
     qsizetype i = 1;
@@ -483,9 +549,10 @@ void FFileParser::parseTypeboundProcedureDeclaration(FTypeboundProc &binding, co
             i += 2;
         } else {
             binding.name = tok.toString();
-            return;
+            return i + 1;
         }
     }
+    return n;
 }
 
 void FFileParser::applyGenericName(FDerivedType &type, const Tokens &tokens)
@@ -499,14 +566,18 @@ void FFileParser::applyGenericName(FDerivedType &type, const Tokens &tokens)
                                                                                                 : 2;
     if (g >= n)
         return;
-    const QStringView generic = tokens[g];
-    if (isOneOf(generic, {QLatin1StringView("operator"), QLatin1StringView("assignment")}))
+    // "generic :: operator(==) => eq" is recorded under its spec "operator(==)".
+    qsizetype last = g;
+    QString generic = genericSpec(tokens, g, last);
+    if (generic.isNull())
+        generic = tokens[g].toString();
+    if (!canBeName(generic))
         return;
     if (!type.genericBindings)
         type.genericBindings.emplace();
     QStringList &list = (*type.genericBindings)[m_pool.intern(generic)];
-    for (qsizetype i = g + 2; i < n; ++i) {
-        if (!isChar(tokens[i], u','))
+    for (qsizetype i = last + 2; i < n; ++i) {
+        if (canBeName(tokens[i]))
             list.append(tokens[i].toString());
     }
 }

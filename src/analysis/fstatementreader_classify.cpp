@@ -217,6 +217,8 @@ StatementClass classify(const QList<QStringView> &tokens)
         return StatementClass::IntrinsicTypeDeclarationStmt;
     if ((word == Word::Type || word == Word::Class) && n > 1 && isChar(tokens[1], u'('))
         return StatementClass::TypeDeclarationStmt;
+    if (word == Word::Type && n > 1 && tokens[1].startsWith(u'='))
+        return StatementClass::OtherStmt; // "type = 'x'": an assignment to a variable "type"
     if (word == Word::Type && n > 1)
         return is(tokens[1], QLatin1StringView("is")) ? StatementClass::TypeIsStmt
                                                       : StatementClass::TypeDefinitionStmt;

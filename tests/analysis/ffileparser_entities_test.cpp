@@ -208,7 +208,8 @@ TEST(FFileParser, DerivedTypes)
           {"modules/m/types/circle/typeboundProcedures/3/name", "\"pp\""},
           {"modules/m/types/circle/typeboundProcedures/3/bindingName", "<absent>"},
           {"modules/m/types/circle/genericBindings",
-           "{\"add\":[\"add_int\",\"add_real\"],\"write\":[\"write_a\"]}"},
+           "{\"add\":[\"add_int\",\"add_real\"],\"operator(+)\":[\"plus\"],"
+           "\"write\":[\"write_a\"]}"},
           {"modules/m/types/circle/finalRoutines", "[\"f1\",\"f2\",\"f3\"]"},
           {"modules/m/variables/after/typeName", "\"integer\""},
           {"modules/m/variables/r", "<absent>"}}},

@@ -54,7 +54,7 @@ TEST(FFileParserRealistic, GeometryModule)
               {"modules/geometry/types/circle_t/finalRoutines", "[\"circle_free\"]"},
               // interfaces
               {"modules/geometry/interfaces/area_of/0/value", "\"circle_area\""},
-              {"modules/geometry/interfaces/area_of/2/value", "\"square_area\""},
+              {"modules/geometry/interfaces/area_of/1/value", "\"square_area\""},
               {"modules/geometry/interfaces/area_if", "<absent>"},
               {"modules/geometry/procedures/c_log", "<absent>"},
               // module procedures

@@ -123,7 +123,7 @@ TEST(FFileParser, InterfaceBlocks)
          "module m\n interface swap\n  module procedure swap_int, swap_real\n end interface\n"
          " integer :: after\nend module\n",
          {{"modules/m/interfaces/swap",
-           "[{\"name\":\"swap\",\"value\":\"swap_int\"},{\"name\":\"swap\",\"value\":\",\"},"
+           "[{\"name\":\"swap\",\"value\":\"swap_int\"},"
            "{\"name\":\"swap\",\"value\":\"swap_real\"}]"},
           {"modules/m/variables/after/typeName", "\"integer\""}}},
         {"unnamed interface skipped to the line after END INTERFACE, any case",
@@ -137,10 +137,11 @@ TEST(FFileParser, InterfaceBlocks)
          " real :: seen\ncontains\n subroutine s\n end subroutine\nend module\n",
          {{"modules/m/variables/seen/typeName", "\"real\""},
           {"modules/m/procedures/s/pUnitType", "2"}}},
-        {"operator interface is skipped",
+        {"operator interface is recorded under its spec",
          "module m\n interface operator(+)\n  module procedure add\n end interface\n"
          " real :: z\nend module\n",
-         {{"modules/m/interfaces", "<absent>"}, {"modules/m/variables/z/typeName", "\"real\""}}},
+         {{"modules/m/interfaces", "{\"operator(+)\":[{\"name\":\"operator(+)\",\"value\":\"add\"}]}"},
+          {"modules/m/variables/z/typeName", "\"real\""}}},
         {"generic interface with two bodies keeps the unit together (we had this bug)",
          "module m\n interface norm\n  function n1(x)\n   real :: x\n  end function n1\n"
          "  function n2(y)\n  end function\n endinterface\n real :: kept\ncontains\n"
