@@ -17,13 +17,19 @@
 //            reached along many paths
 // and LAPACK from the shared corpora (all its .f files, no modules).
 //
+// One heavy file: 200 MB of LAPACK routines in one source, and one free-form line of 50 MB (a
+// table), read and parsed, and the first indexed as a project; peak_per_source is the peak
+// memory over the file's size.
+//
 //   bench_index                                 run the benchmarks
 //   bench_index --generate DIR [FILES [SHAPE]]  only write the generated sources into DIR
 //                                               (SHAPE: layered, dense, deep, diamond; default
 //                                               layered), for comparing with other tools
+#include "analysis/ffileparser.h"
 #include "project/mydocument.h"
 #include "project/projectindexer.h"
 #include "project/prompts.h"
+#include "project/sourcetext.h"
 #include "peakmemory.h"
 
 #include <QCoreApplication>
@@ -276,12 +282,17 @@ BENCHMARK(BM_IndexGenerated)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 
+// The shared corpora sit beside the worktrees; CORVANE_LAPACK names another copy.
+QString lapackRoot()
+{
+    return qEnvironmentVariableIsSet("CORVANE_LAPACK")
+               ? qEnvironmentVariable("CORVANE_LAPACK")
+               : QStringLiteral(CORVANE_SOURCE_DIR "/../../shared/corpora/lapack");
+}
+
 void BM_IndexLapack(benchmark::State &state)
 {
-    // The shared corpora sit beside the worktrees; CORVANE_LAPACK names another copy.
-    const QString root = qEnvironmentVariableIsSet("CORVANE_LAPACK")
-                             ? qEnvironmentVariable("CORVANE_LAPACK")
-                             : QStringLiteral(CORVANE_SOURCE_DIR "/../../shared/corpora/lapack");
+    const QString root = lapackRoot();
     QStringList paths;
     QDirIterator it(root, {"*.f", "*.f90"}, QDir::Files, QDirIterator::Subdirectories);
     while (it.hasNext())
@@ -300,6 +311,107 @@ void BM_IndexLapack(benchmark::State &state)
     indexProject(state, paths, lines, totalBytes(paths));
 }
 BENCHMARK(BM_IndexLapack)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// ---- one heavy file: reading and parsing stay within a few times the file's size ----------
+
+// A fixed-form source of at least bytes: the LAPACK routines one after the other, again and
+// again, written piece by piece so that making it costs no memory of its own.
+bool writeHugeSource(const QString &path, qint64 bytes)
+{
+    QStringList sources;
+    QDirIterator it(lapackRoot() + "/SRC", {"*.f"}, QDir::Files);
+    while (it.hasNext())
+        sources << it.next();
+    sources.sort();
+    QFile out(path);
+    if (sources.isEmpty() || !out.open(QIODevice::WriteOnly))
+        return false;
+    while (out.size() < bytes) {
+        for (const QString &source : std::as_const(sources)) {
+            QFile in(source);
+            if (!in.open(QIODevice::ReadOnly) || out.write(in.readAll()) < 0)
+                return false;
+            if (out.size() >= bytes)
+                break;
+        }
+    }
+    return true;
+}
+
+// One free-form line of bytes: a generated table as one array constructor in a module.
+bool writeHugeLine(const QString &path, qint64 bytes)
+{
+    QFile out(path);
+    if (!out.open(QIODevice::WriteOnly))
+        return false;
+    out.write("module table\n  implicit none\n  real, parameter :: t(*) = [");
+    QByteArray piece;
+    for (qint64 i = 0; out.size() + piece.size() < bytes; ++i) {
+        piece += QByteArray::number(i % 9973) + "." + QByteArray::number(i % 1000) + "e-3, ";
+        if (piece.size() > (1 << 16)) {
+            out.write(piece);
+            piece.clear();
+        }
+    }
+    out.write(piece + "0.0]\nend module table\n");
+    return true;
+}
+
+// Reading and parsing one file, as indexing does it; peak_per_source is the process's peak
+// memory over the file's size (run one row per process to read it).
+void BM_ReadAndParseHeavyFile(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    const bool hugeLine = state.range(0) == 1;
+    const QString path = dir.filePath(hugeLine ? "table.f90" : "lapack.f");
+    const qint64 bytes = state.range(1) << 20;
+    if (!(hugeLine ? writeHugeLine(path, bytes) : writeHugeSource(path, bytes))) {
+        state.SkipWithError("cannot write the source (is the LAPACK corpus there?)");
+        return;
+    }
+    for (auto _ : state) {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly)) {
+            state.SkipWithError("cannot read the source");
+            return;
+        }
+        std::optional<QString> text = readDecodedSource(file);
+        FFileParser parser;
+        auto declarations = parser.declarationsInFortranFile(
+            path, *text, hugeLine ? FStatementReader::FreeForm : FStatementReader::FixedForm);
+        benchmark::DoNotOptimize(declarations);
+    }
+    const double sourceMB = double(QFileInfo(path).size()) / (1024.0 * 1024.0);
+    state.counters["source_MB"] = sourceMB;
+    state.counters["peak_MB"] = peakMB();
+    state.counters["peak_per_source"] = peakMB() / sourceMB;
+}
+BENCHMARK(BM_ReadAndParseHeavyFile)
+    ->ArgNames({"line", "MB"})
+    ->Args({0, 200}) // 200 MB of LAPACK routines in one file
+    ->Args({1, 50})  // one line of 50 MB
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+// The project index of a project holding the 200 MB file alone.
+void BM_IndexHeavyFileProject(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("lapack.f");
+    if (!writeHugeSource(path, state.range(0) << 20)) {
+        state.SkipWithError("cannot write the source (is the LAPACK corpus there?)");
+        return;
+    }
+    indexProject(state, {path}, 0, totalBytes({path}));
+    state.counters["peak_per_source"] = state.counters["peak_MB"] / state.counters["source_MB"];
+}
+BENCHMARK(BM_IndexHeavyFileProject)
+    ->ArgName("MB")
+    ->Arg(200)
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 } // namespace
 

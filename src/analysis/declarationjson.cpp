@@ -5,11 +5,8 @@
 namespace corvane
 {
 
-QString jsonQuoted(const QString &text)
+void appendJsonEscaped(QString &out, QStringView text)
 {
-    QString out;
-    out.reserve(text.size() + 2);
-    out += u'"';
     for (QChar c : text) {
         switch (c.unicode()) {
         case u'"':
@@ -34,6 +31,14 @@ QString jsonQuoted(const QString &text)
                 out += c;
         }
     }
+}
+
+QString jsonQuoted(const QString &text)
+{
+    QString out;
+    out.reserve(text.size() + 2);
+    out += u'"';
+    appendJsonEscaped(out, text);
     out += u'"';
     return out;
 }

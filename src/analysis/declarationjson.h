@@ -14,5 +14,7 @@ QString declarationsJson(const FFileDeclarations &file);
 QString declarationsJson(const FProgramUnit &unit);
 // text as a JSON string literal, quotes included.
 QString jsonQuoted(const QString &text);
+// The characters of text escaped as jsonQuoted does, without the quotes, appended to out.
+void appendJsonEscaped(QString &out, QStringView text);
 
 } // namespace corvane

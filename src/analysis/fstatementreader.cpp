@@ -101,40 +101,74 @@ qsizetype skipNonAlpha(const QChar *d, qsizetype i, qsizetype n)
     return n;
 }
 
-// Appends a free-form character literal. One that spans lines was continued with '&' at the end
-// of a line and at the start of the next: keep the 1st, 3rd, ... pieces between '&'s.
-void appendLiteral(QString &to, QStringView literal)
-{
-    bool spansLines = false;
-    for (QChar c : literal)
-        if (isLineEnd(c)) {
-            spansLines = true;
-            break;
-        }
-    if (!spansLines) {
-        to.append(literal);
-        return;
-    }
-    qsizetype pieceStart = 0;
-    bool keep = true;
-    for (qsizetype i = 0; i <= literal.size(); ++i) {
-        if (i == literal.size() || literal[i] == u'&') {
-            if (keep)
-                to.append(literal.sliced(pieceStart, i - pieceStart));
-            keep = !keep;
-            pieceStart = i + 1;
-        }
-    }
-}
+} // namespace
 
-// Appends piece; the first piece of a statement is copied exactly, without growth reserve.
-void appendPiece(QString &to, QStringView piece)
+// The text of one statement while it is read: a view of the source as long as its pieces follow
+// each other there (most statements are one line), copied into a string once a piece comes from
+// elsewhere (a continuation line, a literal continued over lines).
+class FStatementReader::StatementText
 {
-    if (to.isEmpty())
-        to = piece.toString();
-    else
-        to.append(piece);
-}
+public:
+    explicit StatementText(QString &buffer) : m_buffer(buffer) {}
+
+    bool isEmpty() const { return m_copied ? m_buffer.isEmpty() : m_view.isEmpty(); }
+    QStringView view() const { return m_copied ? QStringView(m_buffer) : m_view; }
+    // The text as a string of its own; a single piece is copied exactly, without growth reserve.
+    QString take() { return m_copied ? std::move(m_buffer) : m_view.toString(); }
+
+    void append(QStringView piece)
+    {
+        if (piece.isEmpty())
+            return;
+        if (m_copied) {
+            m_buffer.append(piece);
+        } else if (m_view.isEmpty()) {
+            m_view = piece;
+        } else if (piece.data() == m_view.data() + m_view.size()) {
+            m_view = QStringView(m_view.data(), m_view.size() + piece.size());
+        } else {
+            m_buffer.clear();
+            m_buffer.reserve(m_view.size() + piece.size());
+            m_buffer.append(m_view);
+            m_buffer.append(piece);
+            m_copied = true;
+        }
+    }
+
+    // Appends a free-form character literal. One that spans lines was continued with '&' at the
+    // end of a line and at the start of the next: keep the 1st, 3rd, ... pieces between '&'s.
+    void appendLiteral(QStringView literal)
+    {
+        bool spansLines = false;
+        for (QChar c : literal)
+            if (isLineEnd(c)) {
+                spansLines = true;
+                break;
+            }
+        if (!spansLines) {
+            append(literal);
+            return;
+        }
+        qsizetype pieceStart = 0;
+        bool keep = true;
+        for (qsizetype i = 0; i <= literal.size(); ++i) {
+            if (i == literal.size() || literal[i] == u'&') {
+                if (keep)
+                    append(literal.sliced(pieceStart, i - pieceStart));
+                keep = !keep;
+                pieceStart = i + 1;
+            }
+        }
+    }
+
+private:
+    QString &m_buffer;
+    QStringView m_view;
+    bool m_copied = false;
+};
+
+namespace
+{
 
 bool isBlankLine(QStringView line)
 {
@@ -172,17 +206,46 @@ std::optional<QString> FStatementReader::nextFortranStatement()
     return fileType != FixedForm ? nextF90FortranStatement() : nextF77Statement();
 }
 
+std::optional<QStringView> FStatementReader::nextStatementView(QString &buffer)
+{
+    StatementText result(buffer);
+    if (fileType == FixedForm)
+        return readF77Statement(result) ? std::optional(result.view()) : std::nullopt;
+    readF90Statement(result);
+    if (result.isEmpty())
+        return std::nullopt;
+    return result.view();
+}
+
+std::optional<QString> FStatementReader::nextF90FortranStatement()
+{
+    QString buffer;
+    StatementText result(buffer);
+    readF90Statement(result);
+    if (result.isEmpty())
+        return std::nullopt;
+    return result.take();
+}
+
+std::optional<QString> FStatementReader::nextF77Statement()
+{
+    QString buffer;
+    StatementText result(buffer);
+    if (!readF77Statement(result))
+        return std::nullopt;
+    return result.take();
+}
+
 // The free-form reader, written as a loop: where a continuation or a literal makes the statement
 // go on, the loop reads the next piece and appends it (so a statement of many thousand
 // continuation lines needs no deep recursion).
-std::optional<QString> FStatementReader::nextF90FortranStatement()
+void FStatementReader::readF90Statement(StatementText &result)
 {
     const QChar *d = scanner.text.constData();
     const qsizetype n = scanner.text.size();
     qsizetype &pos = scanner.location;
     if (pos < 0)
         pos = 0;
-    QString result;
     bool afterContinuation = false; // the last piece ended with '&'
 
     for (;;) {
@@ -194,7 +257,7 @@ std::optional<QString> FStatementReader::nextF90FortranStatement()
             ++pos;
         const QStringView collected(d + start, pos - start);
         if (pos >= n) {
-            appendPiece(result, collected);
+            result.append(collected);
             break;
         }
         const char16_t t = d[pos].unicode();
@@ -202,8 +265,8 @@ std::optional<QString> FStatementReader::nextF90FortranStatement()
             // A literal with no closing quote runs to the end of the text.
             const qsizetype close = scanner.text.indexOf(QChar(t), pos + 1);
             const qsizetype end = close < 0 ? n : close + 1;
-            appendPiece(result, collected);
-            appendLiteral(result, QStringView(d + pos, end - pos));
+            result.append(collected);
+            result.appendLiteral(QStringView(d + pos, end - pos));
             afterContinuation = false;
             pos = end;
             while (pos < n && (d[pos] == u' ' || d[pos] == u'\t'))
@@ -217,14 +280,14 @@ std::optional<QString> FStatementReader::nextF90FortranStatement()
             continue;
         }
         if (t == '&') {
-            appendPiece(result, collected);
+            result.append(collected);
             pos = findLineEnd(d, pos + 1, n);
             pos += lineEndLength(d, pos, n);
             afterContinuation = true;
             continue;
         }
         if (t == '!') {
-            appendPiece(result, collected);
+            result.append(collected);
             pos = findLineEnd(d, pos + 1, n);
             pos += lineEndLength(d, pos, n);
             // Comment lines may stand between a continued line and its continuation.
@@ -234,22 +297,20 @@ std::optional<QString> FStatementReader::nextF90FortranStatement()
         }
         // A line end or ';' ends the statement.
         pos += (t == ';') ? 1 : lineEndLength(d, pos, n);
-        appendPiece(result, collected);
+        result.append(collected);
         break;
     }
-    if (result.isEmpty())
-        return std::nullopt;
-    return result;
 }
 
-std::optional<QString> FStatementReader::nextF77Statement()
+// Fixed form: a line holding only its label field and column 6 still makes a statement (empty).
+bool FStatementReader::readF77Statement(StatementText &statement)
 {
     const QChar *d = scanner.text.constData();
     const qsizetype n = scanner.text.size();
     qsizetype &pos = scanner.location;
     if (pos < 0)
         pos = 0;
-    std::optional<QString> statement;
+    bool started = false;
 
     while (pos < n) {
         const qsizetype lineStart = pos;
@@ -267,18 +328,15 @@ std::optional<QString> FStatementReader::nextF77Statement()
             continue;
         }
         const QChar column6 = contentLength > 5 ? line[5] : QChar(u'\n');
-        if (statement && column6 == u' ')
-            return statement; // this line starts the next statement
+        if (started && column6 == u' ')
+            return true; // this line starts the next statement
         pos = next;
         if (length == 6)
             continue;
-        const QStringView field = line.sliced(6, qMin<qsizetype>(contentLength, 72) - 6);
-        if (statement)
-            statement->append(field);
-        else
-            statement = field.toString();
+        statement.append(line.sliced(6, qMin<qsizetype>(contentLength, 72) - 6));
+        started = true;
     }
-    return statement;
+    return started;
 }
 
 bool FStatementReader::isF77CommentLine(QStringView line)

@@ -51,6 +51,11 @@ public:
     // Fixed-form reader: statement field of columns 7-72, continuation by a non-blank column 6,
     // comment lines by column 1 (see isF77CommentLine) and lines holding only blanks skipped.
     std::optional<QString> nextF77Statement();
+    // The next statement as nextFortranStatement reads it, as a view: of the source text when
+    // the statement stands in one piece there, else of buffer, which then holds it. The view
+    // lasts until the next read or until buffer changes; a statement of one long line is never
+    // copied.
+    std::optional<QStringView> nextStatementView(QString &buffer);
 
     // True when the first character of line is '!', '*', 'C', 'c', 'D' or 'd'.
     static bool isF77CommentLine(QStringView line);
@@ -84,6 +89,11 @@ public:
     unsigned fileType = FreeForm;
     FScanner scanner;
     FTTokenizer tokenizer;
+
+private:
+    class StatementText;
+    void readF90Statement(StatementText &result);
+    bool readF77Statement(StatementText &statement);
 };
 
 } // namespace corvane

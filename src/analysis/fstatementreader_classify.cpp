@@ -187,11 +187,46 @@ bool isChar(QStringView token, char16_t c)
     return token.size() == 1 && token.front() == c;
 }
 
-StatementClass classify(const QList<QStringView> &tokens)
+bool isUnitWord(QStringView token)
 {
-    const qsizetype n = tokens.size();
+    return is(token, QLatin1StringView("function")) || is(token, QLatin1StringView("subroutine"));
+}
+
+// What classifying needs of a statement's tokens: the first two, their number and the first
+// "function" or "subroutine" among them. Gathered from a list, or token by token.
+struct TokenSummary {
+    QStringView first, second;
+    qsizetype count = 0;
+    QStringView unitWord;
+    const QList<QStringView> *list = nullptr; // the unit word is looked for only when asked
+
+    void add(QStringView token)
+    {
+        if (count == 0)
+            first = token;
+        else if (count == 1)
+            second = token;
+        ++count;
+        if (unitWord.isNull() && isUnitWord(token))
+            unitWord = token;
+    }
+
+    QStringView firstUnitWord() const
+    {
+        if (list)
+            for (QStringView token : *list)
+                if (isUnitWord(token))
+                    return token;
+        return unitWord;
+    }
+};
+
+StatementClass classify(const TokenSummary &summary)
+{
+    const qsizetype n = summary.count;
     if (n == 0)
         return StatementClass::EmptyStmt;
+    const QStringView tokens[2] = {summary.first, summary.second};
     const KeywordEntry first = lookupKeyword(tokens[0]);
     const Word word = first.word;
 
@@ -202,12 +237,10 @@ StatementClass classify(const QList<QStringView> &tokens)
             return StatementClass::SubroutineStmt;
         if (word == Word::Module && n == 2)
             return StatementClass::ModuleStmt;
-        for (QStringView token : tokens) {
-            if (is(token, QLatin1StringView("function")))
-                return StatementClass::FunctionStmt;
-            if (is(token, QLatin1StringView("subroutine")))
-                return StatementClass::SubroutineStmt;
-        }
+        if (const QStringView unit = summary.firstUnitWord(); !unit.isNull())
+            return is(unit, QLatin1StringView("function"))
+                       ? StatementClass::FunctionStmt
+                       : StatementClass::SubroutineStmt;
     }
     if (word == Word::Contains && n == 1)
         return StatementClass::ContainsStmt;
@@ -260,9 +293,9 @@ StatementClass FStatementReader::classifyStatement(const QString &statement) con
 
 StatementClass FStatementReader::classifyStatement(QStringView statement) const
 {
-    QList<QStringView> tokens;
-    FTTokenizer::tokenize(statement, tokens);
-    return classify(tokens);
+    TokenSummary summary;
+    FTTokenizer::forEachToken(statement, [&summary](QStringView token) { summary.add(token); });
+    return classify(summary);
 }
 
 StatementClass FStatementReader::classifyStatementFromTokens(const QStringList &tokens)
@@ -271,12 +304,17 @@ StatementClass FStatementReader::classifyStatementFromTokens(const QStringList &
     views.reserve(tokens.size());
     for (const QString &t : tokens)
         views.append(t);
-    return classify(views);
+    return classifyStatementFromTokens(views);
 }
 
 StatementClass FStatementReader::classifyStatementFromTokens(const QList<QStringView> &tokens)
 {
-    return classify(tokens);
+    TokenSummary summary;
+    summary.count = tokens.size();
+    summary.first = tokens.value(0);
+    summary.second = tokens.value(1);
+    summary.list = &tokens;
+    return classify(summary);
 }
 
 bool FStatementReader::isProgramUnitStatement(StatementClass c)

@@ -1,6 +1,7 @@
 #include "fttokenizer.h"
 
 #include <array>
+#include <functional>
 #include <string_view>
 
 namespace corvane
@@ -57,9 +58,13 @@ constexpr std::array<bool, 128> kSpecial = makeSpecial();
 
 } // namespace
 
-void FTTokenizer::tokenize(QStringView s, QList<QStringView> &out)
+namespace
 {
-    out.clear();
+
+// The tokenizer proper: hands each token of s to sink in order.
+template <typename Sink>
+void tokenizeInto(QStringView s, Sink &&sink)
+{
     const qsizetype n = s.size();
     const QChar *d = s.data();
     qsizetype start = 0; // start of the pending run
@@ -67,11 +72,11 @@ void FTTokenizer::tokenize(QStringView s, QList<QStringView> &out)
 
     const auto flush = [&](qsizetype end) {
         if (end > start)
-            out.append(s.sliced(start, end - start));
+            sink(s.sliced(start, end - start));
         start = end;
     };
     const auto emitToken = [&](qsizetype from, qsizetype end) {
-        out.append(s.sliced(from, end - from));
+        sink(s.sliced(from, end - from));
         start = end;
         i = end;
     };
@@ -161,6 +166,19 @@ void FTTokenizer::tokenize(QStringView s, QList<QStringView> &out)
         }
     }
     flush(n);
+}
+
+} // namespace
+
+void FTTokenizer::tokenize(QStringView s, QList<QStringView> &out)
+{
+    out.clear();
+    tokenizeInto(s, [&out](QStringView token) { out.append(token); });
+}
+
+void FTTokenizer::forEachToken(QStringView s, const std::function<void(QStringView)> &f)
+{
+    tokenizeInto(s, f);
 }
 
 QStringList FTTokenizer::tokenizeStatement(QStringView statement) const

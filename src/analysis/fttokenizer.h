@@ -13,6 +13,8 @@
 #include <QStringList>
 #include <QStringView>
 
+#include <functional>
+
 #include <optional>
 
 namespace corvane
@@ -30,6 +32,8 @@ public:
     // views stay valid as long as the characters of statement do. This is the allocation-free
     // form for hot loops; tokenizeStatement is built on it.
     static void tokenize(QStringView statement, QList<QStringView> &out);
+    // The same tokens handed to f one by one, none kept: for statements too long to hold a list.
+    static void forEachToken(QStringView statement, const std::function<void(QStringView)> &f);
 };
 
 } // namespace corvane

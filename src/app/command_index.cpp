@@ -47,14 +47,33 @@ std::optional<QString> readSource(const QString &path)
     return readSourceText(path, "index");
 }
 
+// text as a JSON string literal, written in pieces: a statement of 50 MB never becomes one
+// quoted copy, nor one encoded buffer in the stream.
+void writeJsonQuoted(QTextStream &o, QStringView text, QString &piece)
+{
+    constexpr qsizetype kPiece = 1 << 16;
+    o << '"';
+    for (qsizetype at = 0; at < text.size();) {
+        qsizetype length = qMin(kPiece, text.size() - at);
+        if (at + length < text.size() && text[at + length - 1].isHighSurrogate())
+            --length; // a surrogate pair stays in one piece
+        piece.clear();
+        appendJsonEscaped(piece, text.sliced(at, length));
+        o << piece;
+        at += length;
+    }
+    o << '"';
+}
+
 // --statements: every logical statement as one JSON object per line (keys in the order a JSON
-// object of Qt writes them). The line is written piece by piece and the tokens stay views into
-// the statement: a statement of 50 MB must not become a JSON tree and a string per token.
+// object of Qt writes them). The line is written piece by piece, the statement is a view of the
+// source when it stands in one piece there, and the tokens are handed over one by one: a
+// statement of 50 MB becomes no copy, no JSON tree and no list of tokens.
 int printStatements(const IndexRequest &request)
 {
     int status = 0;
     FStatementReader reader;
-    QList<QStringView> tokens;
+    QString buffer, piece;
     for (const QString &path : request.paths) {
         const std::optional<QString> text = readSource(path);
         if (!text) {
@@ -66,20 +85,24 @@ int printStatements(const IndexRequest &request)
         reader.startReading(*text, fileTypeFor(path, request.form));
         QTextStream &o = out();
         while (!reader.scanner.isAtEnd()) {
-            const std::optional<QString> statement = reader.nextFortranStatement();
+            const std::optional<QStringView> statement = reader.nextStatementView(buffer);
             if (!statement)
                 continue;
-            tokens.clear();
-            FTTokenizer::tokenize(QStringView(*statement), tokens);
             o << "{\"class\":"
-              << jsonQuoted(statementClassName(FStatementReader::classifyStatementFromTokens(tokens)))
-              << ",\"file\":" << quotedPath << ",\"text\":" << jsonQuoted(*statement)
-              << ",\"tokens\":[";
-            for (qsizetype i = 0; i < tokens.size(); ++i)
-                o << (i ? "," : "") << jsonQuoted(tokens[i].toString());
+              << jsonQuoted(statementClassName(reader.classifyStatement(*statement)))
+              << ",\"file\":" << quotedPath << ",\"text\":";
+            writeJsonQuoted(o, *statement, piece);
+            o << ",\"tokens\":[";
+            bool first = true;
+            FTTokenizer::forEachToken(*statement, [&](QStringView token) {
+                if (!first)
+                    o << ',';
+                first = false;
+                writeJsonQuoted(o, token, piece);
+            });
             o << "]}\n";
         }
-        tokens = QList<QStringView>(); // gives the memory back
+        buffer = QString(); // gives the memory back
         o.flush();
     }
     return status;

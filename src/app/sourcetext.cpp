@@ -1,10 +1,10 @@
 #include "sourcetext.h"
 
 #include "commands.h"
+#include "project/sourcetext.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QStringDecoder>
 
 namespace corvane::app
 {
@@ -21,16 +21,10 @@ std::optional<QString> readSourceText(const QString &path, const char *command)
               << "\n";
         return std::nullopt;
     }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
+    std::optional<QString> text = readDecodedSource(file);
+    if (!text)
         err() << "corvane " << command << ": cannot read " << path << ": " << file.errorString()
               << "\n";
-        return std::nullopt;
-    }
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = decoder.decode(bytes);
-    if (decoder.hasError())
-        text = QString::fromLatin1(bytes);
     return text;
 }
 

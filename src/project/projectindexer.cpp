@@ -4,12 +4,12 @@
 #include "project/fortranfile.h"
 #include "project/mydocument.h"
 #include "project/prompts.h"
+#include "project/sourcetext.h"
 #include "settings/defaults.h"
 #include "settings/settingskeys.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QStringDecoder>
 #include <QtConcurrent>
 
 namespace corvane
@@ -55,14 +55,10 @@ std::optional<QString> ProjectIndexer::readSourceForIndexing(const QString &path
     QFile file(path);
     if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly))
         return std::nullopt;
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
+    std::optional<QString> text = readDecodedSource(file);
+    if (!text)
         return std::nullopt;
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = decoder.decode(bytes);
-    if (decoder.hasError())
-        text = QString::fromLatin1(bytes);
-    return normaliseLineEndings(std::move(text));
+    return normaliseLineEndings(std::move(*text));
 }
 
 bool ProjectIndexer::showArgumentLists()

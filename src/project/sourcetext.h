@@ -4,6 +4,8 @@
 #include <QByteArray>
 #include <QString>
 
+class QFile;
+
 #include <optional>
 
 namespace corvane
@@ -12,6 +14,11 @@ namespace corvane
 // A source file's bytes as text: UTF-8 when they are valid UTF-8, else Latin-1 (every byte a
 // character), so that a file in a legacy 8-bit encoding still opens.
 QString decodeSource(const QByteArray &bytes);
+
+// Reads the rest of an open file and decodes it as decodeSource does, in pieces, so that the
+// bytes are never held whole beside the text; none when a read fails (file.errorString() says
+// why).
+std::optional<QString> readDecodedSource(QFile &file);
 
 // Reads and decodes a source file; none, with error set to a message naming the file, when it
 // cannot be opened or read.

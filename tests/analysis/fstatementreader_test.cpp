@@ -13,15 +13,34 @@ namespace
 const QString kNone = QStringLiteral("<none>");
 
 // Reads text to its end as the declaration parser does, failing if a read does not advance.
+// A second reader reads the statements as views (index --statements) and must agree; a
+// statement of one source line without literals is a view of the source, not a copy.
 QStringList readAll(const QString &text, unsigned form)
 {
-    FStatementReader reader;
+    FStatementReader reader, viewReader;
     reader.startReading(text, form);
+    viewReader.startReading(text, form);
+    QString buffer;
     QStringList results;
     while (!reader.scanner.isAtEnd()) {
         const qsizetype before = reader.scanner.location;
         const std::optional<QString> s = reader.nextFortranStatement();
         results << (s ? *s : kNone);
+        const std::optional<QStringView> v = viewReader.nextStatementView(buffer);
+        EXPECT_EQ(v.has_value(), s.has_value()) << "at " << before;
+        if (v && s) {
+            EXPECT_EQ(v->toString(), *s) << "at " << before;
+            const bool inSource = v->data() >= text.constData() &&
+                                  v->data() + v->size() <= text.constData() + text.size();
+            const QStringView read = QStringView(text).sliced(before, reader.scanner.location - before);
+            // Literals may drop blanks after them and continuations join lines: those copy.
+            const bool oneLine = !read.trimmed().contains(u'\n') && !read.contains(u'&') &&
+                                 !read.contains(u'\'') && !read.contains(u'"');
+            if (form == FStatementReader::FreeForm && oneLine) {
+                EXPECT_TRUE(inSource) << "a one-line statement was copied: " << s->toStdString();
+            }
+        }
+        EXPECT_EQ(viewReader.scanner.location, reader.scanner.location);
         if (reader.scanner.location <= before) {
             ADD_FAILURE() << "reader did not advance at " << before;
             break;

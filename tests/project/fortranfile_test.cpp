@@ -4,6 +4,7 @@
 #include "project/fortranfile.h"
 #include "project/lineconversions.h"
 #include "project/prompts.h"
+#include "project/sourcetext.h"
 #include "settings/defaults.h"
 #include "support/testutil.h"
 
@@ -193,4 +194,41 @@ TEST_F(FortranFileDisk, CollectsByExtensionSkippingDotEntries)
     EXPECT_EQ(filePathsWithExtensionStart('f', path("a.f90")), QStringList{path("a.f90")});
     EXPECT_FALSE(filePathsWithExtensionStart('f', path("README")).has_value());
     EXPECT_FALSE(filePathsWithExtensionStart('f', path("missing")).has_value());
+}
+
+// Sources are read in pieces of 1 MiB: characters that straddle a piece boundary, a byte order
+// mark and a file that is not UTF-8 decode exactly as the whole file at once does.
+TEST(ReadDecodedSource, PiecesDecodeAsTheWholeFile)
+{
+    constexpr qsizetype kPiece = qsizetype(1) << 20;
+    const QByteArray filler(kPiece - 1, 'x');
+    const QByteArray bom = "\xEF\xBB\xBF";
+    const struct {
+        const char *name;
+        QByteArray bytes;
+    } cases[] = {
+        {"a two-byte character across the boundary", filler + "\xC3\xA9 end"},
+        {"a four-byte character across the boundary",
+         QByteArray(kPiece - 2, 'y') + "\xF0\x9F\x98\x80!"},
+        {"a byte order mark at the start is dropped", bom + "program p\n"},
+        {"one at the start of the second piece is kept", QByteArray(kPiece, 'z') + bom + "a"},
+        {"bytes that are not UTF-8 in the second piece", QByteArray(kPiece + 5, 'w') + "\xFF\xFE"},
+        {"a sequence cut off at the end", filler + "ab\xE2\x82"},
+        {"an empty file", QByteArray()},
+    };
+    QTemporaryDir dir;
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString path = dir.filePath("source.f90");
+        {
+            QFile f(path);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            ASSERT_EQ(f.write(c.bytes), c.bytes.size());
+        }
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        const std::optional<QString> text = readDecodedSource(f);
+        ASSERT_TRUE(text);
+        EXPECT_TRUE(*text == decodeSource(c.bytes));
+    }
 }
