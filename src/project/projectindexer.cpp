@@ -2,6 +2,7 @@
 
 #include "analysis/ffileparser.h"
 #include "project/fortranfile.h"
+#include "project/indexpreprocessing.h"
 #include "project/mydocument.h"
 #include "project/prompts.h"
 #include "project/sourcetext.h"
@@ -75,6 +76,8 @@ ProjectIndexer::Parsed ProjectIndexer::parseOne(const Job &job)
             return {job.path, nullptr};
         text = std::move(*read);
     }
+    if (job.preprocessor)
+        text = textForIndexing(job.path, text, *job.preprocessor);
     FFileParser parser;
     return {job.path, parser.declarationsInFortranFile(job.path, text,
                                                        job.freeForm ? FStatementReader::FreeForm
@@ -84,6 +87,12 @@ ProjectIndexer::Parsed ProjectIndexer::parseOne(const Job &job)
 QList<ProjectIndexer::Job> ProjectIndexer::jobsFor(const QSet<QString> &paths) const
 {
     QList<Job> jobs;
+    QString compiler = m_document.projectCompilerPath();
+    if (compiler.isEmpty())
+        compiler = Defaults::instance().stringValue(QString::fromLatin1(keys::compilerPath));
+    const auto preprocessor = std::make_shared<const FPreprocessor::Options>(
+        preprocessorOptions(m_document.compilerFlags(), m_document.includeFlags(), compiler,
+                            m_document.docDirectoryPath()));
     for (const auto &file : m_document.projectFiles()) {
         const QString &path = file->filePath();
         if (!paths.contains(path))
@@ -92,7 +101,7 @@ QList<ProjectIndexer::Job> ProjectIndexer::jobsFor(const QSet<QString> &paths) c
             continue;
         // The editor's text, copied here on the GUI thread, wins over the file on disk.
         QString text = file->textStorage() ? normaliseLineEndings(file->text()) : QString();
-        jobs.append({path, std::move(text), file->isF90File()});
+        jobs.append({path, std::move(text), file->isF90File(), preprocessor});
     }
     return jobs;
 }

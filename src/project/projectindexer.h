@@ -6,6 +6,7 @@
 // others are read from disk as UTF-8 (Latin-1 fallback) with line endings normalised.
 #pragma once
 
+#include "analysis/fpreprocessor.h"
 #include "project/fileoperations.h"
 #include "project/projectindex.h"
 
@@ -59,6 +60,8 @@ private:
         QString path;
         QString text; // null: read from disk
         bool freeForm = true;
+        // Defines and include folders for files with preprocessor directives.
+        std::shared_ptr<const FPreprocessor::Options> preprocessor;
     };
     struct Parsed {
         QString path;

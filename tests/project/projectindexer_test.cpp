@@ -265,3 +265,20 @@ TEST_F(IndexerTest, StressReadingSnapshotsWhileReindexing)
     }
     EXPECT_GT(walked, 0);
 }
+
+TEST_F(IndexerTest, PreprocessedFilesAreIndexedWithTheProjectsDefinesAndIncludeFolders)
+{
+    QDir(dir.path()).mkpath("inc");
+    test::writeFile(path("inc/names.inc"), "#define NAMED(x) x\n");
+    add({{"pre.F90", "#include <names.inc>\nmodule NAMED(base)\n#ifdef WITH_EXTRA\n"
+                     " integer :: extra\n#endif\n#ifndef __GFORTRAN__\n integer :: other\n"
+                     "#endif\nend module\n"}});
+    document.setCompilerFlags("-O2 -DWITH_EXTRA");
+    document.setIncludeFlags("-I" + path("inc"));
+    indexAll();
+    ASSERT_TRUE(index()->projectModulesDictionary.contains("base"))
+        << qPrintable(index()->projectModulesDictionary.keys().join(","));
+    const auto &variables = index()->projectModulesDictionary.value("base")->variables;
+    EXPECT_TRUE(lookupDeclaration(variables, "extra"));
+    EXPECT_FALSE(lookupDeclaration(variables, "other"));
+}

@@ -1,0 +1,76 @@
+#include "project/indexpreprocessing.h"
+
+#include "project/projectindexer.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+
+namespace corvane
+{
+
+QList<FMacroDefinition> predefinedMacros(const QString &compilerPath)
+{
+    const QString name = QFileInfo(compilerPath).fileName().toLower();
+    auto macro = [](const char *n, const char *body) {
+        return FMacroDefinition{QString::fromLatin1(n), std::nullopt, QString::fromLatin1(body)};
+    };
+    if (name.contains(u"ifx"))
+        return {macro("__INTEL_LLVM_COMPILER", "20230000"), macro("__INTEL_COMPILER", "2021")};
+    if (name.contains(u"ifort"))
+        return {macro("__INTEL_COMPILER", "2021")};
+    if (name.isEmpty() || name.contains(u"gfortran"))
+        return {macro("__GFORTRAN__", "1"), macro("__GNUC__", "12")};
+    return {};
+}
+
+FPreprocessor::Options preprocessorOptions(const QString &compilerFlags,
+                                           const QString &includeFlags, const QString &compilerPath,
+                                           const QString &projectFolder)
+{
+    FPreprocessor::Options options;
+    options.defines = predefinedMacros(compilerPath);
+    const QStringList words =
+        QProcess::splitCommand(compilerFlags) + QProcess::splitCommand(includeFlags);
+    for (qsizetype i = 0; i < words.size(); ++i) {
+        const QString &word = words[i];
+        if (word.size() < 2 || word[0] != u'-')
+            continue;
+        const QChar kind = word[1];
+        if (kind != u'D' && kind != u'U' && kind != u'I')
+            continue;
+        // "-DNAME" or "-D NAME".
+        QString argument = word.mid(2);
+        if (argument.isEmpty() && i + 1 < words.size())
+            argument = words[++i];
+        if (argument.isEmpty())
+            continue;
+        if (kind == u'D') {
+            options.defines.append(FPreprocessor::defineFromFlag(argument));
+        } else if (kind == u'U') {
+            // -U after a -D of the same name wins, as on the compiler's command line.
+            options.defines.removeIf([&](const FMacroDefinition &d) { return d.name == argument; });
+        } else {
+            options.includeFolders.append(QDir::isAbsolutePath(argument) || projectFolder.isEmpty()
+                                              ? QDir::cleanPath(argument)
+                                              : QDir::cleanPath(projectFolder + u'/' + argument));
+        }
+    }
+    return options;
+}
+
+QString textForIndexing(const QString &path, const QString &text,
+                        const FPreprocessor::Options &options)
+{
+    if (!FPreprocessor::needsPreprocessing(text))
+        return text;
+    if (options.readFile)
+        return FPreprocessor::preprocess(text, path, options).text;
+    FPreprocessor::Options withReader = options;
+    withReader.readFile = [](const QString &file) {
+        return ProjectIndexer::readSourceForIndexing(file);
+    };
+    return FPreprocessor::preprocess(text, path, withReader).text;
+}
+
+} // namespace corvane

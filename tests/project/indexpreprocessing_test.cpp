@@ -1,0 +1,109 @@
+// Preprocessing for the index: options from the project's flags and the compiler, and a real
+// library's sources (json-fortran) read through them.
+#include "project/indexpreprocessing.h"
+
+#include "analysis/parsertesthelper.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+
+#include <gtest/gtest.h>
+
+using namespace corvane;
+
+namespace
+{
+
+QStringList defineNames(const FPreprocessor::Options &o)
+{
+    QStringList names;
+    for (const FMacroDefinition &d : o.defines)
+        names.append(d.name + u'=' + d.body);
+    return names;
+}
+
+TEST(IndexPreprocessing, OptionsFromFlagsAndCompiler)
+{
+    struct Row {
+        const char *name, *flags, *includeFlags, *compiler;
+        QStringList defines, folders;
+    };
+    const Row rows[] = {
+        {"gfortran predefines",
+         "-O2 -Wall",
+         "",
+         "/usr/bin/gfortran",
+         {"__GFORTRAN__=1", "__GNUC__=12"},
+         {}},
+        {"no compiler path is gfortran", "", "", "", {"__GFORTRAN__=1", "__GNUC__=12"}, {}},
+        {"ifort", "", "", "/opt/intel/bin/ifort", {"__INTEL_COMPILER=2021"}, {}},
+        {"other compilers predefine nothing here", "-DX", "", "/opt/nag/nagfor", {"X=1"}, {}},
+        {"-D forms, -U after -D, -U of a predefined macro",
+         "-DA -D B=2 \"-DK=kind(1.0)\" -UA -U__GNUC__ -DA=3",
+         "",
+         "gfortran",
+         {"__GFORTRAN__=1", "B=2", "K=kind(1.0)", "A=3"},
+         {}},
+        {"include folders, relative ones from the project folder",
+         "-Iinc",
+         "-I /abs/x -I../up",
+         "gfortran",
+         {"__GFORTRAN__=1", "__GNUC__=12"},
+         {"/p/inc", "/abs/x", "/up"}},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        const auto o = preprocessorOptions(row.flags, row.includeFlags, row.compiler, "/p");
+        EXPECT_EQ(defineNames(o), row.defines);
+        EXPECT_EQ(o.includeFolders, row.folders);
+    }
+}
+
+TEST(IndexPreprocessing, TextWithoutDirectivesIsTheSameString)
+{
+    const QString text = QString::fromLatin1("module m\nend module\n");
+    const QString got = textForIndexing("/p/a.F90", text, preprocessorOptions("", "", "", "/p"));
+    EXPECT_EQ(got, text);
+    EXPECT_TRUE(got.isSharedWith(text));
+}
+
+TEST(IndexPreprocessing, JsonFortranIndexesAsTheCompilerSeesIt)
+{
+    const QString folder =
+        QStringLiteral(CORVANE_SOURCE_DIR "/../../shared/corpora/json-fortran/src");
+    QFile file(folder + "/json_value_module.F90");
+    if (!file.open(QIODevice::ReadOnly))
+        GTEST_SKIP() << "json-fortran not found beside the worktree";
+    const QString path = QDir::cleanPath(file.fileName());
+    const QString source = QString::fromUtf8(file.readAll());
+    const QString text =
+        textForIndexing(path, source, preprocessorOptions("", "", "gfortran", folder));
+
+    FFileParser parser;
+    const QString json = declarationsJson(*parser.declarationsInFortranFile(path, text, 1));
+    EXPECT_FALSE(json.contains(u"MAYBEWRAP"));
+    EXPECT_FALSE(json.contains(u"REAL32\""));
+    // No name (a JSON key or a "name" value) starts with '#'.
+    EXPECT_FALSE(json.contains(QRegularExpression(QStringLiteral("\"#"))));
+    const QJsonObject root = QJsonDocument::fromJson(json.toUtf8()).object();
+    const QString module = "modules/json_value_module/";
+    const QJsonObject core = root["modules"]["json_value_module"]["types"]["json_core"].toObject();
+    QStringList bindings;
+    for (const QJsonValue &b : core["typeboundProcedures"].toArray())
+        bindings.append(b["name"].toString());
+    EXPECT_TRUE(bindings.contains("json_value_add_integer")) << qPrintable(bindings.join(' '));
+    EXPECT_FALSE(bindings.contains("json_value_add_real64"));
+    const QJsonArray add = core["genericBindings"]["add"].toArray();
+    EXPECT_TRUE(add.contains(QJsonValue("json_value_add_integer")));
+    EXPECT_TRUE(add.contains(QJsonValue("json_value_add_real32")));
+    EXPECT_FALSE(add.contains(QJsonValue("json_value_add_real64")));
+    // Only in an inactive #ifdef REAL128 branch.
+    EXPECT_EQ(test::jsonAt(root, module + "procedures/json_value_add_real64"), "<absent>");
+    const QString args = test::jsonAt(root, module + "procedures/json_initialize/argumentList");
+    EXPECT_TRUE(args.startsWith("\"(me,verbose,compact_reals,")) << qPrintable(args);
+    EXPECT_GE(args.count(u','), 27) << qPrintable(args);
+    EXPECT_FALSE(args.contains(u"include")) << qPrintable(args);
+}
+
+} // namespace
