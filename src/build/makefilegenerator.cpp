@@ -2,6 +2,8 @@
 
 #include "build/parser.h"
 
+#include "project/indexpreprocessing.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -66,8 +68,15 @@ MakefileGenerator::MakefileGenerator(MakefileSettings settings)
                                                         QStringLiteral("ieee_exceptions"),
                                                         QStringLiteral("ieee_features"),
                                                         QStringLiteral("omp_lib"),
-                                                        QStringLiteral("omp_lib_kinds")}
+                                                        QStringLiteral("omp_lib_kinds")},
+      m_preprocessor(preprocessorOptions(m_settings.compilerFlags, m_settings.includeFlags,
+                                         m_settings.compilerPath, m_settings.docDirectoryPath))
 {
+    m_preprocessor.readFile = [](const QString &path) -> std::optional<QString> {
+        if (!fileExists(path))
+            return std::nullopt;
+        return readText(path);
+    };
 }
 
 bool MakefileGenerator::isIncludeFile(const QString &path) const
@@ -84,7 +93,15 @@ std::optional<QStringList> MakefileGenerator::tokensFromLineWithKeyword(QStringV
 MakefileGenerator::DirectScan MakefileGenerator::scanFile(const QString &path) const
 {
     DirectScan scan;
-    LineScanner scanner(readText(path));
+    // The compiler reads a file with directives preprocessed: a use in an inactive branch is no
+    // dependency, and #include'd files are prerequisites like INCLUDE files.
+    QString text = readText(path);
+    if (FPreprocessor::needsPreprocessing(text)) {
+        FPreprocessor::Result preprocessed = FPreprocessor::preprocess(text, path, m_preprocessor);
+        text = std::move(preprocessed.text);
+        scan.includes = std::move(preprocessed.includedFiles);
+    }
+    LineScanner scanner(text);
     QSet<QString> seen;
     while (!scanner.atEnd()) {
         const std::optional<QStringList> tokens = scanner.tokensFromLineWithKeyword(u"use");

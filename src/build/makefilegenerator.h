@@ -3,6 +3,7 @@
 // Created per build from the project document; keeps no state between calls.
 #pragma once
 
+#include "analysis/fpreprocessor.h"
 #include "build/linescanner.h"
 #include "settings/orderedmap.h"
 #include "settings/result.h"
@@ -41,6 +42,8 @@ struct MakefileSettings {
     QString libraryName;
     QString docDirectoryPath;
     QString buildDirectoryPath;
+    // The compiler, for the macros it predefines when the scan preprocesses a file.
+    QString compilerPath;
 };
 
 class MakefileGenerator
@@ -84,6 +87,7 @@ private:
 
     MakefileSettings m_settings;
     QSet<QString> m_libraryModules;
+    FPreprocessor::Options m_preprocessor;
 };
 
 } // namespace corvane

@@ -4,6 +4,7 @@
 #include "build/modulefilelookup.h"
 #include "project/mydocument.h"
 #include "settings/defaults.h"
+#include "settings/settingskeys.h"
 
 namespace corvane
 {
@@ -20,6 +21,10 @@ MakefileSettings MakefileGenerator::settingsOfDocument(const MyDocument &documen
     settings.libraryName = document.libraryName();
     settings.docDirectoryPath = document.docDirectoryPath();
     settings.buildDirectoryPath = document.buildDirectoryPath();
+    settings.compilerPath = document.projectCompilerPath();
+    if (settings.compilerPath.isEmpty())
+        settings.compilerPath =
+            Defaults::instance().stringValue(QString::fromLatin1(keys::compilerPath));
     return settings;
 }
 

@@ -75,6 +75,33 @@ TEST_F(DependencyScan, IncludeFilesAddTheirUses)
     EXPECT_EQ(map.find(main.toLower())->includeFiles, (QStringList{common, nested}));
 }
 
+TEST_F(DependencyScan, PreprocessedFilesGiveTheUsesTheCompilerSees)
+{
+    // A use under an inactive #ifdef is no dependency (so no missing-module warning); #include'd
+    // files are prerequisites and their uses count; the flags' -D and the compiler's own macros
+    // choose the branches.
+    write("inc/defs.h", "use from_header\n");
+    const QString header = path("inc/defs.h");
+    const QString main =
+        write("main.F90", "module m\n#include \"inc/defs.h\"\n"
+                          "#ifdef __INTEL_COMPILER\n use ifcore\n#endif\n"
+                          "#ifdef __GFORTRAN__\n use gf_only\n#endif\n"
+                          "#if defined(WITH_MPI) && MPI_LEVEL > 1\n use mpi_helpers\n"
+                          "#else\n use serial_helpers\n#endif\nend module\n");
+    MakefileSettings settings;
+    settings.compilerFlags = "-O2 -DWITH_MPI -DMPI_LEVEL=2";
+    settings.compilerPath = "/usr/bin/gfortran";
+    const FileDependencies deps =
+        MakefileGenerator(settings).dependenciesForFileAndItsIncludes(main);
+    EXPECT_EQ(deps.modules, (QStringList{"from_header", "gf_only", "mpi_helpers"}));
+    EXPECT_EQ(deps.includeFiles, QStringList{header});
+
+    settings.compilerFlags.clear();
+    settings.compilerPath = "/opt/intel/bin/ifort";
+    EXPECT_EQ(MakefileGenerator(settings).dependenciesForFileAndItsIncludes(main).modules,
+              (QStringList{"from_header", "ifcore", "serial_helpers"}));
+}
+
 TEST_F(DependencyScan, MutualIncludesEnd)
 {
     // (we had this fault) two include files that include each other recursed without end.
