@@ -3,6 +3,8 @@
 #include "project/mydocument.h"
 #include "support/testutil.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -33,7 +35,7 @@ protected:
                   "    real :: dx\n"
                   "  end subroutine\n"
                   "end module\n");
-        // Lines 6 to 12 are being typed; the caret goes to their ends.
+        // Lines 6 to 17 are being typed; the caret goes to their ends.
         writeFile(dir.filePath("geo.f90"), "module geo\n"            // 1
                                            "  use base_m\n"          // 2
                                            "contains\n"              // 3
@@ -46,6 +48,11 @@ protected:
                                            "    do\n"                // 10
                                            "    x = 1 ! call pr\n"   // 11
                                            "    x = p%p\n"           // 12
+                                           "    use is\n"            // 13
+                                           "    integer, al\n"       // 14
+                                           "    end su\n"            // 15
+                                           "    subroutine fo\n"     // 16
+                                           "    call ra\n"           // 17
                                            "  end subroutine\n"
                                            "end module\n"
                                            "subroutine print_all(a, b)\n"
@@ -76,6 +83,13 @@ TEST_F(CompleteCommand, CandidatesAtCarets)
         {{"12", "12"}, "px\npy\n"},
         {{"12", "11"}, "px\npy\n"},   // right after "%": the members
         {{"6", "100"}, "print_all(a = !^,b = !^)\n"}, // a column past the end is the line's end
+        {{"13", "10"}, ""}, // "use i": one letter
+        {{"13", "11"}, "ISO_C_BINDING\nISO_FORTRAN_ENV\n"},
+        {{"14", "16"}, "allocatable\n"},
+        {{"15", "11"}, "submodule\nsubroutine\n"},
+        {{"16", "18"}, ""}, // a new name: nothing to offer
+        {{"17", "12"}, "random_init(repeatable = !^, image_distinct = !^)\n"
+                       "random_number(harvest = !^)\nrandom_seed(size = !^, put = !^, get = !^)\n"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.args.join(' ').toStdString());
@@ -84,6 +98,40 @@ TEST_F(CompleteCommand, CandidatesAtCarets)
                                       c.args);
         EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
         EXPECT_EQ(r.out, c.out);
+    }
+}
+
+// The settings file decides over the registered defaults.
+TEST_F(CompleteCommand, SettingsFromTheSettingsFile)
+{
+    const QString conf = qEnvironmentVariable("XDG_CONFIG_HOME") + "/Corvane/Corvane.conf";
+    ASSERT_FALSE(QFileInfo::exists(conf));
+    const auto complete = [this](const char *line, const char *column) {
+        return runProgram(corvaneExecutable(), QStringList{"complete", project,
+                                                           dir.filePath("geo.f90"), line, column});
+    };
+    const struct {
+        const char *settings;
+        QByteArray callRa, callPr;
+    } cases[] = {
+        {"autoCompleteFortranIntrinsics=false\n", "", "print_all(a = !^,b = !^)\n"},
+        {"showArgumentListsDuringAutocomplete=false\n",
+         "random_init(!^, !^)\nrandom_number(!^)\nrandom_seed(!^, !^, !^)\n",
+         "print_all\n"}, // project procedures outside modules: the bare name then
+        {"autoCompleteProcedures=false\n",
+         "random_init(repeatable = !^, image_distinct = !^)\nrandom_number(harvest = !^)\n"
+         "random_seed(size = !^, put = !^, get = !^)\n",
+         ""},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.settings);
+        writeFile(conf, QByteArray("[General]\n") + c.settings);
+        const auto ra = complete("17", "12");
+        const auto pr = complete("6", "12");
+        QFile::remove(conf);
+        EXPECT_EQ(ra.exitCode, 0) << ra.err.toStdString();
+        EXPECT_EQ(ra.out, c.callRa);
+        EXPECT_EQ(pr.out, c.callPr);
     }
 }
 
