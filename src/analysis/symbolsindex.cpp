@@ -62,8 +62,9 @@ public:
             if (hidden.contains(earlier))
                 return;
         visits.append(hidden);
+        // Nothing hidden is the common case: no hashing of each name then.
         for (const SymbolEntry &e : m.own)
-            if (e.isPublic && !hidden.contains(e.key))
+            if (e.isPublic && (hidden.isEmpty() || !hidden.contains(e.key)))
                 m_visit(e, false);
         if (m.defaultPrivate) {
             // Only the names an access statement makes PUBLIC pass on: each is looked up.
@@ -384,18 +385,45 @@ std::shared_ptr<FSymbols> SymbolsIndex::symbols(const QString &key) const
     return s ? flattenSymbols(*s) : nullptr;
 }
 
+namespace
+{
+
+// Calls add with each entry text of the kinds visible in scope that starts with prefix.
+template <typename Add>
+void forEachMatch(const SymbolScope &scope, std::initializer_list<SymbolKind> kinds,
+                  const QString &prefix, bool derivedTypesOnly, Add add)
+{
+    unsigned wanted = 0;
+    for (SymbolKind k : kinds)
+        wanted |= 1u << unsigned(k);
+    const PrefixMatcher matches(prefix);
+    visitVisibleSymbols(scope, [&](const SymbolEntry &e, bool own) {
+        if (!(wanted & (1u << unsigned(e.kind))))
+            return;
+        if (derivedTypesOnly && e.kind == SymbolKind::Variable && !(own && e.isDerivedType))
+            return;
+        if (matches(e.text))
+            add(e.text);
+    });
+}
+
+} // namespace
+
 void SymbolsIndex::addMatches(const QString &key, SymbolKind kind, const QString &prefix,
                               QSet<QString> &out, bool derivedTypesOnly) const
 {
-    const SymbolScope *s = scope(key);
-    if (!s)
-        return;
-    visitVisibleSymbols(*s, [&](const SymbolEntry &e, bool own) {
-        if (e.kind != kind || (derivedTypesOnly && !(own && e.isDerivedType)))
-            return;
-        if (e.text.startsWith(prefix, Qt::CaseInsensitive))
-            out.insert(e.text);
-    });
+    if (const SymbolScope *s = scope(key))
+        forEachMatch(*s, {kind}, prefix, derivedTypesOnly,
+                     [&](const QString &text) { out.insert(text); });
+}
+
+void SymbolsIndex::addMatches(const QString &key, std::initializer_list<SymbolKind> kinds,
+                              const QString &prefix, QStringList &out,
+                              bool derivedTypesOnly) const
+{
+    if (const SymbolScope *s = scope(key))
+        forEachMatch(*s, kinds, prefix, derivedTypesOnly,
+                     [&](const QString &text) { out.append(text); });
 }
 
 } // namespace corvane

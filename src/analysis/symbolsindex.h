@@ -18,9 +18,11 @@
 #include <QList>
 #include <QSet>
 #include <QString>
+#include <QStringList>
 
 #include <deque>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 
 namespace corvane
@@ -69,6 +71,36 @@ public:
 
 private:
     QMultiHash<QString, qsizetype> m_ownIndex; // only for scopes with many names
+};
+
+// Tests whether texts start with a prefix, ignoring case; an empty prefix matches every text.
+// Most texts differ in their first character, which is compared first without a library call.
+class PrefixMatcher
+{
+public:
+    explicit PrefixMatcher(const QString &prefix)
+        : m_prefix(prefix), m_first(prefix.isEmpty() ? 0 : fold(prefix.front()))
+    {
+    }
+    bool operator()(const QString &text) const
+    {
+        if (m_prefix.isEmpty())
+            return true;
+        if (text.size() < m_prefix.size() || fold(text.front()) != m_first)
+            return false;
+        return text.startsWith(m_prefix, Qt::CaseInsensitive);
+    }
+
+private:
+    static char32_t fold(QChar c)
+    {
+        const char16_t u = c.unicode();
+        if (u < 128)
+            return u >= u'A' && u <= u'Z' ? char32_t(u + 32) : char32_t(u);
+        return QChar::toCaseFolded(char32_t(u));
+    }
+    const QString &m_prefix;
+    char32_t m_first;
 };
 
 // Called with each visible entry (renames applied); own says it is the walked scope's own name.
@@ -130,6 +162,11 @@ public:
     // variables of derived type.
     void addMatches(const QString &key, SymbolKind kind, const QString &prefix,
                     QSet<QString> &out, bool derivedTypesOnly = false) const;
+    // The same for several kinds in one walk, appending (a name visible twice comes twice);
+    // derivedTypesOnly filters the variables only.
+    void addMatches(const QString &key, std::initializer_list<SymbolKind> kinds,
+                    const QString &prefix, QStringList &out,
+                    bool derivedTypesOnly = false) const;
 
 private:
     std::shared_ptr<SymbolTables> m_tables;

@@ -1,5 +1,7 @@
 #include "autocompletemanager.h"
 
+#include "editor/completionoffer.h"
+
 #include "analysis/declarationsearch.h"
 #include "analysis/fderivedtype.h"
 #include "analysis/ffiledeclarations.h"
@@ -10,6 +12,7 @@
 #include "settings/settingskeys.h"
 #include "settings/vocabulary.h"
 
+#include <algorithm>
 #include <functional>
 
 namespace corvane
@@ -42,6 +45,16 @@ template <typename Visit> void addFromSet(const std::optional<QSet<QString>> &se
     if (set)
         for (const QString &name : *set)
             visit(name);
+}
+
+// The gathered names sorted in the list's order, each once; none when there are none.
+std::optional<QStringList> listed(QStringList names)
+{
+    if (names.isEmpty())
+        return std::nullopt;
+    sortCandidates(names);
+    names.erase(std::unique(names.begin(), names.end()), names.end());
+    return names;
 }
 
 } // namespace
@@ -135,27 +148,29 @@ const SymbolsIndex *AutocompleteManager::symbolsIndex() const
 }
 
 void AutocompleteManager::addMatches(const QString &partial, const QStringList &words,
-                                     QSet<QString> &out)
+                                     QStringList &out)
 {
     if (partial.isEmpty())
         return;
+    const PrefixMatcher matches(partial);
     for (const QString &w : words)
-        if (w.startsWith(partial, Qt::CaseInsensitive))
-            out.insert(w);
+        if (matches(w))
+            out.append(w);
 }
 
 void AutocompleteManager::addMatches(const QString &partial, const QSet<QString> &words,
-                                     QSet<QString> &out)
+                                     QStringList &out)
 {
     if (partial.isEmpty())
         return;
+    const PrefixMatcher matches(partial);
     for (const QString &w : words)
-        if (w.startsWith(partial, Qt::CaseInsensitive))
-            out.insert(w);
+        if (matches(w))
+            out.append(w);
 }
 
 void AutocompleteManager::addMatches(const QString &partial, const NameSet &words,
-                                     QSet<QString> &out)
+                                     QStringList &out)
 {
     if (words)
         addMatches(partial, *words, out);
@@ -214,7 +229,7 @@ AutocompleteManager::completionsForString(const QString &partial, const ScopeRec
                                           const CompletionSettings &settings) const
 {
     const StatementClassKind kind = classifyFortranStatement(statement);
-    QSet<QString> result;
+    QStringList result;
     const QString module = scope.module.value_or(QString());
     const QString procedure = scope.procedure;
     const bool haveProcedures = settings.procedures;
@@ -263,9 +278,7 @@ AutocompleteManager::completionsForString(const QString &partial, const ScopeRec
                 const auto type = derivedTypeForChain(scope.variableChain.value_or(QStringList()),
                                                       procedure, global ? QString() : module);
                 gatherDerivedTypeCompletions(partial, type.get(), kind, result);
-                if (result.isEmpty())
-                    return std::nullopt;
-                return QStringList(result.begin(), result.end());
+                return listed(std::move(result));
             }
             QString key = symbolsIndexKey(module, procedure);
             if (!index || key.isNull() || !index->contains(key))
@@ -285,46 +298,41 @@ AutocompleteManager::completionsForString(const QString &partial, const ScopeRec
             }
         }
     }
-    if (result.isEmpty())
-        return std::nullopt;
-    return QStringList(result.begin(), result.end());
+    return listed(std::move(result));
 }
 
 void AutocompleteManager::gatherDisplayedTextCompletions(const QString &partial,
                                                          StatementClassKind kind,
                                                          const QString &key,
-                                                         QSet<QString> &out) const
+                                                         QStringList &out) const
 {
     const SymbolsIndex *index = symbolsIndex();
     if (!index || !index->contains(key) || partial.isEmpty())
         return;
-    const auto add = [&](SymbolKind k, bool derivedOnly = false) {
-        index->addMatches(key, k, partial, out, derivedOnly);
-    };
+    // One walk over the scope's names per class.
     switch (kind) {
     case OtherStatement:
     case InitialValue:
-        add(SymbolKind::Variable);
+        index->addMatches(key, {SymbolKind::Variable}, partial, out);
         break;
     case TypeNameInParentheses:
-        add(SymbolKind::Type);
+        index->addMatches(key, {SymbolKind::Type}, partial, out);
         break;
     case CallName:
-        add(SymbolKind::Subroutine);
+        // Variables only of derived type: the start of "call x%p".
+        index->addMatches(key, {SymbolKind::Subroutine, SymbolKind::Variable}, partial, out, true);
         addMatches(partial, m_index->subroutineNames, out);
-        add(SymbolKind::Variable, true); // the start of "call x%p"
         break;
     case ExternalName:
-        add(SymbolKind::Subroutine);
+        index->addMatches(key, {SymbolKind::Subroutine}, partial, out);
         addMatches(partial, m_index->subroutineNames, out);
         break;
     case ComponentReference:
     case TypeBoundCall:
         break;
     default:
-        add(SymbolKind::Function);
+        index->addMatches(key, {SymbolKind::Function, SymbolKind::Variable}, partial, out);
         addMatches(partial, m_index->functionNames, out);
-        add(SymbolKind::Variable);
         break;
     }
 }
@@ -332,7 +340,7 @@ void AutocompleteManager::gatherDisplayedTextCompletions(const QString &partial,
 void AutocompleteManager::gatherDerivedTypeCompletions(const QString &partial,
                                                        const FDerivedType *type,
                                                        StatementClassKind kind,
-                                                       QSet<QString> &out) const
+                                                       QStringList &out) const
 {
     if (!type)
         return;
@@ -351,7 +359,7 @@ void AutocompleteManager::gatherDerivedTypeCompletions(const QString &partial,
         if (!set)
             return;
         if (all)
-            out.unite(*set);
+            out.append(QStringList(set->begin(), set->end()));
         else
             addMatches(partial, *set, out);
     };

@@ -78,8 +78,8 @@ public:
 
     // --- candidates --------------------------------------------------------------------------
     // The candidates for partial (the text before the caret: a word, or "%") in the scope and
-    // statement (the line up to the caret, trimmed). Each name once, in no order; none when
-    // nothing fits.
+    // statement (the line up to the caret, trimmed). Each name once, in the list's order
+    // (sortCandidates); none when nothing fits.
     std::optional<QStringList> completionsForString(const QString &partial,
                                                     const ScopeRecord &scope,
                                                     QStringView statement,
@@ -89,10 +89,11 @@ public:
     // names may repeat an intrinsic one).
     QStringList moduleNamesForUse() const;
 
-    // Adds every word that starts with partial, ignoring case; an empty partial adds nothing.
-    static void addMatches(const QString &partial, const QStringList &words, QSet<QString> &out);
-    static void addMatches(const QString &partial, const QSet<QString> &words, QSet<QString> &out);
-    static void addMatches(const QString &partial, const NameSet &words, QSet<QString> &out);
+    // Appends every word that starts with partial, ignoring case; an empty partial adds nothing.
+    // The candidates are gathered in a list and made unique once sorted: no hashing per name.
+    static void addMatches(const QString &partial, const QStringList &words, QStringList &out);
+    static void addMatches(const QString &partial, const QSet<QString> &words, QStringList &out);
+    static void addMatches(const QString &partial, const NameSet &words, QStringList &out);
 
     // --- derived types, seen from the displayed file --------------------------------------------
     // The type of the reference the chain names (last component first, base variable last).
@@ -122,9 +123,9 @@ public:
 private:
     // Adds the names visible under a symbols-index key that fit the class.
     void gatherDisplayedTextCompletions(const QString &partial, StatementClassKind kind,
-                                        const QString &key, QSet<QString> &out) const;
+                                        const QString &key, QStringList &out) const;
     void gatherDerivedTypeCompletions(const QString &partial, const FDerivedType *type,
-                                      StatementClassKind kind, QSet<QString> &out) const;
+                                      StatementClassKind kind, QStringList &out) const;
     const SymbolsIndex *symbolsIndex() const;
     std::shared_ptr<FProgramUnit> module(const QString &name) const;
     // The unit of procedure (the module itself when the caret is in a module's own part).

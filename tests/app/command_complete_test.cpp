@@ -104,8 +104,10 @@ TEST_F(CompleteCommand, CandidatesAtCarets)
 // The settings file decides over the registered defaults.
 TEST_F(CompleteCommand, SettingsFromTheSettingsFile)
 {
+    // The settings file of this test run (other tests may have written it): put back afterwards.
     const QString conf = qEnvironmentVariable("XDG_CONFIG_HOME") + "/Corvane/Corvane.conf";
-    ASSERT_FALSE(QFileInfo::exists(conf));
+    const bool existed = QFileInfo::exists(conf);
+    const QByteArray before = existed ? readFile(conf) : QByteArray();
     const auto complete = [this](const char *line, const char *column) {
         return runProgram(corvaneExecutable(), QStringList{"complete", project,
                                                            dir.filePath("geo.f90"), line, column});
@@ -128,11 +130,14 @@ TEST_F(CompleteCommand, SettingsFromTheSettingsFile)
         writeFile(conf, QByteArray("[General]\n") + c.settings);
         const auto ra = complete("17", "12");
         const auto pr = complete("6", "12");
-        QFile::remove(conf);
         EXPECT_EQ(ra.exitCode, 0) << ra.err.toStdString();
         EXPECT_EQ(ra.out, c.callRa);
         EXPECT_EQ(pr.out, c.callPr);
     }
+    if (existed)
+        writeFile(conf, before);
+    else
+        QFile::remove(conf);
 }
 
 TEST_F(CompleteCommand, BadRequests)

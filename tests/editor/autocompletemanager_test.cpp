@@ -51,6 +51,7 @@ const char kGeo[] = "module geo\n"
                     "  real :: gravity\n"
                     "contains\n"
                     "  subroutine process_shape(s, n)\n"
+                    "    use base_m, only: base_count\n" // also seen through the module's USE
                     "    type(shape) :: s\n"
                     "    integer :: n\n"
                     "    type(point) :: prev\n"
@@ -153,6 +154,7 @@ TEST_F(Completion, CandidatesByStatement)
         {"y = si", {"sign", "sign(a = !^, b = !^)", "signal", "sin(x = !^)", "sinh(x = !^)",
                     "size", "size(array = !^, dim = !^, kind = !^)"}},
         {"x = gr", {"gravity"}},
+        {"x = base_c", {"base_count"}}, // found on two ways, listed once
         {"x = pro", {"probe(x = !^)", "procedure", "product(array = !^, dim = !^, mask = !^)",
                      "program", "protected"}},
         {"if (si", {"sign", "sign(a = !^, b = !^)", "signal", "sin(x = !^)", "sinh(x = !^)",
