@@ -2,6 +2,7 @@
 // program as the Run command does, in the terminal. Output and errors stream as they come, typed
 // input is passed on when no input file is set, and the exit status is the program's. A program
 // that is missing or older than its sources is built first.
+#include "build/builddriver.h"
 #include "build/interactiveconsolecontroller.h"
 #include "build/rundriver.h"
 #include "build/terminalconsole.h"
@@ -29,7 +30,6 @@ namespace
 constexpr char kUsage[] = "run PROJECT [--input FILE] [--args TEXT] [-np N] [--release|--debug]";
 constexpr char kElapsed[] = "Corvane: Elapsed time %1 s\n";
 constexpr int kCrashReportWaitMs = 1500;
-constexpr char kBuildingFirst[] = "Corvane: The program is %1, so it is built first.\n";
 
 struct RunOptions {
     QString project;
@@ -115,12 +115,8 @@ int runCommand(const QStringList &args)
     if (options->processes)
         doc.setNumberOfProcessors(*options->processes);
 
-    if (!doc.fileNames().isEmpty() && app::productIsStale(doc)) {
-        const bool missing =
-            !QFileInfo::exists(QDir(doc.docDirectoryPath()).filePath(doc.executableName()));
-        app::out() << QString::fromUtf8(kBuildingFirst)
-                          .arg(missing ? QStringLiteral("missing")
-                                       : QStringLiteral("older than its sources"));
+    if (const auto reason = BuildDriver::buildBeforeRunReason(doc)) {
+        app::out() << *reason;
         app::out().flush();
         if (!app::buildProject(doc, {})) {
             app::err() << "corvane run: the build made no program to run\n";

@@ -71,18 +71,4 @@ bool buildProject(MyDocument &document, const BuildOptions &options)
     return driver.productWasMade();
 }
 
-bool productIsStale(const MyDocument &document)
-{
-    if (document.fileNames().isEmpty())
-        return false;
-    const QFileInfo product(QDir(document.docDirectoryPath()).filePath(document.executableName()));
-    if (!product.exists())
-        return true;
-    const QDateTime built = product.lastModified();
-    for (const QString &file : document.fileNames())
-        if (QFileInfo(file).lastModified() > built)
-            return true;
-    return false;
-}
-
 } // namespace corvane::app

@@ -25,8 +25,4 @@ struct BuildOptions {
 // made.
 bool buildProject(MyDocument &document, const BuildOptions &options);
 
-// True when the executable is missing or older than one of the project's files. (A project
-// without files is never stale: a build could not help it.)
-bool productIsStale(const MyDocument &document);
-
 } // namespace corvane::app

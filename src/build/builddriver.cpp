@@ -67,7 +67,26 @@ void BuildDriver::appendText(const QString &s, Console::Role role)
     m_runner->addString(s, role);
 }
 
-bool BuildDriver::build()
+std::optional<QString> BuildDriver::buildBeforeRunReason(const MyDocument &document)
+{
+    if (document.fileNames().isEmpty())
+        return std::nullopt;
+    const QFileInfo product(QDir(document.docDirectoryPath()).filePath(document.executableName()));
+    const char *reason = nullptr;
+    if (!product.exists()) {
+        reason = buildtexts::kProgramMissing;
+    } else {
+        const QDateTime built = product.lastModified();
+        for (const QString &file : document.fileNames())
+            if (QFileInfo(file).lastModified() > built)
+                reason = buildtexts::kProgramOlder;
+    }
+    if (!reason)
+        return std::nullopt;
+    return text(buildtexts::kBuildingFirst).arg(text(reason));
+}
+
+bool BuildDriver::build(const QString &firstLine)
 {
     if (m_run->processIsRunning() || m_runner->isRunningExecutable())
         return false;
@@ -75,8 +94,16 @@ bool BuildDriver::build()
         m_prompts->alert(text(buildtexts::kNotSaved), text(buildtexts::kNotSavedInfo));
         return false;
     }
-    m_fileOperations->saveFilesIfRequested();
+    const bool saved = m_fileOperations->saveFilesIfRequested();
     m_run->showConsoleTab();
+    if (!saved) {
+        // Compiling now would build the old text on disk and call it a success.
+        for (const QString &error : m_fileOperations->sourceSaveErrors())
+            appendText(text(buildtexts::kSaveFailed).arg(error), Console::Role::Error);
+        appendText(text(buildtexts::kNotBuiltAfterFailedSave), Console::Role::Error);
+        emit consoleFocusRequested();
+        return false;
+    }
 
     if (m_document->fileNames().isEmpty()) {
         appendText(text(buildtexts::kNoFilesConsole), Console::Role::Error);
@@ -102,17 +129,19 @@ bool BuildDriver::build()
     }
     m_run->enableBuild(true);
 
-    if (!scanAndWriteMakefile())
+    if (!scanAndWriteMakefile(firstLine))
         return false;
     return compile();
 }
 
-bool BuildDriver::scanAndWriteMakefile()
+bool BuildDriver::scanAndWriteMakefile(const QString &firstLine)
 {
     const MakefileGenerator generator = MakefileGenerator::initWithDocument(*m_document);
     if (Defaults::instance().boolValue(QLatin1String(keys::clearConsoleOnCompile)) &&
         m_runner->console())
         m_runner->console()->clear();
+    if (!firstLine.isEmpty())
+        appendText(firstLine, Console::Role::Info);
     appendText(text(buildtexts::kScanning), Console::Role::Info);
 
     const QStringList files = m_document->fileNames();

@@ -35,6 +35,12 @@ inline constexpr char kNoFilesInfo[] = "Please add files before building.";
 inline constexpr char kFileCannotBeFound[] = "Corvane: File %1 cannot be found";
 inline constexpr char kFilesLost[] = "One or more source files has been moved or deleted.";
 inline constexpr char kFilesLostInfo[] = "See console for details.";
+inline constexpr char kSaveFailed[] = "Corvane: %1\n";
+inline constexpr char kNotBuiltAfterFailedSave[] =
+    "Corvane: Nothing was compiled: the sources above could not be saved.\n";
+inline constexpr char kBuildingFirst[] = "Corvane: The program is %1, so it is built first.\n";
+inline constexpr char kProgramMissing[] = "missing";
+inline constexpr char kProgramOlder[] = "older than its sources";
 inline constexpr char kScanning[] = "Corvane: Scanning for dependencies...\n";
 inline constexpr char kModuleNotFound[] =
     "Corvane: Warning Error: The file containing module %1 was not found.\n";
@@ -62,7 +68,13 @@ public:
 
     // The Build command: checks, scan, Makefile, then compile(). False when it stopped before
     // `make` was started (the reason is in the console or was told through the prompts).
-    bool build();
+    // firstLine, when given, is written in info colour as the build's first console line (after
+    // the console is cleared).
+    bool build(const QString &firstLine = QString());
+    // Why Run builds first: the console line when the executable is missing or older than one
+    // of the project's files (sources and include files); none when it is up to date or the
+    // project has no files (a build could not help it).
+    static std::optional<QString> buildBeforeRunReason(const MyDocument &document);
     // Starts `make` in the build folder (cleaning first when a full recompile is due).
     bool compile();
     // After `make` has ended (RunDriver's compileCompleted): product, marker, diagnostics.
@@ -104,7 +116,7 @@ signals:
     void buildFinished(bool productMade);
 
 private:
-    bool scanAndWriteMakefile();
+    bool scanAndWriteMakefile(const QString &firstLine);
     void appendText(const QString &text, Console::Role role);
     void stopWithoutMake();
     void onAborting();

@@ -62,13 +62,16 @@ void FileOperations::setLauncher(std::function<bool(const QString &, const QStri
     m_launch = std::move(launch);
 }
 
-bool FileOperations::writeText(const QString &path, const QString &text)
+bool FileOperations::writeText(const QString &path, const QString &text, QString *error)
 {
     // Written in place (not atomically), as other programs may hold the file open; a failed
     // write keeps the old contents.
     if (Result<void> written = SafeFile::overwrite(path, text.toUtf8()); !written) {
-        m_prompts.presentError(
-            QString("The file “%1” could not be saved: %2").arg(path, written.error()));
+        const QString message =
+            QString("The file “%1” could not be saved: %2").arg(path, written.error());
+        if (error)
+            *error = message;
+        m_prompts.presentError(message);
         return false;
     }
     return true;
@@ -168,6 +171,7 @@ QList<std::shared_ptr<FortranFile>> FileOperations::saveFiles()
     if (m_document.inputFileWasEdited())
         saveInputFile();
     QList<std::shared_ptr<FortranFile>> saved;
+    m_sourceSaveErrors.clear();
     if (m_document.projectFiles().isEmpty())
         return saved;
     for (const auto &file : m_document.projectFiles()) {
@@ -175,9 +179,12 @@ QList<std::shared_ptr<FortranFile>> FileOperations::saveFiles()
             continue;
         m_document.setIsLocalFileModification(true);
         // A source that could not be written keeps its edits marked unsaved.
-        if (writeText(file->filePath(), file->text())) {
+        QString error;
+        if (writeText(file->filePath(), file->text(), &error)) {
             file->setFileState(FortranFile::Saved);
             saved << file;
+        } else {
+            m_sourceSaveErrors << error;
         }
     }
     emit fileListNeedsReload();
@@ -201,18 +208,29 @@ QList<std::shared_ptr<FortranFile>> FileOperations::saveFiles()
     return saved;
 }
 
-void FileOperations::saveFilesIfRequested()
+bool FileOperations::saveFile(FortranFile &file)
 {
+    m_document.setIsLocalFileModification(true);
+    if (!writeText(file.filePath(), file.text()))
+        return false;
+    file.setFileState(FortranFile::Saved);
+    return true;
+}
+
+bool FileOperations::saveFilesIfRequested()
+{
+    m_sourceSaveErrors.clear();
     if (!filesNeedSaving())
-        return;
+        return true;
     if (Defaults::instance().boolValue(keys::autoSaveFiles)) {
         saveFiles();
-        return;
+        return m_sourceSaveErrors.isEmpty();
     }
     m_prompts.askLater(kSaveQuestion, kSaveInfo, {"Yes", "No"}, [this](int answer) {
         if (answer == 0)
             saveFiles();
     });
+    return true;
 }
 
 void FileOperations::updateChangeTimeStampsOfFiles(const QList<std::shared_ptr<FortranFile>> &files)

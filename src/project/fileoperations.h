@@ -58,8 +58,13 @@ public:
     // Writes every modified source; returns those written. A source that cannot be written stays
     // modified and the error is presented.
     QList<std::shared_ptr<FortranFile>> saveFiles();
-    // Saves at once with "autoSaveFiles", else asks without waiting for the answer.
-    void saveFilesIfRequested();
+    // Writes one source's text and marks it saved; false after presenting the write error.
+    bool saveFile(FortranFile &file);
+    // Saves at once with "autoSaveFiles", else asks without waiting for the answer. False when
+    // a source could not be written (its edits stay unsaved; sourceSaveErrors() tells why).
+    bool saveFilesIfRequested();
+    // Why the sources of the last saveFiles() could not be written, one message each.
+    const QStringList &sourceSaveErrors() const { return m_sourceSaveErrors; }
     void updateChangeTimeStampsOfFiles(const QList<std::shared_ptr<FortranFile>> &files);
     bool saveMakefile();
     bool saveInputFile();
@@ -82,12 +87,14 @@ signals:
     void fileListNeedsReload();
 
 private:
-    bool writeText(const QString &path, const QString &text);
+    // Writes text in place; the error is presented and, with error, also handed back.
+    bool writeText(const QString &path, const QString &text, QString *error = nullptr);
 
     MyDocument &m_document;
     Prompts &m_prompts;
     Reindexer *m_reindexer = nullptr;
     std::function<QString()> m_inputFileText;
+    QStringList m_sourceSaveErrors;
     std::function<bool(const QString &, const QStringList &)> m_launch;
 };
 

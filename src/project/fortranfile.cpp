@@ -37,6 +37,22 @@ void FortranFile::dropTextStorage()
     m_textStorage.reset();
 }
 
+void FortranFile::setFileState(qint64 state)
+{
+    m_fileState = state;
+    if (!m_textStorage)
+        return;
+    if (state == Saved)
+        m_textStorage->setModified(false);
+}
+
+void FortranFile::markTextDiffersFromDisk()
+{
+    m_fileState = Modified;
+    if (m_textStorage)
+        m_textStorage->setModified(true);
+}
+
 QString FortranFile::text() const
 {
     return m_textStorage ? m_textStorage->toPlainText() : QString();
@@ -106,7 +122,7 @@ bool FortranFile::loadFile(Prompts &prompts)
     storage->setModified(false);
     m_textStorage = std::move(storage);
     if (conversions.conversionsWereMade())
-        m_fileState = Modified;
+        markTextDiffersFromDisk(); // the converted text
     return true;
 }
 

@@ -42,7 +42,12 @@ public:
     const QDateTime &timeStamp() const { return m_timeStamp; }
     void setTimeStamp(const QDateTime &time) { m_timeStamp = time; }
     qint64 fileState() const { return m_fileState; }
-    void setFileState(qint64 state) { m_fileState = state; }
+    // Saved also marks the loaded text as the saved one: undoing back to it reaches the saved
+    // state again.
+    void setFileState(qint64 state);
+    // Modified, with the loaded text marked changed until it is saved (no undo step leads back
+    // to the text on disk): for text that differs from the disk's without an edit.
+    void markTextDiffersFromDisk();
     const TextRange &selectedRange() const { return m_selectedRange; }
     void setSelectedRange(const TextRange &range) { m_selectedRange = range; }
     bool isF90File() const { return m_isF90File; }

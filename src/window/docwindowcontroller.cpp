@@ -173,11 +173,13 @@ QString DocWindowController::documentDisplayName() const
 
 void DocWindowController::updateTitle()
 {
-    QString title = documentDisplayName();
+    // The mark stands after the project's name: it is the project (its settings or its unsaved
+    // sources) that Save would write; the file list marks each modified file.
+    QString title = documentDisplayName() + QStringLiteral("[*]");
     if (!m_currentFileName.isEmpty())
         title += QString::fromUtf8(" \u2014 ") + m_currentFileName;
-    setWindowTitle(title + "[*]");
-    setWindowModified(m_document->isDocumentEdited());
+    setWindowTitle(title);
+    setWindowModified(m_document->isDocumentEdited() || m_fileOps->filesNeedSaving());
 }
 
 // --- tabs -----------------------------------------------------------------------------------

@@ -207,6 +207,8 @@ private:
     void saveAsAction();
     void printAction();
     void runAction();
+    // Runs the program once the build that Run started has made it.
+    void runAfterBuild();
     void abortAction();
     void buildAction();
     void cleanAction();
@@ -247,6 +249,7 @@ private:
     bool m_runItemEnabled = false;
     QString m_taskProgress; // "Building..." or "Running..." while a child runs
     bool m_swapping = false;
+    bool m_runAfterBuild = false; // Run started a build; the program runs when it is made
 
     QToolBar *m_toolbar = nullptr;
     QSplitter *m_mainSplitter = nullptr;

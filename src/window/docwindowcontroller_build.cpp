@@ -10,6 +10,8 @@
 #include "project/fileoperations.h"
 #include "project/mydocument.h"
 #include "project/projectindexer.h"
+#include "settings/defaults.h"
+#include "settings/settingskeys.h"
 #include "editor/corvanetextview.h"
 #include "editor/editorviewcontroller.h"
 #include "window/consoleview.h"
@@ -32,6 +34,7 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTextBlock>
+#include <QTimer>
 
 namespace corvane
 {
@@ -77,6 +80,7 @@ void DocWindowController::setUpBuildAndRun()
             &DocWindowController::validateCommands);
     connect(m_buildDriver, &BuildDriver::buildFinished, this,
             &DocWindowController::validateCommands);
+    connect(m_buildDriver, &BuildDriver::buildFinished, this, &DocWindowController::runAfterBuild);
     connect(m_document.get(), &MyDocument::settingChanged, this, [this](const QString &key) {
         if (key == QLatin1String("isDebugBuild"))
             m_buildDriver->changeDebugRelease();
@@ -176,13 +180,48 @@ int DocWindowController::sideTab() const
 
 void DocWindowController::runAction()
 {
+    if (m_runDriver->processIsRunning())
+        return;
+    // The program reads the input file as the tab shows it.
+    if (m_document->inputOption() == 0 && m_document->inputFileWasEdited() &&
+        !m_document->storedInputFileName().isEmpty() && !saveInputFileFromTab())
+        return;
+    // A program older than its sources (or one about to be saved) would run the old code: it is
+    // built first, and runs when the build made it.
+    std::optional<QString> reason = BuildDriver::buildBeforeRunReason(*m_document);
+    if (!reason && m_fileOps->filesNeedSaving() &&
+        Defaults::instance().boolValue(keys::autoSaveFiles))
+        reason = QString::fromUtf8(buildtexts::kBuildingFirst)
+                     .arg(QString::fromUtf8(buildtexts::kProgramOlder));
+    if (reason && !m_document->compileForLibrary().value_or(false)) {
+        m_runAfterBuild = m_buildDriver->build(*reason);
+        validateCommands();
+        return;
+    }
     m_runDriver->run();
     m_console->setFocus();
     validateCommands();
 }
 
+void DocWindowController::runAfterBuild()
+{
+    if (!m_runAfterBuild)
+        return;
+    m_runAfterBuild = false;
+    // After the runner has finished reporting the build.
+    QTimer::singleShot(0, this, [this] {
+        if (m_runDriver->processIsRunning() || !m_runDriver->canRunExecutable() ||
+            BuildDriver::buildBeforeRunReason(*m_document))
+            return; // the build made no program to run; the console says why
+        m_runDriver->run();
+        m_console->setFocus();
+        validateCommands();
+    });
+}
+
 void DocWindowController::abortAction()
 {
+    m_runAfterBuild = false; // an aborted build runs nothing afterwards
     m_buildDriver->abort();
     validateCommands();
 }

@@ -37,6 +37,9 @@ const char kModifiedOnDisk[] = "The file %1 has been modified. Do you want to us
 const char kUseHere[] = "Use the one here";
 const char kUseDisk[] = "Use the version on disk";
 const char kDoubleClick[] = "Double click a file name to open in external editor";
+const char kRemoveModified[] = "Do you want to save the changes made to \u201c%1\u201d before "
+                               "removing it from the project?";
+const char kRemoveModifiedInfo[] = "Your changes will be lost if you don't save them.";
 } // namespace texts
 
 namespace
@@ -139,7 +142,7 @@ bool DocWindowController::swapEditorToFortranFile(FortranFile *file)
         const int answer = m_prompts->ask(tr(texts::kModifiedOnDisk).arg(name), QString(),
                                           {tr(texts::kUseHere), tr(texts::kUseDisk)});
         if (answer == 0) {
-            file->setFileState(FortranFile::Modified);
+            file->markTextDiffersFromDisk();
         } else if (answer == 1) {
             file->setFileState(FortranFile::Saved);
             loaded = file->loadFile(*m_prompts);
@@ -159,6 +162,20 @@ bool DocWindowController::swapEditorToFortranFile(FortranFile *file)
     }
 
     QTextDocument *doc = file->undoManager();
+    // Undoing back to the saved text makes the file unmodified again.
+    connect(doc, &QTextDocument::modificationChanged, this, [this, file](bool modified) {
+        if (m_current != file)
+            return;
+        if (modified) {
+            currentFortranFileWasEdited();
+            return;
+        }
+        if (file->fileState() != FortranFile::Modified)
+            return;
+        file->setFileState(FortranFile::Saved);
+        m_fileModel->reload();
+        updateTitle();
+    });
     m_editorController->setCodingMode(1);
     m_editorController->setF90Coloring(file->isF90File() || m_document->colorAsF90());
     m_editorController->showDocument(doc);
@@ -189,11 +206,17 @@ void DocWindowController::currentFortranFileWasEdited()
 {
     if (!m_current)
         return;
+    // An edit that brought the text back to the saved one leaves the file unmodified.
+    const QTextDocument *storage = m_current->textStorage();
+    if (storage && !storage->isModified())
+        return;
     const bool wasModified = m_current->fileState() == FortranFile::Modified;
     m_current->setFileState(FortranFile::Modified);
-    m_document->documentHasChanged();
-    if (!wasModified)
+    // The file's own state, not the project's: the window's mark follows both.
+    if (!wasModified) {
         m_fileModel->reload();
+        updateTitle();
+    }
 }
 
 int DocWindowController::selectedRow() const
@@ -285,6 +308,7 @@ void DocWindowController::fileListTableDidChange()
         updateTitle();
     }
     m_find->setSearchFieldCompletions();
+    updateTitle(); // a save changes the files' states
     validateCommands();
 }
 
@@ -326,6 +350,17 @@ void DocWindowController::removeFileAction(int row)
         row = selectedRow();
     if (row < 0 || row >= m_document->projectFiles().size())
         return;
+    // Unsaved edits go only when the user says so, as when closing.
+    FortranFile *file = m_fileModel->fileAt(row);
+    if (file && file->fileState() == FortranFile::Modified) {
+        const int answer = m_prompts->ask(
+            tr(texts::kRemoveModified).arg(QFileInfo(file->filePath()).fileName()),
+            tr(texts::kRemoveModifiedInfo), {tr("Save"), tr("Don't Save"), tr("Cancel")});
+        if (answer != 0 && answer != 1)
+            return;
+        if (answer == 0 && !m_fileOps->saveFile(*file))
+            return; // the write error has been told; the file and its edits stay
+    }
     m_history.clear();
     detachCurrentFile();
     m_current = nullptr;

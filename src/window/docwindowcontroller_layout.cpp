@@ -62,6 +62,12 @@ void DocWindowController::buildWidgets()
         connect(m_fileList->selectionModel(), &QItemSelectionModel::selectionChanged, this,
                 &DocWindowController::tableViewSelectionDidChange, Qt::UniqueConnection);
     });
+    // Delete in the list removes the selected file as Remove File does.
+    auto *removeKey = new QAction(m_fileList);
+    removeKey->setShortcut(QKeySequence::Delete);
+    removeKey->setShortcutContext(Qt::WidgetShortcut);
+    connect(removeKey, &QAction::triggered, this, &DocWindowController::removeSelectedFile);
+    m_fileList->addAction(removeKey);
     connect(m_fileList, &QListView::doubleClicked, this,
             [this](const QModelIndex &index) { openSelectedFile(index.row()); });
 

@@ -86,16 +86,18 @@ TEST_F(WindowTest, SwitchingFilesKeepsEachFilesTextUndoAndSelection)
     EXPECT_EQ(editor->toPlainText(), "program a\nend program a\n");
 }
 
-TEST_F(WindowTest, TypingMarksTheFileModifiedWithItsIconAndTheDocumentChanged)
+TEST_F(WindowTest, TypingMarksTheFileModifiedWithItsIconAndTheWindowModified)
 {
     select("b.f90");
     window->document()->markUnchanged();
     const QModelIndex row =
         window->fileListModel()->index(window->fileListModel()->rowOf(file("b.f90")));
     EXPECT_TRUE(row.data(Qt::DecorationRole).isNull());
+    EXPECT_FALSE(window->isWindowModified());
     QTest::keyClicks(window->editor(), "x");
     EXPECT_EQ(file("b.f90")->fileState(), FortranFile::Modified);
-    EXPECT_TRUE(window->document()->isDocumentEdited());
+    // The edit is the file's; the window's mark shows that Save has something to write.
+    EXPECT_TRUE(window->isWindowModified());
     EXPECT_FALSE(row.data(Qt::DecorationRole).isNull());
     // Moving the caret is not an edit.
     select("a.f90");
