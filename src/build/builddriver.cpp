@@ -263,6 +263,7 @@ bool BuildDriver::compile()
     m_runner->nameOfExecutable = QStringLiteral("make");
     m_runner->workingDirectory = buildDir;
     m_runner->endWholeProcessGroup = true;
+    m_runner->colourWarningsAsInfo = true;
 
     m_errorsDictionary.reset();
     m_document->setErrorsDictionary(std::nullopt);

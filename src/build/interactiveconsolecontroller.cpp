@@ -71,6 +71,7 @@ void InteractiveConsoleController::startNewTask(const QString &contextInfo)
     m_lastPid = 0;
     m_outDecoder.resetState();
     m_errDecoder.resetState();
+    m_errorColouring.reset();
     m_pending.clear();
     m_deliveredChars = 0;
     m_droppedChars = 0;
@@ -179,9 +180,16 @@ void InteractiveConsoleController::killExecute()
         return;
     m_taskActive = false;
     m_acceptTypedInput = false;
+    queueColoured(m_errorColouring.finish());
     flushPending();
     detachProcess();
     emit consoleTaskCompleted(this);
+}
+
+void InteractiveConsoleController::queueColoured(const QList<BuildOutputColouring::Piece> &pieces)
+{
+    for (const BuildOutputColouring::Piece &piece : pieces)
+        queueText(piece.text, piece.role);
 }
 
 void InteractiveConsoleController::detachProcess()
@@ -297,7 +305,10 @@ void InteractiveConsoleController::streamChunk(const QByteArray &chunk, bool isE
             m_errorString += decoded.left(kErrorStringLimit - m_errorString.size());
         m_hasPostedErrors = true;
         m_stdErrEmpty = false;
-        queueText(decoded, Console::Role::Error);
+        if (colourWarningsAsInfo)
+            queueColoured(m_errorColouring.feed(decoded));
+        else
+            queueText(decoded, Console::Role::Error);
     } else {
         m_stdOutEmpty = false;
         queueText(m_outDecoder.decode(chunk), Console::Role::Normal);
@@ -340,6 +351,7 @@ void InteractiveConsoleController::finishExecution()
         if (!out.isEmpty())
             streamChunk(out, false);
     }
+    queueColoured(m_errorColouring.finish());
     flushPending();
     if (m_processGroup > 0) {
         // The child has ended; whatever it started in its group and left running is told.

@@ -4,6 +4,7 @@
 // diagnostics parser, feeds it input without blocking, and announces the end exactly once.
 #pragma once
 
+#include "buildoutputcolouring.h"
 #include "console.h"
 
 #include <QByteArray>
@@ -81,6 +82,8 @@ public:
     // the program started. Processes of the group still running when the child has ended are
     // told in the console.
     bool endWholeProcessGroup = false;
+    // A build's error stream: warnings take the info colour, the rest the error colour.
+    bool colourWarningsAsInfo = false;
 
     // Starts the child. With input bytes they are written in the background (the input stays
     // open, typed input is not accepted); without, typed input is accepted. Continuous mode
@@ -139,6 +142,7 @@ private:
     void readFromProcess(bool isError);
     void onProcessFinished(int exitCode, QProcess::ExitStatus status);
     void queueText(const QString &text, Console::Role role);
+    void queueColoured(const QList<BuildOutputColouring::Piece> &pieces);
     // Hands the console one batch of at most kFlushChars; the rest follows from the event loop.
     void flushSome();
     // Hands the console everything that waits (bounded by kPendingLimit in a bounded console).
@@ -166,6 +170,7 @@ private:
     qint64 m_processGroup = 0; // the running child's own group, when endWholeProcessGroup
     QStringDecoder m_outDecoder{QStringDecoder::Utf8};
     QStringDecoder m_errDecoder{QStringDecoder::Utf8};
+    BuildOutputColouring m_errorColouring;
     QString m_pending;
     Console::Role m_pendingRole = Console::Role::Normal;
     qsizetype m_deliveredChars = 0;

@@ -149,6 +149,7 @@ bool RunDriver::execute()
     // The program and whatever it starts form one group: Abort ends them all, and those left
     // running when the program ends are told.
     m_runner->endWholeProcessGroup = true;
+    m_runner->colourWarningsAsInfo = false; // the program's own error output is all errors
     m_document->setContinuouslyUpdateConsole(true);
 
     std::optional<QByteArray> input;

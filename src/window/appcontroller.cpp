@@ -58,11 +58,16 @@ DocWindowController *AppController::adopt(DocWindowController *window)
     connect(window, &DocWindowController::quitRequested, this, [this] { userQuit(); });
     connect(window, &DocWindowController::reloadRequested, this,
             [this](DocWindowController *w) { reloadProject(w); });
-    connect(window, &QObject::destroyed, this, [this] {
-        m_windows.removeIf([](const QPointer<DocWindowController> &w) { return w.isNull(); });
+    // A closed window leaves the list at once (it is deleted later); the last one brings the
+    // start window back, so that the application never runs without a window.
+    const auto forget = [this](QObject *gone) {
+        m_windows.removeIf(
+            [gone](const QPointer<DocWindowController> &w) { return w.isNull() || w == gone; });
         if (!m_quitting)
             showStartWindowIfIdle();
-    });
+    };
+    connect(window, &DocWindowController::closed, this, forget);
+    connect(window, &QObject::destroyed, this, forget);
     window->show();
     if (m_start)
         m_start->hide();
@@ -216,6 +221,15 @@ void AppController::doSetup()
         showNoCompilerPanel();
 }
 
+qsizetype AppController::firstCompilerChoice(const QStringList &installed)
+{
+    // gfortran is what most users want: the entry found for it, else the first.
+    for (qsizetype i = 0; i < installed.size(); ++i)
+        if (QFileInfo(installed[i].trimmed()).fileName() == QLatin1String("gfortran"))
+            return i;
+    return installed.isEmpty() ? -1 : 0;
+}
+
 void AppController::chooseFirstCompiler(const QStringList &installed)
 {
     QDialog dialog;
@@ -228,7 +242,7 @@ void AppController::chooseFirstCompiler(const QStringList &installed)
         auto *item = new QListWidgetItem(entry.trimmed(), list);
         item->setData(Qt::UserRole, entry);
     }
-    list->setCurrentRow(0);
+    list->setCurrentRow(int(qMax<qsizetype>(0, firstCompilerChoice(installed))));
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok);
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
     QObject::connect(list, &QListWidget::itemDoubleClicked, &dialog, &QDialog::accept);

@@ -58,6 +58,8 @@ public:
     // Finds the compilers and, on the first run, lets the user choose one.
     void doSetup();
     bool gFortranIsOldVersion() const { return m_gFortranIsOldVersion; }
+    // The row the first-run compiler list starts on: gfortran's entry, else 0 (-1 when empty).
+    static qsizetype firstCompilerChoice(const QStringList &installed);
 
     void showStartWindowIfIdle();
     void showPreferences();

@@ -281,7 +281,10 @@ void DocWindowController::applyRestoredSelection(const QVariantMap &states)
     FortranFile *file = m_fileModel->fileAt(row);
     if (states.contains("selectedRange") && file->filePath() == path)
         file->setSelectedRange(states.value("selectedRange").value<TextRange>());
+    // The restored tab stays in front.
+    m_restoringSelection = true;
     changeFileTableSelectionToRow(row);
+    m_restoringSelection = false;
 }
 
 // --- saving and closing ----------------------------------------------------------------------

@@ -58,6 +58,8 @@ class DocWindowController : public QMainWindow
 public:
     enum Tab { ConsoleTab = 0, EditorTab = 1, NotesTab = 2, InputFileTab = 3 };
     static constexpr quint32 kWatchMask = 35; // delete, write, rename
+    // The side panes shrink and collapse before the work area gets narrower than this.
+    static constexpr int kMinimumWorkAreaWidth = 420;
 
     // Takes the document. Questions go to prompts when given (tests), else to message boxes.
     explicit DocWindowController(std::unique_ptr<MyDocument> document, Prompts *prompts = nullptr,
@@ -249,6 +251,7 @@ private:
     bool m_runItemEnabled = false;
     QString m_taskProgress; // "Building..." or "Running..." while a child runs
     bool m_swapping = false;
+    bool m_restoringSelection = false; // the saved selection returns: the saved tab stays
     bool m_runAfterBuild = false; // Run started a build; the program runs when it is made
 
     QToolBar *m_toolbar = nullptr;

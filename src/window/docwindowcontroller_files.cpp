@@ -236,6 +236,9 @@ void DocWindowController::tableViewSelectionDidChange()
         if (m_updateHistory)
             m_history.add(file);
         m_updateHistory = true;
+        // The chosen file is shown; keyboard focus stays where it is (the list).
+        if (!m_restoringSelection)
+            switchTabTo(EditorTab);
         if (m_giveFocusToEditor)
             m_editor->setFocus();
     }

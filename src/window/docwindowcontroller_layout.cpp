@@ -111,7 +111,12 @@ void DocWindowController::buildWidgets()
     side->insertTab(FindPane, m_find->findPane(), tr("Find"));
     filesLayout->insertWidget(0, m_find->fileNameField());
     m_notes = new NotesPane(m_document.get());
-    m_inputEditor = new QPlainTextEdit;
+    // The input file is edited as sources are: the editor's font and its line-number ruler.
+    auto *inputEditor = new CorvaneTextView;
+    inputEditor->setFont(EditorViewController::editorFont());
+    inputEditor->document()->setDefaultFont(EditorViewController::editorFont());
+    inputEditor->setObjectName("inputFileEditor");
+    m_inputEditor = inputEditor;
     connect(m_inputEditor, &QPlainTextEdit::textChanged, this, [this] {
         if (m_currentTabIsInputFile) {
             m_document->setInputFileWasEdited(true);
@@ -148,9 +153,14 @@ void DocWindowController::buildWidgets()
     workLayout->addWidget(m_workStack, 1);
 
     m_options = new OptionsPane(m_document.get());
-    m_options->setMinimumWidth(240);
+    // On a small screen the side panes give way and collapse; the work area keeps its width.
+    // (A minimum of one pixel stands in for their contents' wider minimums.)
+    side->setMinimumWidth(1);
+    m_options->setMinimumWidth(1);
+    work->setMinimumWidth(kMinimumWorkAreaWidth);
 
     m_mainSplitter = new QSplitter(Qt::Horizontal);
+    m_mainSplitter->setObjectName("mainSplitter");
     m_mainSplitter->addWidget(side);
     m_mainSplitter->addWidget(work);
     m_mainSplitter->addWidget(m_options);
@@ -158,7 +168,8 @@ void DocWindowController::buildWidgets()
     m_mainSplitter->setStretchFactor(1, 1);
     m_mainSplitter->setStretchFactor(2, 0);
     m_mainSplitter->setSizes({230, 760, 290});
-    m_mainSplitter->setChildrenCollapsible(false);
+    m_mainSplitter->setChildrenCollapsible(true);
+    m_mainSplitter->setCollapsible(1, false);
     setCentralWidget(m_mainSplitter);
 
     m_progressLabel = new QLabel;

@@ -8,6 +8,8 @@
 #include <QCheckBox>
 #include <QColorDialog>
 #include <QDoubleSpinBox>
+#include <QAction>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFontComboBox>
 #include <QFormLayout>
@@ -118,8 +120,18 @@ PreferencesWindow::PreferencesWindow(Prompts *prompts, QWidget *parent)
     m_panes->addTab(editorPane(), tr("Editor"));
     m_panes->addTab(codePane(), tr("Code"));
     m_panes->addTab(templatesPane(), tr("Templates"));
+    // Settings apply as they change; Close (or Escape) only closes the window.
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close);
+    buttons->setObjectName("preferencesButtons");
+    connect(buttons, &QDialogButtonBox::rejected, this, &QWidget::close);
+    auto *escape = new QAction(this);
+    escape->setShortcut(QKeySequence(Qt::Key_Escape));
+    escape->setShortcutContext(Qt::WindowShortcut);
+    connect(escape, &QAction::triggered, this, &QWidget::close);
+    addAction(escape);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_panes);
+    layout->addWidget(buttons);
     resize(600, 480);
 }
 

@@ -11,7 +11,10 @@
 #include "window/standaloneeditor.h"
 #include "window/startwindow.h"
 
+#include <QApplication>
 #include <QCloseEvent>
+#include <QDialogButtonBox>
+#include <QPushButton>
 #include <QDir>
 #include <QListWidget>
 #include <QPointer>
@@ -170,6 +173,70 @@ TEST_F(AppTest, StartWindowListsRecentProjectsAndOpensThem)
     emit start->recentProjectChosen(list->item(1)->data(Qt::UserRole).toString());
     ASSERT_EQ(app.windows().size(), 1);
     EXPECT_TRUE(start->isHidden());
+}
+
+// (we had this bug) Closing the last project window with Ctrl+W left the application running
+// without any window.
+TEST_F(AppTest, ClosingTheLastWindowShowsTheStartWindow)
+{
+    AppController app(&prompts);
+    DocWindowController *window = app.openProject(makeProject("Closed.corvane"));
+    ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+    EXPECT_TRUE(!app.startWindow() || app.startWindow()->isHidden());
+    const QPointer<DocWindowController> guard(window);
+    QTest::keyClick(window, Qt::Key_W, Qt::ControlModifier);
+    QTRY_VERIFY(guard.isNull());
+    EXPECT_TRUE(app.windows().isEmpty());
+    ASSERT_NE(app.startWindow(), nullptr);
+    EXPECT_TRUE(app.startWindow()->isVisible());
+    // Every top-level window the user could reach: the start window and nothing hidden besides.
+    int visible = 0;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        visible += w->isVisible() ? 1 : 0;
+    EXPECT_EQ(visible, 1);
+}
+
+// (we had this bug) The first-run list started on "f77", the first entry found.
+TEST(FirstRunCompilerChoice, StartsOnGfortranWhenItWasFound)
+{
+    struct Case {
+        const char *name;
+        QStringList installed;
+        qsizetype want;
+    };
+    const Case cases[] = {
+        {"f77 first", {"/usr/bin/f77\n", "/usr/bin/f95\n", "/usr/bin/gfortran\n"}, 2},
+        {"no gfortran", {"/usr/bin/f77\n", "/usr/bin/mpif90\n"}, 0},
+        {"a versioned name is not gfortran itself", {"/usr/bin/f95\n", "gfortran-mp-12"}, 0},
+        {"blank escaped in the folder", {"/usr/bin/f77\n", "/opt/my\\ gcc/gfortran\n"}, 1},
+        {"nothing found", {}, -1},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(AppController::firstCompilerChoice(c.installed), c.want);
+    }
+}
+
+// (we had this bug) The preferences window had no Close button and Escape did not close it.
+TEST_F(AppTest, PreferencesCloseWithTheirButtonAndWithEscape)
+{
+    PreferencesWindow prefs(&prompts);
+    for (const bool byKey : {false, true}) {
+        SCOPED_TRACE(byKey);
+        prefs.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&prefs));
+        if (byKey) {
+            QTest::keyClick(&prefs, Qt::Key_Escape);
+        } else {
+            auto *box = prefs.findChild<QDialogButtonBox *>("preferencesButtons");
+            ASSERT_NE(box, nullptr);
+            QPushButton *close = box->button(QDialogButtonBox::Close);
+            ASSERT_NE(close, nullptr);
+            QTest::mouseClick(close, Qt::LeftButton);
+        }
+        EXPECT_FALSE(prefs.isVisible());
+    }
 }
 
 TEST_F(AppTest, PreferencesAddAndRemoveCompilersByHand)

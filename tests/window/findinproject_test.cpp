@@ -186,6 +186,7 @@ TEST_F(FindInWindowTest, FindSelectionSearchesTheSelectedText)
     c.setPosition(c.position() + 5, QTextCursor::KeepAnchor);
     window->editor()->setTextCursor(c);
     window->editor()->setFocus();
+    window->switchTabTo(DocWindowController::ConsoleTab); // choosing the file showed the editor
     EXPECT_FALSE(window->action("findSelectionInProject")->isEnabled()); // the console is in front
     window->switchTabTo(DocWindowController::EditorTab);
     EXPECT_TRUE(window->action("findSelectionInProject")->isEnabled());

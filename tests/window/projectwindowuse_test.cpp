@@ -16,7 +16,9 @@
 #include <QDir>
 #include <QFile>
 #include <QListView>
+#include <QFontInfo>
 #include <QPlainTextEdit>
+#include <QSplitter>
 #include <QStandardPaths>
 #include <QToolBar>
 #include <gtest/gtest.h>
@@ -71,14 +73,15 @@ protected:
 
     // A debug project built with gfortran, opened and shown.
     std::unique_ptr<DocWindowController>
-    openProject(const QList<std::pair<QString, QByteArray>> &sources)
+    openProject(const QList<std::pair<QString, QByteArray>> &sources,
+                const QString &flags = "-O0")
     {
         const QString path = fx.makeProject(sources);
         auto opened = MyDocument::open(path, fx.prompts);
         EXPECT_TRUE(opened.ok());
         MyDocument &doc = *opened.value();
         doc.setProjectCompilerPath(m_gfortran.isEmpty() ? "gfortran" : m_gfortran);
-        doc.setDebugCompilerFlags("-O0");
+        doc.setDebugCompilerFlags(flags);
         doc.setIsDebugBuild(true);
         EXPECT_TRUE(doc.write(path).ok());
         auto window = fx.open(path);
@@ -321,6 +324,92 @@ TEST_F(WindowUse, UndoingBackToTheSavedTextLeavesTheFileUnmodified)
     QTest::keyClick(window->editor(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_EQ(a->fileState(), FortranFile::Saved);
     EXPECT_FALSE(window->isWindowModified());
+}
+
+// (we had this bug) A build's warnings were shown in the error colour like its errors.
+TEST_F(WindowUse, BuildWarningsTakeTheInfoColourAndAFailedBuildIsNotCompleted)
+{
+    if (!haveCompiler())
+        GTEST_SKIP() << "gfortran and make are needed";
+    auto window = openProject(
+        {{"w.f90", "program w\n  integer :: unused\n  print *, 1\nend program w\n"}},
+        "-O0 -Wall");
+    ConsoleView *console = window->console();
+    press(window.get(), "build");
+    ASSERT_TRUE(waitIdle(window.get()));
+    QString text = console->toPlainText();
+    ASSERT_TRUE(text.contains("Warning: Unused variable")) << text.toStdString();
+    EXPECT_EQ(colourOf(console, "Warning: Unused variable"), kInfo) << text.toStdString();
+    EXPECT_EQ(colourOf(console, "w.f90:2:"), kInfo) << "the warning's location line";
+    EXPECT_EQ(colourOf(console, "integer :: unused"), kInfo) << "its source line";
+    EXPECT_TRUE(text.contains("Corvane: Compilation successful."));
+    EXPECT_TRUE(text.endsWith("Corvane: Execution completed.\n")) << text.toStdString();
+
+    test::writeFile(fx.path("w.f90"), "program w\n  call\nend program w\n");
+    press(window.get(), "build");
+    ASSERT_TRUE(waitIdle(window.get()));
+    QTest::qWait(100);
+    text = console->toPlainText();
+    EXPECT_EQ(colourOf(console, "Error: Syntax error"), kError) << text.toStdString();
+    EXPECT_EQ(colourOf(console, "w.f90:2:"), kError) << "the error's location line";
+    EXPECT_FALSE(text.contains("Execution completed")) << text.toStdString();
+    EXPECT_FALSE(text.contains("Compilation successful")) << text.toStdString();
+}
+
+// (we had this bug) Choosing a file in the list left the console in front: nothing visible
+// happened.
+TEST_F(WindowUse, ChoosingAFileShowsTheEditorAndKeepsTheKeyboardInTheList)
+{
+    auto window = openProject({{"a.f90", "program a\nend program a\n"},
+                               {"b.f90", "subroutine b\nend subroutine b\n"}});
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    window->switchTabTo(DocWindowController::ConsoleTab);
+    clickRow(window.get(), 1);
+    EXPECT_EQ(window->currentFileName(), "b.f90");
+    EXPECT_EQ(window->currentTab(), DocWindowController::EditorTab);
+    EXPECT_EQ(QApplication::focusWidget(), window->fileList());
+    // Arrow keys in the list go on choosing files with the editor in front.
+    window->switchTabTo(DocWindowController::NotesTab);
+    QTest::keyClick(window->fileList(), Qt::Key_Up);
+    EXPECT_EQ(window->currentFileName(), "a.f90");
+    EXPECT_EQ(window->currentTab(), DocWindowController::EditorTab);
+    EXPECT_EQ(QApplication::focusWidget(), window->fileList());
+}
+
+// (we had this bug) The input file was edited in a proportional font without line numbers.
+TEST_F(WindowUse, TheInputFileTabUsesTheEditorsFontAndRuler)
+{
+    test::writeFile(fx.path("input.txt"), "1 2 3\n4 5 6\n");
+    auto window = openProject({{"a.f90", "program a\nend program a\n"}});
+    window->document()->setInputOption(0);
+    window->document()->setInputFileName(fx.path("input.txt"));
+    window->showInputFile();
+    auto *input = qobject_cast<CorvaneTextView *>(window->inputFileEditor());
+    ASSERT_NE(input, nullptr);
+    EXPECT_TRUE(input->lineNumbersShown());
+    EXPECT_EQ(input->font().family(), window->editor()->font().family());
+    EXPECT_TRUE(QFontInfo(input->font()).fixedPitch() == QFontInfo(window->editor()->font()).fixedPitch());
+    EXPECT_GT(input->viewport()->x(), 0) << "room for the line numbers";
+}
+
+// (we had this bug) At 800 x 500 the side panes kept their widths and the editor got about
+// 250 pixels; the window could not be made smaller than 550 x 411.
+TEST_F(WindowUse, OnASmallScreenTheSidePanesGiveWayToTheEditor)
+{
+    auto window = openProject({{"a.f90", "program a\nend program a\n"}});
+    clickRow(window.get(), 0);
+    window->resize(800, 500);
+    QTest::qWait(50);
+    EXPECT_GE(window->editor()->width(), DocWindowController::kMinimumWorkAreaWidth - 10)
+        << window->editor()->width();
+    EXPECT_LT(window->minimumSizeHint().width(), 550);
+    // The side panes can be collapsed by dragging; the work area cannot.
+    auto *splitter = window->findChild<QSplitter *>("mainSplitter");
+    ASSERT_NE(splitter, nullptr);
+    EXPECT_TRUE(splitter->isCollapsible(0));
+    EXPECT_FALSE(splitter->isCollapsible(1));
+    EXPECT_TRUE(splitter->isCollapsible(2));
 }
 
 } // namespace
