@@ -215,6 +215,10 @@ void writeUnitHead(Writer &w, const FProgramUnit &u)
     if (const auto host = u.definingProgramUnit.lock())
         w.optional("definingProgramUnit", host->name);
     w.optional("genericName", u.genericName);
+    if (u.isInterface) {
+        w.key("isInterface");
+        w.value(true);
+    }
     if (u.defInfo) {
         w.key("defInfo");
         write(w, *u.defInfo);

@@ -264,11 +264,11 @@ void FFileParser::specificationStatement(const Statement &s,
             spec = t[1].toString();
         else if (last + 1 != t.size())
             spec = QString();
-        parseInterfaceBlock(*unit, spec.isNull() ? spec : m_pool.intern(spec), spec.isNull());
+        parseInterfaceBlock(unit, spec.isNull() ? spec : m_pool.intern(spec), spec.isNull());
         break;
     }
     case StatementClass::AbstractInterfaceStmt:
-        skipBlockNamed(QLatin1StringView("interface"));
+        proceduresForInterface(unit);
         break;
     default: // executable statements, construct ENDs, FORMAT, ENUM, PROCEDURE, ...
         break;
@@ -487,58 +487,61 @@ void FFileParser::parseUseStatement(const Tokens &tokens, FProgramUnit &unit)
     unit.useStatements->append(std::move(use));
 }
 
-void FFileParser::parseInterfaceBlock(FProgramUnit &unit, const QString &name, bool skip)
+void FFileParser::parseInterfaceBlock(const std::shared_ptr<FProgramUnit> &unit,
+                                      const QString &name, bool skip)
 {
     if (skip || name.isNull()) {
-        skipUnnamedInterface();
+        proceduresForInterface(unit);
         return;
     }
-    if (!unit.interfaces)
-        unit.interfaces.emplace();
-    const QStringList specifics = proceduresForInterface();
+    if (!unit->interfaces)
+        unit->interfaces.emplace();
+    const QStringList specifics = proceduresForInterface(unit);
     if (specifics.isEmpty())
         return;
     QList<Tuple> list;
     list.reserve(specifics.size());
     for (const QString &s : specifics)
         list.append({name, s});
-    unit.interfaces->insert(m_pool.lowerOf(name), list);
+    unit->interfaces->insert(m_pool.lowerOf(name), list);
 }
 
-void FFileParser::skipUnnamedInterface()
+void FFileParser::parseInterfaceBody(const std::shared_ptr<FProgramUnit> &unit,
+                                     const Statement &header)
 {
-    // The raw text is searched for "end interface" (any case, any blanks between the words, or
-    // none); the scan resumes on the line after it, or at the end of the text.
-    const QString &text = scanner.text;
-    qsizetype from = scanner.location;
-    while (true) {
-        const qsizetype hit =
-            text.indexOf(QLatin1StringView("interface"), from, Qt::CaseInsensitive);
-        if (hit < 0) {
-            scanner.location = text.size();
-            return;
-        }
-        from = hit + 9;
-        qsizetype j = hit;
-        while (j > scanner.location && (text[j - 1] == u' ' || text[j - 1] == u'\t'))
-            --j;
-        if (j - 3 < scanner.location || QStringView(text).mid(j - 3, 3).compare(
-                                            QLatin1StringView("end"), Qt::CaseInsensitive) != 0)
+    m_resultName = QString();
+    std::shared_ptr<FProgramUnit> body = startUnit(header);
+    const QString resultName = m_resultName;
+    Statement st;
+    while (!scanner.isAtEnd()) {
+        const qsizetype before = scanner.location;
+        if (!readStatement(st))
             continue;
-        if (j - 4 >= 0 && (text[j - 4].isLetterOrNumber() || text[j - 4] == u'_'))
-            continue; // "blend interface", "xend interface": not an END statement
-        // The line ends at "\n", "\r\n" or a lone "\r".
-        qsizetype eol = from;
-        while (eol < text.size() && text[eol] != u'\n' && text[eol] != u'\r')
-            ++eol;
-        if (eol < text.size())
-            eol += (text[eol] == u'\r' && eol + 1 < text.size() && text[eol + 1] == u'\n') ? 2 : 1;
-        scanner.location = eol;
-        return;
+        if (isUnitEnd(st.tokens))
+            break;
+        if (closesEnclosingUnit(st) || isEndInterface(st.tokens) ||
+            st.kind == StatementClass::ContainsStmt) {
+            scanner.location = before; // the body's END is missing
+            break;
+        }
+        specificationStatement(st, body);
     }
+    cleanUpProgramUnit(*body, resultName);
+    compactUnit(*body);
+    if (body->name.isNull())
+        return;
+    body->isInterface = true;
+    body->definingProgramUnit = unit;
+    body->defInfo = m_defInfo;
+    // A procedure defined in the unit itself keeps its place.
+    if (const auto defined = lookupDeclaration(unit->procedures, body->name);
+        defined && !defined->isInterface)
+        return;
+    const QString name = body->name;
+    storeDeclaration(unit->procedures, name, std::move(body), m_pool);
 }
 
-QStringList FFileParser::proceduresForInterface()
+QStringList FFileParser::proceduresForInterface(const std::shared_ptr<FProgramUnit> &unit)
 {
     QStringList names;
     Statement st;
@@ -567,6 +570,7 @@ QStringList FFileParser::proceduresForInterface()
                     break;
                 }
             }
+            parseInterfaceBody(unit, st);
             continue;
         }
         // "module procedure a, b" or "procedure a, b": every name of the list.
@@ -584,28 +588,6 @@ QStringList FFileParser::proceduresForInterface()
         }
     }
     return names;
-}
-
-void FFileParser::skipBlockNamed(QLatin1StringView keyword)
-{
-    const QString joined = QStringLiteral("end") + keyword;
-    Statement st;
-    while (!scanner.isAtEnd()) {
-        const qsizetype before = scanner.location;
-        if (!readStatement(st))
-            continue;
-        const Tokens &t = st.tokens;
-        if (t.isEmpty())
-            continue;
-        if ((t.size() >= 2 && is(t[0], QLatin1StringView("end")) && is(t[1], keyword)) ||
-            t[0].compare(joined, Qt::CaseInsensitive) == 0)
-            return;
-        if (st.kind == StatementClass::ContainsStmt || st.kind == StatementClass::ModuleStmt ||
-            st.kind == StatementClass::ProgramStmt || st.kind == StatementClass::EndModuleStmt) {
-            scanner.location = before;
-            return;
-        }
-    }
 }
 
 } // namespace corvane

@@ -89,10 +89,12 @@ private:
     void getLanguageBindingSpec(FProgramUnit &unit, const Tokens &tokens, qsizetype start);
     void parseUseStatement(const Tokens &tokens, FProgramUnit &unit);
 
-    void parseInterfaceBlock(FProgramUnit &unit, const QString &name, bool skip);
-    QStringList proceduresForInterface();
-    void skipBlockNamed(QLatin1StringView keyword);
-    void skipUnnamedInterface();
+    void parseInterfaceBlock(const std::shared_ptr<FProgramUnit> &unit, const QString &name,
+                             bool skip);
+    // Reads an interface block up to its END INTERFACE; each interface body becomes a procedure
+    // of unit marked as an interface. Returns the specific names of a generic block.
+    QStringList proceduresForInterface(const std::shared_ptr<FProgramUnit> &unit);
+    void parseInterfaceBody(const std::shared_ptr<FProgramUnit> &unit, const Statement &header);
     // Statements that end any open block whose own END is missing: a program-unit header,
     // END MODULE or the END of a program unit. The caller leaves them to the unit loop.
     static bool closesEnclosingUnit(const Statement &s);

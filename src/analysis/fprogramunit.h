@@ -41,6 +41,7 @@ public:
     unsigned pUnitType = NoUnitType;
     QString name;
     QString genericName; // the generic name this procedure is a specific of, or null
+    bool isInterface = false; // declared by an interface body, not defined here
     std::shared_ptr<FDefinitionInfo> defInfo;
     std::optional<QStringList> modulesUsed;
     // The USE statements as written, in order (ONLY lists and renames); modulesUsed of a module

@@ -137,3 +137,48 @@ TEST(DeclarationsAsWritten, NotEqualSpecs)
     EXPECT_EQ(t->genericBindings->value("operator(/=)"), QStringList{"ne_t"});
     EXPECT_FALSE(m->variables);
 }
+
+TEST(DeclarationsAsWritten, InterfaceBodiesAreProcedureDeclarations)
+{
+    checkParseCases({
+        {"external and bind(c) procedures of an unnamed interface",
+         "module m\n interface\n  function c_isatty(fd) bind(c, name='isatty')\n"
+         "   integer, value :: fd\n   integer :: c_isatty\n  end function\n"
+         "  subroutine ext(a, b)\n   real, intent(in) :: a\n   real, intent(out) :: b\n"
+         "  end subroutine ext\n end interface\n integer :: after\nend module\n",
+         {{"modules/m/procedures/c_isatty/isInterface", "true"},
+          {"modules/m/procedures/c_isatty/pUnitType", "3"},
+          {"modules/m/procedures/c_isatty/languageBinding", "\"bind(c,name='isatty')\""},
+          {"modules/m/procedures/c_isatty/argumentList", "\"(fd)\""},
+          {"modules/m/procedures/c_isatty/returnVariable/typeName", "\"integer\""},
+          {"modules/m/procedures/c_isatty/definingProgramUnit", "\"m\""},
+          {"modules/m/procedures/ext/arguments/1/attributes", "[\"intent(out)\"]"},
+          {"modules/m/variables/fd", "<absent>"},
+          {"modules/m/variables/after/typeName", "\"integer\""}}},
+        {"abstract interface named by an access statement",
+         "module m\n private\n public :: some_iface\n abstract interface\n"
+         "  subroutine some_iface(x)\n   import :: dp\n   real :: x\n  end subroutine\n"
+         " end interface\nend module\n",
+         {{"modules/m/procedures/some_iface/isInterface", "true"},
+          {"modules/m/procedures/some_iface/access", "\"public\""},
+          {"modules/m/variables", "<absent>"}}},
+        {"a body and a contained procedure of one name: the contained one is kept",
+         "module m\n interface norm\n  function n1(x)\n  end function\n end interface\n"
+         "contains\n function n1(x)\n  real :: x\n end function\nend module\n",
+         {{"modules/m/procedures/n1/isInterface", "<absent>"},
+          {"modules/m/procedures/n1/genericName", "\"norm\""},
+          {"modules/m/procedures/n1/variables/x/typeName", "\"real\""}}},
+        {"a dummy procedure interface inside a procedure",
+         "subroutine s(f)\n interface\n  real function f(t)\n   real :: t\n  end function\n"
+         " end interface\n real :: y\nend subroutine\n",
+         {{"nonModuleProcedures/s/procedures/f/isInterface", "true"},
+          {"nonModuleProcedures/s/procedures/f/definingProgramUnit", "\"s\""},
+          {"nonModuleProcedures/s/variables/y/typeName", "\"real\""}}},
+        {"a body without END does not swallow the module",
+         "module m\n interface\n  subroutine broken(a)\n end interface\n integer :: after\n"
+         "contains\n subroutine s\n end subroutine\nend module\n",
+         {{"modules/m/procedures/broken/isInterface", "true"},
+          {"modules/m/variables/after/typeName", "\"integer\""},
+          {"modules/m/procedures/s/pUnitType", "2"}}},
+    });
+}

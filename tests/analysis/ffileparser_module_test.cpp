@@ -56,7 +56,7 @@ TEST(FFileParserRealistic, GeometryModule)
               {"modules/geometry/interfaces/area_of/0/value", "\"circle_area\""},
               {"modules/geometry/interfaces/area_of/1/value", "\"square_area\""},
               {"modules/geometry/interfaces/area_if", "<absent>"},
-              {"modules/geometry/procedures/c_log", "<absent>"},
+              {"modules/geometry/procedures/c_log/isInterface", "true"},
               // module procedures
               {"modules/geometry/procedures/circle_area/genericName", "\"area_of\""},
               {"modules/geometry/procedures/circle_area/attributes", "[\"pure\"]"},
@@ -88,7 +88,8 @@ TEST(FFileParserRealistic, GeometryModule)
     const auto file = parseFortran(QString::fromStdString(source));
     EXPECT_EQ(file->moduleNamed("geometry")->procedureNames(),
               QStringList(
-                  {"circle_area", "square_area", "shape_describe", "scale_shape", "circle_free"}));
+                  {"area_if", "c_log", "circle_area", "square_area", "shape_describe",
+                   "scale_shape", "circle_free"}));
     EXPECT_EQ(file->moduleNamed("geometry")->typeNames(), QStringList({"shape_t", "circle_t"}));
 }
 

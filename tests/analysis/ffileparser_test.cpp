@@ -131,7 +131,7 @@ TEST(FFileParser, InterfaceBlocks)
          " END   Interface\n real :: seen\nend module\n",
          {{"modules/m/variables/hidden", "<absent>"},
           {"modules/m/variables/seen/typeName", "\"real\""},
-          {"modules/m/procedures", "<absent>"}}},
+          {"modules/m/procedures/ext/isInterface", "true"}}},
         {"unnamed interface closed by endinterface does not swallow the file (we had this bug)",
          "module m\n interface\n  subroutine ext()\n  end subroutine\n endinterface\n"
          " real :: seen\ncontains\n subroutine s\n end subroutine\nend module\n",
