@@ -85,7 +85,7 @@ TEST(DeclarationsAsWritten, EveryNameOfABindingOrSpecificList)
 TEST(DeclarationsAsWritten, GenericOperatorAndAssignmentSpecs)
 {
     checkParseCases({
-        {"generic bindings under the spec as written",
+        {"generic bindings under their operator or assignment as written",
          "module m\n type t\n contains\n  procedure :: eq_t\n  generic :: operator(==) => eq_t\n"
          "  generic, public :: operator(.in.) => has_x, has_y\n"
          "  generic :: assignment(=) => assign_t\n  generic :: operator(/=) => ne_t\n"
