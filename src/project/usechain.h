@@ -39,6 +39,10 @@ public:
                                const OrderedMap<DependencyGraphNode *> &graphNodes);
 
 private:
+    // Fills the dependencies of every module when the graph has no cycle; false, with nothing
+    // filled, when it has one.
+    bool resolveAcyclic(const OrderedMap<DependencyGraphNode *> &graphNodes);
+
     std::vector<std::unique_ptr<DependencyGraphNode>> m_nodes;
     OrderedMap<NodeList> m_dependencies;
     QString m_errorMessage;

@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QHash>
+
+#include <algorithm>
+#include <memory>
+
 namespace corvane
 {
 namespace
@@ -60,6 +65,58 @@ TEST(UseChain, CycleMessage)
     EXPECT_EQ(chain.errorMessage(), "Circular module dependencies found:\nP <==> Q\n");
     EXPECT_FALSE(chain.modulesDependenciesDictionary().contains("user"));
     EXPECT_FALSE(chain.modulesDependenciesDictionary().contains("p"));
+}
+
+// Layered graphs with diamonds, repeated uses and uses of outside modules: every module's list
+// must equal the depth-first walk from that module alone.
+TEST(UseChain, ListsEqualTheWalkFromEachModule)
+{
+    for (unsigned seed = 1; seed <= 20; ++seed) {
+        SCOPED_TRACE(seed);
+        unsigned state = seed;
+        auto next = [&state](unsigned bound) {
+            state = state * 1103515245u + 12345u;
+            return (state >> 16) % bound;
+        };
+        const int count = 40 + int(next(40));
+        QList<ModuleUses> modules;
+        for (int i = 0; i < count; ++i) {
+            ModuleUses m{QStringLiteral("M%1").arg(i), {}};
+            const unsigned uses = i == 0 ? 0 : next(5);
+            for (unsigned u = 0; u < uses; ++u)
+                m.modulesUsed << QStringLiteral("m%1").arg(next(unsigned(i)));
+            if (next(4) == 0)
+                m.modulesUsed << QStringLiteral("netcdf");
+            modules << m;
+        }
+        std::reverse(modules.begin(), modules.end());
+        const UseChain chain(modules);
+        EXPECT_TRUE(chain.errorMessage().isNull());
+
+        std::vector<std::unique_ptr<DependencyGraphNode>> nodes;
+        QHash<QString, DependencyGraphNode *> byName;
+        for (const ModuleUses &m : modules) {
+            nodes.push_back(std::make_unique<DependencyGraphNode>(m));
+            byName.insert(m.name.toLower(), nodes.back().get());
+        }
+        for (const auto &node : nodes)
+            for (const QString &used : node->object().modulesUsed)
+                if (DependencyGraphNode *target = byName.value(used.toLower()))
+                    node->addEdge(target);
+        for (const auto &node : nodes) {
+            DependencyGraphNode::NodeList resolved, unresolved;
+            ASSERT_TRUE(node->dependencyResolve(resolved, unresolved));
+            resolved.removeLast();
+            std::optional<QStringList> want;
+            if (!resolved.isEmpty()) {
+                want.emplace();
+                for (const DependencyGraphNode *r : resolved)
+                    want->append(r->object().name);
+            }
+            EXPECT_EQ(chain.usedModuleNamesForModuleNamed(node->object().name), want)
+                << node->object().name.toStdString();
+        }
+    }
 }
 
 TEST(DependencyGraphNode, ResolveAndCycle)
