@@ -1,6 +1,7 @@
-// corvane build PROJECT [--debug|--release] [--verbose] [-j]: builds as the Build command does,
-// prints the console texts and then every diagnostic as "file:line:col: error: text". Exit
-// status 0 when the product was made, 1 otherwise.
+// corvane build PROJECT [--debug|--release] [--verbose] [-j[N]]: builds as the Build command
+// does, prints the console texts and then every diagnostic as "file:line:col: error: text". -j
+// builds in parallel with the "parallelJobs" count, -jN with N jobs. Exit status 0 when the
+// product was made (or was up to date), 1 otherwise.
 #include "commands.h"
 #include "project/mydocument.h"
 #include "projectbuild.h"
@@ -11,17 +12,35 @@ namespace corvane::app
 namespace
 {
 
-constexpr char kUsage[] = "build PROJECT [--debug|--release] [--verbose] [-j]";
+constexpr char kUsage[] = "build PROJECT [--debug|--release] [--verbose] [-j[N]]";
 
-int buildCommand(const QStringList &args)
+int buildCommand(const QStringList &givenArgs)
 {
+    // "-jN" takes a job count; every other argument goes to the common parser.
+    QStringList args;
+    std::optional<int> jobs;
+    for (const QString &arg : givenArgs) {
+        if (!arg.startsWith(QLatin1String("-j")) || arg.size() == 2) {
+            args << arg;
+            continue;
+        }
+        bool number = false;
+        const int count = arg.mid(2).toInt(&number);
+        if (!number || count < 1) {
+            err() << "corvane build: the job count in \"" << arg
+                  << "\" is not a whole number of at least 1\nusage: corvane " << kUsage << "\n";
+            return 2;
+        }
+        jobs = count;
+    }
     const auto parsed = parseProjectArguments(args, "build", kUsage, {"--verbose", "-j"});
     if (!parsed)
         return 2;
     BuildOptions options;
     options.verbose = parsed->flags.contains(QLatin1String("--verbose"));
-    if (parsed->flags.contains(QLatin1String("-j")))
+    if (parsed->flags.contains(QLatin1String("-j")) || jobs)
         options.parallel = true;
+    options.jobs = jobs;
     auto opened = openProjectForCommand(*parsed, "build");
     if (!opened)
         return 1;

@@ -44,6 +44,7 @@ bool buildProject(MyDocument &document, const BuildOptions &options)
     BuildDriver driver(&document, &run, &files, &prompts);
     driver.setVerboseOutput(options.verbose);
     driver.setParallelBuildOverride(options.parallel);
+    driver.setParallelJobsOverride(options.jobs);
 
     bool finished = false;
     QEventLoop loop;

@@ -17,6 +17,7 @@ namespace corvane::app
 struct BuildOptions {
     bool verbose = false;
     std::optional<bool> parallel; // unset: the "parallelBuild" setting
+    std::optional<int> jobs;      // unset: the "parallelJobs" setting
     bool printDiagnostics = true; // the "file:line:col: error: text" summary on stdout
 };
 

@@ -20,6 +20,8 @@
 #include <QSet>
 #include <QStandardPaths>
 
+#include <algorithm>
+
 namespace corvane
 {
 
@@ -253,10 +255,11 @@ bool BuildDriver::compile()
 
     const bool parallel = m_parallelOverride.value_or(
         Defaults::instance().boolValue(QLatin1String(keys::parallelBuild)));
-    QStringList arguments;
-    if (parallel)
-        arguments << QStringLiteral("-j");
-    arguments << QStringLiteral("-f") << m_document->pathToMakefile();
+    // An unbounded -j starts every ready compile at once; the count keeps it to the machine.
+    const int jobs =
+        m_jobsOverride.value_or(Defaults::instance().intValue(QLatin1String(keys::parallelJobs)));
+    const QStringList arguments = makeArguments(parallel, jobs, m_document->pathToMakefile());
+    m_productBeforeMake = productplacement::versionOf(builtProductPath());
 
     m_runner->environmentDictionary = env;
     m_runner->pathToExecutable = makeDirectory(env);
@@ -271,6 +274,7 @@ bool BuildDriver::compile()
     emit diagnosticsChanged();
     emit loaderTextChanged(m_loaderText);
     m_productWasMade = false;
+    m_nothingToBuild = false;
     m_aborted = false;
 
     m_run->taskStarted(text(buildtexts::kBuilding));
@@ -284,10 +288,14 @@ void BuildDriver::compileCompleted()
 {
     const bool library = m_document->compileForLibrary().value_or(false);
     const QString buildDir = m_document->buildDirectoryPath();
+    // A failed make may leave the product of an earlier build in the build folder: it is not
+    // placed again, nor reported as a success.
+    const bool makeSucceeded = m_runner->lastProcessId() > 0 &&
+                               !m_runner->lastTerminatingSignal() && m_runner->lastExitCode() == 0;
     if (m_aborted)
-        removeHalfWrittenProducts(); // the product may be half linked: it is not moved
-    else
-        moveProduct();
+        removeHalfWrittenProducts(); // the product may be half linked: it is not placed
+    else if (makeSucceeded)
+        placeProduct();
     buildfiles::writeCompilerMarker(buildDir, m_document->projectCompilerPath());
     emit trashFullChanged(true);
     m_document->setNeedsFullRecompile(false);
@@ -300,37 +308,59 @@ void BuildDriver::compileCompleted()
     emit buildFinished(m_productWasMade);
 }
 
-void BuildDriver::moveProduct()
+QStringList BuildDriver::makeArguments(bool parallel, int jobs, const QString &makefile)
+{
+    QStringList arguments;
+    if (parallel)
+        arguments << QStringLiteral("-j%1").arg(std::max(1, jobs));
+    arguments << QStringLiteral("-f") << makefile;
+    return arguments;
+}
+
+QString BuildDriver::builtProductPath() const
+{
+    const bool library = m_document->compileForLibrary().value_or(false);
+    return QDir(m_document->buildDirectoryPath())
+        .filePath(library ? m_document->libraryName() : m_document->executableName());
+}
+
+void BuildDriver::placeProduct()
 {
     const bool library = m_document->compileForLibrary().value_or(false);
     const QDir buildDir(m_document->buildDirectoryPath());
     const QString name = library ? m_document->libraryName() : m_document->executableName();
     const QString built = buildDir.filePath(name);
-    if (!QFileInfo::exists(built))
+    const std::optional<productplacement::FileVersion> madeVersion =
+        productplacement::versionOf(built);
+    if (!madeVersion)
         return;
     const QDir target(library ? m_document->libraryDirectoryPath()
                               : m_document->docDirectoryPath());
     if (library)
         QDir().mkpath(target.path());
-    const QString placed = target.filePath(name);
-    QFile::remove(placed);
-    if (!QFile::rename(built, placed)) {
-        m_prompts->presentError(
-            QStringLiteral("\u201c%1\u201d couldn\u2019t be moved to \u201c%2\u201d.")
-                .arg(name, target.path()));
+    // ld writes a new file for each link, so a hard link beside the project stays whole while
+    // the next link runs; ar and ranlib rewrite an archive that has several links in place, so
+    // the library is copied.
+    QString error;
+    if (productplacement::placeProduct(built, target.filePath(name), !library, &error) ==
+        productplacement::Placement::Failed) {
+        m_prompts->presentError(error);
         return;
     }
     m_productWasMade = true;
-    if (!library) {
-        appendText(text(buildtexts::kSuccess), Console::Role::Info);
-        return;
+    m_nothingToBuild = m_productBeforeMake == madeVersion;
+    if (library) {
+        for (const QString &module : m_moduleNames) {
+            const QString modName = module.toLower() + QLatin1String(".mod");
+            if (QFileInfo::exists(buildDir.filePath(modName)))
+                productplacement::placeProduct(buildDir.filePath(modName),
+                                               target.filePath(modName), false, nullptr);
+        }
     }
-    for (const QString &module : m_moduleNames) {
-        const QString modName = module.toLower() + QLatin1String(".mod");
-        QFile::remove(target.filePath(modName));
-        QFile::copy(buildDir.filePath(modName), target.filePath(modName));
-    }
-    appendText(text(buildtexts::kLibrarySuccess), Console::Role::Info);
+    appendText(text(library ? buildtexts::kLibrarySuccess : buildtexts::kSuccess),
+               Console::Role::Info);
+    if (m_nothingToBuild)
+        appendText(text(buildtexts::kNothingToBuild), Console::Role::Info);
 }
 
 void BuildDriver::takeDiagnostics()
@@ -389,6 +419,10 @@ bool BuildDriver::clean()
         return false;
     }
     QFile::remove(m_run->pathToExecutable());
+    // The build folder keeps its own copy of the product, so that make finds it up to date.
+    const QDir buildDir(m_document->buildDirectoryPath());
+    QFile::remove(buildDir.filePath(m_document->executableName()));
+    QFile::remove(buildDir.filePath(m_document->libraryName()));
     emit trashFullChanged(false);
     m_run->setCanRunExecutable(false);
     return true;

@@ -1,12 +1,14 @@
 // BuildDriver: the Build, Clean and Abort commands of a project window and its debug/release
 // switch. Scans the sources for module dependencies, writes the Makefile, runs `make` in the
-// build folder through the window's runner, then moves the product beside the project, records
+// build folder through the window's runner, then puts the product beside the project (it stays
+// in the build folder too, so that make finds it up to date next time), records
 // the compiler that built the objects, parses the diagnostics and keeps the loader text. The run
 // state (running, Run availability, timer, progress) is the RunDriver's, shared here; the window
 // maps the signals of both to its toolbar and panes. Nothing here opens a window.
 #pragma once
 
 #include "build/console.h"
+#include "build/productplacement.h"
 #include "project/findresult.h"
 
 #include <QDateTime>
@@ -54,6 +56,7 @@ inline constexpr char kScanComplete[] = "Corvane: Scan complete.\n";
 inline constexpr char kBuilding[] = "Building...";
 inline constexpr char kLibrarySuccess[] = "Corvane: Compilation of library was successful.\n";
 inline constexpr char kSuccess[] = "Corvane: Compilation successful.\n";
+inline constexpr char kNothingToBuild[] = "Corvane: Nothing to build.\n";
 inline constexpr char kHalfWrittenRemoved[] =
     "Corvane: Removed %1 file(s) the aborted build may have left half written.\n";
 } // namespace buildtexts
@@ -93,14 +96,21 @@ public:
 
     bool verboseOutput() const { return m_verboseOutput; }
     void setVerboseOutput(bool on) { m_verboseOutput = on; }
-    // The command line chooses parallel make without touching the "parallelBuild" setting.
+    // The command line chooses parallel make, and its job count, without touching the
+    // "parallelBuild" and "parallelJobs" settings.
     void setParallelBuildOverride(std::optional<bool> parallel) { m_parallelOverride = parallel; }
+    void setParallelJobsOverride(std::optional<int> jobs) { m_jobsOverride = jobs; }
+    // make's arguments: "-jN" first for a parallel build (N at least 1), then "-f" and the path.
+    static QStringList makeArguments(bool parallel, int jobs, const QString &makefile);
 
     const QStringList &moduleNames() const { return m_moduleNames; }
     const std::optional<ErrorsDictionary> &errorsDictionary() const { return m_errorsDictionary; }
     const QString &loaderText() const { return m_loaderText; }
-    // The last build moved a new executable or library into place.
+    // The last build ended with make's success and its executable or library in place (also
+    // when there was nothing to build).
     bool productWasMade() const { return m_productWasMade; }
+    // The last build succeeded without compiling, archiving or linking anything.
+    bool hadNothingToBuild() const { return m_nothingToBuild; }
 
 signals:
     void trashFullChanged(bool full);
@@ -121,7 +131,8 @@ private:
     void stopWithoutMake();
     void onAborting();
     void removeHalfWrittenProducts();
-    void moveProduct();
+    void placeProduct();
+    QString builtProductPath() const;
     void takeDiagnostics();
 
     MyDocument *m_document;
@@ -131,10 +142,14 @@ private:
     Prompts *m_prompts;
     bool m_verboseOutput = false;
     std::optional<bool> m_parallelOverride;
+    std::optional<int> m_jobsOverride;
     QStringList m_moduleNames;
     std::optional<ErrorsDictionary> m_errorsDictionary;
     QString m_loaderText;
     bool m_productWasMade = false;
+    bool m_nothingToBuild = false;
+    // The product in the build folder as make found it: unchanged after make means nothing ran.
+    std::optional<productplacement::FileVersion> m_productBeforeMake;
     bool m_aborted = false;
     // An aborted build: its folder and start, so that what it half wrote is removed.
     QString m_abortedBuildDirectory;

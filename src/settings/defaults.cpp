@@ -5,6 +5,9 @@
 #include <QFile>
 #include <QMetaType>
 #include <QRegularExpression>
+#include <QThread>
+
+#include <algorithm>
 
 #include <optional>
 
@@ -319,6 +322,7 @@ QVariantMap registeredDefaults()
     set(keys::EditorName, QStringLiteral("TextEdit"));
     set(keys::clearConsoleOnCompile, true);
     set(keys::parallelBuild, false);
+    set(keys::parallelJobs, std::max(1, QThread::idealThreadCount()));
     return d;
 }
 

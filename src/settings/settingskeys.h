@@ -58,6 +58,8 @@ inline constexpr char consoleFontSize[] = "consoleFontSize";
 inline constexpr char timeUnitsSelectionIndex[] = "timeUnitsSelectionIndex";
 inline constexpr char clearConsoleOnCompile[] = "clearConsoleOnCompile";
 inline constexpr char parallelBuild[] = "parallelBuild";
+// How many jobs a parallel build runs at once (make -jN); registered as the number of cores.
+inline constexpr char parallelJobs[] = "parallelJobs";
 
 // External editing: the built-in standalone editor, or the named external application.
 inline constexpr char CorvaneEdit[] = "Corvane-Edit";

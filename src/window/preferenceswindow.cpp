@@ -159,7 +159,22 @@ QWidget *PreferencesWindow::generalPane()
 
     auto *form = new QFormLayout;
     form->addRow(boolControl(keys::autoSaveFiles, tr("Save sources before building")));
-    form->addRow(boolControl(keys::parallelBuild, tr("Build in parallel (make -j)")));
+    // The job count sits beside the switch it belongs to and is used only while it is on.
+    auto *parallel = boolControl(keys::parallelBuild, tr("Build in parallel (make -j)"));
+    parallel->setObjectName("parallelBuild");
+    auto *jobs = intControl(keys::parallelJobs, 1, 1024);
+    jobs->setObjectName("parallelJobs");
+    jobs->setEnabled(parallel->isChecked());
+    connect(parallel, &QCheckBox::toggled, jobs, &QWidget::setEnabled);
+    auto *jobsLabel = new QLabel(tr("Parallel jobs:"));
+    jobsLabel->setBuddy(jobs);
+    auto *parallelRow = new QHBoxLayout;
+    parallelRow->addWidget(parallel);
+    parallelRow->addSpacing(12);
+    parallelRow->addWidget(jobsLabel);
+    parallelRow->addWidget(jobs);
+    parallelRow->addStretch(1);
+    form->addRow(parallelRow);
     form->addRow(boolControl(keys::CorvaneEdit, tr("Open files in Corvane's own editor")));
     form->addRow(tr("Default extension:"), textControl(keys::defaultFileExtension));
 

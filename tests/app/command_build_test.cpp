@@ -76,6 +76,12 @@ TEST(BuildCommand, BuildsAndSummarisesDiagnostics)
          0,
          "DemoTesting",
          "Corvane: Module Files:\n"},
+        {"parallel with a job count",
+         "program p\n  print *, 'hi'\nend program p\n",
+         {"-j3"},
+         0,
+         "DemoRunning",
+         "Corvane: Compilation successful.\n"},
         {"compile error",
          "program p\n  implicit none\n  y = 2\nend program p\n",
          {},
@@ -100,6 +106,26 @@ TEST(BuildCommand, BuildsAndSummarisesDiagnostics)
                 << r.out.toStdString();
             EXPECT_FALSE(QFileInfo::exists(p.dir.filePath("DemoRunning")));
         }
+    }
+}
+
+TEST(BuildCommand, SecondBuildHasNothingToDoAndBadJobCountsAreRefused)
+{
+    if (!haveTools())
+        GTEST_SKIP() << "make or gfortran missing";
+    CliProject p("program p\n  print *, 'hi'\nend program p\n");
+    ProgramResult r = p.corvane({"build", p.project, "-j2"});
+    ASSERT_EQ(r.exitCode, 0) << r.out.toStdString() << r.err.toStdString();
+    EXPECT_FALSE(r.out.contains("Nothing to build"));
+    r = p.corvane({"build", p.project, "-j2"});
+    EXPECT_EQ(r.exitCode, 0) << r.out.toStdString() << r.err.toStdString();
+    EXPECT_TRUE(r.out.contains("Corvane: Compilation successful.\nCorvane: Nothing to build.\n"))
+        << r.out.toStdString();
+    for (const char *bad : {"-j0", "-jx", "-j-2"}) {
+        SCOPED_TRACE(bad);
+        r = p.corvane({"build", p.project, bad});
+        EXPECT_EQ(r.exitCode, 2);
+        EXPECT_TRUE(r.err.contains("job count")) << r.err.toStdString();
     }
 }
 

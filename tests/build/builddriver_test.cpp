@@ -5,6 +5,7 @@
 #include "build/buildfiles.h"
 #include "build/interactiveconsolecontroller.h"
 #include "build/rundriver.h"
+#include "buildproject.h"
 #include "faketool.h"
 #include "project/fileoperations.h"
 #include "project/mydocument.h"
@@ -19,6 +20,7 @@
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QThread>
 #include <gtest/gtest.h>
 
 using namespace corvane;
@@ -29,59 +31,6 @@ namespace
 {
 
 const QString kExample = QStringLiteral(CORVANE_SOURCE_DIR "/examples/heat/");
-const QString kSuccess = QString::fromUtf8(buildtexts::kSuccess);
-
-QString gfortran()
-{
-    return QStandardPaths::findExecutable("gfortran");
-}
-
-bool haveTools()
-{
-    return !QStandardPaths::findExecutable("make").isEmpty() && !gfortran().isEmpty();
-}
-
-// A saved project in a temporary folder with the window's collaborators.
-struct Project {
-    QTemporaryDir dir;
-    MyDocument doc;
-    RecordingConsole console;
-    InteractiveConsoleController runner{&console};
-    RecordingPrompts prompts;
-    RunDriver run{&doc, &runner, &prompts};
-    FileOperations files{doc, prompts};
-    BuildDriver driver{&doc, &run, &files, &prompts};
-    QSignalSpy finished{&driver, &BuildDriver::buildFinished};
-
-    explicit Project(const QString &name = "Demo")
-    {
-        Defaults::instance().remove("environmentVariables");
-        Defaults::instance().remove("parallelBuild");
-        Defaults::instance().remove("clearConsoleOnCompile");
-        doc.setFileName(dir.filePath(name + ".corvane"));
-        doc.setProjectCompilerPath(gfortran());
-        doc.setInputOption(2);
-    }
-    QString path(const QString &relative) const { return dir.filePath(relative); }
-    void addSource(const QString &name, const QByteArray &text)
-    {
-        writeFile(path(name), text);
-        doc.addFileNames({path(name)}, false);
-    }
-    // Builds and waits for make's end; answers whether the product was made.
-    bool buildAndWait(int timeoutMs = 180000)
-    {
-        const qsizetype before = finished.count();
-        if (!driver.build() && finished.count() == before)
-            return false;
-        EXPECT_TRUE(waitFor([&] { return finished.count() > before; }, timeoutMs));
-        return driver.productWasMade();
-    }
-    QString buildFile(const QString &name) const
-    {
-        return QDir(doc.buildDirectoryPath()).filePath(name);
-    }
-};
 
 void copyHeatExample(Project &p)
 {
@@ -91,14 +40,6 @@ void copyHeatExample(Project &p)
         p.doc.addFileNames({p.path(name)}, false);
     }
     ASSERT_TRUE(QFile::copy(kExample + "input.txt", p.path("input.txt")));
-}
-
-// Sets the modification time of an existing file (QFile needs it open for that).
-void setModified(const QString &path, const QDateTime &when)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
-    ASSERT_TRUE(f.setFileTime(when, QFileDevice::FileModificationTime));
 }
 
 // A process whose command line mentions needle, other than this test program.
@@ -136,7 +77,8 @@ TEST(BuildDriver, HeatExampleBuildsInBothConfigurationsAndRuns)
         ASSERT_TRUE(p.buildAndWait()) << p.console.text().toStdString();
         const QString exe = p.path(debug ? "HeatTesting" : "HeatRunning");
         EXPECT_TRUE(QFileInfo(exe).isExecutable());
-        EXPECT_FALSE(QFileInfo::exists(p.buildFile(p.doc.executableName())));
+        // The build folder keeps the product, so that the next build can find it up to date.
+        EXPECT_TRUE(QFileInfo::exists(p.buildFile(p.doc.executableName())));
         EXPECT_TRUE(p.console.text(Role::Info).contains(kSuccess));
         EXPECT_TRUE(p.run.canRunExecutable());
         EXPECT_FALSE(p.run.processIsRunning());
@@ -231,7 +173,7 @@ TEST(BuildDriver, LibraryBuildPlacesArchiveAndModulesAndNeverEnablesRun)
     EXPECT_TRUE(lib.exists("libShapesLibRunning.a"));
     EXPECT_TRUE(lib.exists("geometry.mod"));
     EXPECT_TRUE(lib.exists("units.mod"));
-    EXPECT_FALSE(QFileInfo::exists(p.buildFile("libShapesLibRunning.a")));
+    EXPECT_TRUE(QFileInfo::exists(p.buildFile("libShapesLibRunning.a")));
     EXPECT_TRUE(
         p.console.text(Role::Info).contains(QString::fromUtf8(buildtexts::kLibrarySuccess)));
     EXPECT_FALSE(p.console.text().contains(kSuccess));
@@ -297,10 +239,11 @@ TEST(BuildDriver, CleanRemovesObjectsModulesAndExecutableOnly)
     p.addSource("main.f90", "program p\nend program p\n");
     // A project source that lives in the build folder is never removed.
     p.addSource("Build_Running/kept.f90", "subroutine s\nend\n");
-    const QStringList removed = {"a.o", "b.mod", "gen.f90"};
-    const QStringList kept = {"c.F90",    "d.O",      "CompilerForObjectFiles",
-                              "Demo.mak", "kept.f90", "libDemoRunning.a",
+    // The build folder's own copies of the products go too; the library folder is not touched.
+    const QStringList removed = {"a.o", "b.mod", "gen.f90", "DemoRunning", "libDemoRunning.a"};
+    const QStringList kept = {"c.F90", "d.O", "CompilerForObjectFiles", "Demo.mak", "kept.f90",
                               "e.smod"};
+    writeFile(p.path("DemoRunningLib/libDemoRunning.a"), "placed library");
     for (const QString &name : removed + kept)
         if (!QFileInfo::exists(p.buildFile(name)))
             writeFile(p.buildFile(name), "x");
@@ -313,6 +256,7 @@ TEST(BuildDriver, CleanRemovesObjectsModulesAndExecutableOnly)
     for (const QString &name : kept)
         EXPECT_TRUE(QFileInfo::exists(p.buildFile(name))) << name.toStdString();
     EXPECT_FALSE(QFileInfo::exists(p.path("DemoRunning")));
+    EXPECT_TRUE(QFileInfo::exists(p.path("DemoRunningLib/libDemoRunning.a")));
     ASSERT_EQ(trash.count(), 1);
     EXPECT_EQ(trash.last().at(0).toBool(), false);
     EXPECT_FALSE(p.run.canRunExecutable());
@@ -415,7 +359,7 @@ TEST(BuildDriver, ScanReportsMissingModulesAndVerboseListings)
     Defaults::instance().remove("clearConsoleOnCompile");
 }
 
-TEST(BuildDriver, ParallelMakeGetsDashJFirst)
+TEST(BuildDriver, ParallelMakeGetsABoundedDashJFirst)
 {
     if (!haveTools())
         GTEST_SKIP() << "make or gfortran missing";
@@ -426,13 +370,20 @@ TEST(BuildDriver, ParallelMakeGetsDashJFirst)
     struct Case {
         const char *name;
         std::optional<bool> setting;
+        std::optional<int> jobsSetting;
         std::optional<bool> override;
-        bool dashJ;
+        std::optional<int> jobsOverride;
+        QByteArray dashJ; // empty: no -j
     };
+    const QByteArray cores = "-j" + QByteArray::number(std::max(1, QThread::idealThreadCount()));
     const Case cases[] = {
-        {"default", std::nullopt, std::nullopt, false},
-        {"setting on", true, std::nullopt, true},
-        {"command line -j", false, true, true},
+        {"default", std::nullopt, std::nullopt, std::nullopt, std::nullopt, ""},
+        {"setting on, cores by default", true, std::nullopt, std::nullopt, std::nullopt, cores},
+        {"setting on, 3 jobs", true, 3, std::nullopt, std::nullopt, "-j3"},
+        {"jobs without the switch", false, 3, std::nullopt, std::nullopt, ""},
+        {"nonsense job count", true, 0, std::nullopt, std::nullopt, "-j1"},
+        {"command line -j", false, 5, true, std::nullopt, "-j5"},
+        {"command line -j4", false, 5, true, 4, "-j4"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -440,15 +391,19 @@ TEST(BuildDriver, ParallelMakeGetsDashJFirst)
         Defaults::instance().setValue("environmentVariables", QVariantMap{{"PATH", bin.path()}});
         if (c.setting)
             Defaults::instance().setValue("parallelBuild", *c.setting);
+        if (c.jobsSetting)
+            Defaults::instance().setValue("parallelJobs", *c.jobsSetting);
         p.driver.setParallelBuildOverride(c.override);
+        p.driver.setParallelJobsOverride(c.jobsOverride);
         p.addSource("main.f90", "program p\nend program p\n");
         p.buildAndWait();
         const QString makefile = p.buildFile("Demo.mak");
         const QByteArray expected =
-            (c.dashJ ? QByteArray("-j\n") : QByteArray()) + "-f\n" + makefile.toUtf8() + "\n";
+            (c.dashJ.isEmpty() ? QByteArray() : c.dashJ + "\n") + "-f\n" + makefile.toUtf8() + "\n";
         EXPECT_EQ(readFile(p.buildFile("make-args")), expected);
         Defaults::instance().remove("environmentVariables");
         Defaults::instance().remove("parallelBuild");
+        Defaults::instance().remove("parallelJobs");
     }
 
     // And a real parallel build of the example.
