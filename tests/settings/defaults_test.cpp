@@ -6,7 +6,10 @@
 #include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QThread>
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include "support/testutil.h"
 
@@ -71,6 +74,7 @@ QList<DefaultCase> registeredCases()
         {"EditorName", QString("TextEdit")},
         {"clearConsoleOnCompile", true},
         {"parallelBuild", false},
+        {"parallelJobs", std::max(1, QThread::idealThreadCount())},
         {"showFreeFormGuide", false},
     };
 }
