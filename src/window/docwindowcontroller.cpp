@@ -13,6 +13,8 @@
 #include "settings/defaults.h"
 #include "settings/settingskeys.h"
 #include "watch/pavoqueue.h"
+#include "shelf/tovshelfcontroller.h"
+#include "window/projectshelfdelegate.h"
 #include "editor/corvanetextview.h"
 #include "editor/editorviewcontroller.h"
 #include "window/consoleview.h"
@@ -119,7 +121,7 @@ DocWindowController::DocWindowController(std::unique_ptr<MyDocument> document, P
         MyDocument::WindowData data;
         data.consoleText = m_console->toPlainText();
         data.errorsDictionary = m_document->errorsDictionary();
-        data.shelfFiles = m_document->shelfFiles();
+        data.shelfFiles = m_shelf->filePathsForBookmarksInShelf();
         data.windowStates = windowStates();
         return data;
     });
@@ -535,6 +537,8 @@ void DocWindowController::validateCommands()
     m_actions["removeFile"]->setEnabled(selectedRow() >= 0);
     const bool inputFileSet = !m_document->storedInputFileName().isEmpty();
     m_actions["saveInputFile"]->setEnabled(inputFileSet && m_currentTabIsInputFile);
+    // The shelf's add button bookmarks the file in the editor.
+    m_shelf->enableAddingBookmarks(m_current != nullptr);
 }
 
 } // namespace corvane

@@ -51,6 +51,8 @@ class BuildDriver;
 class PavoQueue;
 class ProjectIndexer;
 class RunDriver;
+class TovShelfController;
+class ProjectShelfDelegate;
 
 class DocWindowController : public QMainWindow
 {
@@ -148,6 +150,7 @@ public:
     FindController *findController() const { return m_find; }
     DiagnosticsController *diagnosticsController() const { return m_diagnosticsController; }
     LookupCommands *lookupCommands() const { return m_lookup; }
+    TovShelfController *shelfController() const { return m_shelf; }
     OptionsPane *optionsPane() const { return m_options; }
     QToolBar *toolbar() const { return m_toolbar; }
     bool trashIsFull() const { return m_trashFull; }
@@ -182,6 +185,10 @@ protected:
 
 private:
     class WatchDelegate;
+    // Makes the bookmark shelf with the project's saved bookmarks; returns its bar.
+    QWidget *setUpShelf();
+    // A bookmark was chosen: its file is selected in the list (a beep when it left the project).
+    void selectBookmarkedFile();
     // Before the project file itself is saved over: asks when its file list was damaged (keeping
     // a copy) or when another program changed it. False when the user cancels.
     bool confirmOverwritingProjectFile(const QString &path);
@@ -235,6 +242,7 @@ private:
     bool m_askingAboutProjectFile = false;
     std::unique_ptr<WatchDelegate> m_watchDelegate;
     std::unique_ptr<PavoQueue> m_watcher;
+    std::unique_ptr<ProjectShelfDelegate> m_shelfDelegate;
     FileHistory m_history;
 
     FortranFile *m_current = nullptr;
@@ -274,6 +282,7 @@ private:
     FindController *m_find = nullptr;
     DiagnosticsController *m_diagnosticsController = nullptr;
     LookupCommands *m_lookup = nullptr;
+    TovShelfController *m_shelf = nullptr;
     QLabel *m_progressLabel = nullptr;
     QProgressBar *m_progressBar = nullptr;
     ElapsedTimeView *m_elapsed = nullptr;

@@ -7,6 +7,7 @@
 #include "project/fortranfile.h"
 #include "project/mydocument.h"
 #include "watch/pavoqueue.h"
+#include "shelf/tovshelfcontroller.h"
 #include "editor/autocompletemanager.h"
 #include "editor/corvanetextview.h"
 #include "editor/editorviewcontroller.h"
@@ -311,6 +312,7 @@ void DocWindowController::fileListTableDidChange()
         updateTitle();
     }
     m_find->setSearchFieldCompletions();
+    m_shelf->fileListDidChange();
     updateTitle(); // a save changes the files' states
     validateCommands();
 }

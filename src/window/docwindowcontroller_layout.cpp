@@ -170,7 +170,14 @@ void DocWindowController::buildWidgets()
     m_mainSplitter->setSizes({230, 760, 290});
     m_mainSplitter->setChildrenCollapsible(true);
     m_mainSplitter->setCollapsible(1, false);
-    setCentralWidget(m_mainSplitter);
+    // The bookmark shelf runs across the top, above the panes.
+    auto *central = new QWidget;
+    auto *centralLayout = new QVBoxLayout(central);
+    centralLayout->setContentsMargins(0, 0, 0, 0);
+    centralLayout->setSpacing(0);
+    centralLayout->addWidget(setUpShelf());
+    centralLayout->addWidget(m_mainSplitter, 1);
+    setCentralWidget(central);
 
     m_progressLabel = new QLabel;
     m_progressLabel->setObjectName("progressToolbarItem");

@@ -164,6 +164,20 @@ private:
             p.drawPoint(QPointF(12, 16.8));
             break;
         }
+        case IconName::AddBookmark: {
+            QPainterPath ribbon;
+            ribbon.moveTo(5.5, 3.5);
+            ribbon.lineTo(14.5, 3.5);
+            ribbon.lineTo(14.5, 20.5);
+            ribbon.lineTo(10, 16.5);
+            ribbon.lineTo(5.5, 20.5);
+            ribbon.closeSubpath();
+            p.drawPath(ribbon);
+            p.setPen(QPen(accent("#2e9d4c", disabled), 2.2, Qt::SolidLine, Qt::RoundCap));
+            p.drawLine(QPointF(15, 8), QPointF(21.5, 8));
+            p.drawLine(QPointF(18.25, 4.75), QPointF(18.25, 11.25));
+            break;
+        }
         }
     }
 

@@ -21,6 +21,7 @@ enum class IconName {
     TrashFull,    // Clean: the build folder holds objects or module files
     FileModified, // the file list's mark for unsaved edits
     FileLost,     // the file list's mark for a file that cannot be found
+    AddBookmark,  // the shelf's add button: a bookmark ribbon with a plus
 };
 
 QIcon corvaneIcon(IconName name);
