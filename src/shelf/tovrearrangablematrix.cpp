@@ -255,7 +255,8 @@ void TovRearrangableMatrix::startDrag(const QPoint &pos)
 void TovRearrangableMatrix::moveDrag(const QPoint &pos)
 {
     if (m_dragImageWindow)
-        m_dragImageWindow->move(mapToGlobal(pos) - QPoint(kCellWidth / 2, kCellHeight / 2));
+        // Below and right of the pointer, so the insertion marker under it stays in sight.
+        m_dragImageWindow->move(mapToGlobal(pos) + QPoint(6, 10));
     if (rect().contains(pos))
         setInsertionMarker(destinationColumnForX(pos.x(), metrics(), numberOfColumns()));
     else
