@@ -124,8 +124,11 @@ void TovRearrangableMatrix::paintEvent(QPaintEvent *)
             option.state |= QStyle::State_Sunken;
         else
             option.state |= QStyle::State_Raised;
+        // The cell being dragged stays faint in its place until it lands.
+        p.setOpacity(m_dragging && c == m_sourceColumn ? 0.4 : 1.0);
         style()->drawControl(QStyle::CE_PushButton, &option, &p, this);
     }
+    p.setOpacity(1.0);
     if (m_drawInsertionMarker)
         p.fillRect(m_newMarkerRect, palette().color(QPalette::Highlight));
 }

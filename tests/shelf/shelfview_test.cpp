@@ -4,6 +4,8 @@
 #include "shelf/tovshelfcontroller.h"
 #include "shelf/tovshelfview.h"
 
+#include <QApplication>
+#include <QContextMenuEvent>
 #include <QMenu>
 #include <QSet>
 #include <QSignalSpy>
@@ -282,6 +284,35 @@ TEST_F(ShelfWidgets, BookmarksOfFilesThatLeftTheProjectAreGreyed)
     delegate.missing.clear();
     shelf->fileListDidChange();
     EXPECT_FALSE(matrix->isGreyed(1));
+    // In the overflow menu such a bookmark is set in italics.
+    delegate.missing = {"/p/C.f90"};
+    view->resize(300, TovShelfView::kHeight);
+    ASSERT_EQ(shelf->overflowBookmarks().last(), "C.f90");
+    EXPECT_TRUE(view->overflowMenu()->actions().last()->font().italic());
+    EXPECT_FALSE(view->overflowMenu()->actions().first()->font().italic());
+}
+
+TEST_F(ShelfWidgets, ACellsContextMenuRemovesItsBookmark)
+{
+    open(kABC);
+    bool chosen = false;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        if (!menu)
+            return;
+        poll.stop();
+        QTest::mouseClick(menu, Qt::LeftButton, {},
+                          menu->actionGeometry(menu->actions().value(0)).center());
+        chosen = true;
+    });
+    poll.start(20);
+    QContextMenuEvent event(QContextMenuEvent::Mouse, centreOf(1),
+                            matrix->mapToGlobal(centreOf(1)));
+    QApplication::sendEvent(matrix, &event);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return chosen; }, 3000));
+    EXPECT_EQ(shelf->bookmarksArray(), QStringList({"/p/A.f90", "/p/C.f90"}));
+    EXPECT_EQ(changed->count(), 1) << "a chosen removal is a change to save";
 }
 
 } // namespace
