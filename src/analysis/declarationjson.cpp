@@ -223,6 +223,10 @@ void writeUnitHead(Writer &w, const FProgramUnit &u)
         w.key("defInfo");
         write(w, *u.defInfo);
     }
+    if (u.line > 0) {
+        w.key("line");
+        w.value(unsigned(u.line));
+    }
     w.optional("modulesUsed", u.modulesUsed);
     w.optional("attributes", u.attributes);
     w.optional("argumentList", u.argumentList);
@@ -239,6 +243,7 @@ void writeUnitHead(Writer &w, const FProgramUnit &u)
         write(w, *u.returnVariable);
     }
     w.optional("access", u.access);
+    w.optional("defaultAccess", u.defaultAccess);
     writeMap(w, "variables", u.variables);
     if (u.types) {
         w.key("types");

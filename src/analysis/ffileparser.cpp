@@ -80,9 +80,9 @@ bool FFileParser::closesEnclosingUnit(const Statement &s)
            isUnitEnd(s.tokens);
 }
 
-std::shared_ptr<FFileDeclarations> FFileParser::declarationsInFortranFile(const QString &path,
-                                                                          const QString &fileString,
-                                                                          unsigned type)
+std::shared_ptr<FFileDeclarations>
+FFileParser::declarationsInFortranFile(const QString &path, const QString &fileString,
+                                       unsigned type, const FPreprocessor::Result *sourceMap)
 {
     auto result = std::make_shared<FFileDeclarations>();
     result->name = path;
@@ -91,6 +91,10 @@ std::shared_ptr<FFileDeclarations> FFileParser::declarationsInFortranFile(const 
     // Every unit of the file has the same, never-changed definition info: one record serves all.
     m_defInfo = std::make_shared<FDefinitionInfo>();
     m_defInfo->fileSource = path;
+    m_sourceMap = sourceMap;
+    m_mappedDefInfos.clear();
+    m_linePosition = 0;
+    m_lineIndex = 0;
     moduleScanCompleted = false;
 
     std::vector<Frame> frames;
@@ -103,7 +107,7 @@ std::shared_ptr<FFileDeclarations> FFileParser::declarationsInFortranFile(const 
         if (frames.empty()) {
             // Between units everything up to the next header is passed over (BLOCK DATA too).
             if (isProgramUnitStatement(kind))
-                pushUnit(frames, st);
+                pushUnit(frames, st, before);
             continue;
         }
         if (kind == StatementClass::ModuleStmt || kind == StatementClass::ProgramStmt) {
@@ -138,7 +142,7 @@ std::shared_ptr<FFileDeclarations> FFileParser::declarationsInFortranFile(const 
         Frame &frame = frames.back();
         if (kind == StatementClass::FunctionStmt || kind == StatementClass::SubroutineStmt) {
             if (frame.inContains) {
-                pushUnit(frames, st);
+                pushUnit(frames, st, before);
             } else {
                 // A procedure header inside a body whose END is missing ends that body; the
                 // header is read again by the enclosing unit or at top level.
@@ -164,14 +168,72 @@ std::shared_ptr<FFileDeclarations> FFileParser::declarationsInFortranFile(const 
         result->nonModuleProcedures->squeeze();
     // The records keep what they share; the pool's own table is no longer needed.
     m_pool = StringPool();
+    m_sourceMap = nullptr;
+    m_mappedDefInfos.clear();
     return result;
 }
 
-void FFileParser::pushUnit(std::vector<Frame> &frames, const Statement &header)
+void FFileParser::pushUnit(std::vector<Frame> &frames, const Statement &header,
+                           qsizetype headerStart)
 {
     m_resultName = QString();
     auto unit = startUnit(header);
+    placeUnit(*unit, headerStart);
     frames.push_back({std::move(unit), false, m_resultName});
+}
+
+void FFileParser::placeUnit(FProgramUnit &unit, qsizetype position)
+{
+    const QString &text = scanner.text;
+    // The header starts at its first character that is no blank, on the first line that is no
+    // comment line (the reader may have passed over comment lines to reach it).
+    position = qBound<qsizetype>(0, position, text.size());
+    while (position < text.size()) {
+        qsizetype lineStart = position;
+        while (lineStart > 0 && text[lineStart - 1] != u'\n')
+            --lineStart;
+        qsizetype end = text.indexOf(u'\n', position);
+        if (end < 0)
+            end = text.size();
+        const QStringView line = QStringView(text).sliced(lineStart, end - lineStart);
+        const QStringView rest = QStringView(text).sliced(position, end - position).trimmed();
+        const bool comment = rest.isEmpty() || rest.startsWith(u'!') ||
+                             (fileType == FixedForm && position == lineStart &&
+                              isF77CommentLine(line));
+        if (!comment) {
+            while (position < end && (text[position] == u' ' || text[position] == u'\t'))
+                ++position;
+            break;
+        }
+        position = end + 1;
+    }
+    position = qMin(position, text.size());
+    // Headers come in text order, apart from one statement read again: count from the last.
+    if (position >= m_linePosition)
+        m_lineIndex += QStringView(text).sliced(m_linePosition, position - m_linePosition).count(u'\n');
+    else
+        m_lineIndex -= QStringView(text).sliced(position, m_linePosition - position).count(u'\n');
+    m_linePosition = position;
+
+    if (!m_sourceMap || m_lineIndex >= m_sourceMap->lineMap.size()) {
+        unit.line = int(m_lineIndex + 1);
+        unit.defInfo = m_defInfo;
+        return;
+    }
+    const FPreprocessor::SourceLine at = m_sourceMap->lineMap[m_lineIndex];
+    unit.line = at.line;
+    if (at.file == 0 || at.file >= m_sourceMap->files.size()) {
+        unit.defInfo = m_defInfo;
+        return;
+    }
+    if (m_mappedDefInfos.size() <= at.file)
+        m_mappedDefInfos.resize(at.file + 1);
+    std::shared_ptr<FDefinitionInfo> &info = m_mappedDefInfos[at.file];
+    if (!info) {
+        info = std::make_shared<FDefinitionInfo>();
+        info->fileSource = m_sourceMap->files[at.file];
+    }
+    unit.defInfo = info;
 }
 
 std::shared_ptr<FProgramUnit> FFileParser::startUnit(const Statement &header)
@@ -220,14 +282,16 @@ void FFileParser::finishFrame(std::vector<Frame> &frames, FFileDeclarations &res
         }
         unit->definingProgramUnit = host.unit;
         cleanUsesOfModuleName(host.unit->name, *unit);
-        unit->defInfo = m_defInfo;
+        if (!unit->defInfo)
+            unit->defInfo = m_defInfo;
         const QString name = unit->name;
         storeDeclaration(host.unit->procedures, name, std::move(unit), m_pool);
         return;
     }
     if (unit->name.isNull())
         return;
-    unit->defInfo = m_defInfo;
+    if (!unit->defInfo)
+        unit->defInfo = m_defInfo;
     const QString name = unit->name;
     if (unit->pUnitType == ModuleType)
         storeDeclaration(result.modules, name, std::move(unit), m_pool);
@@ -270,7 +334,19 @@ void FFileParser::specificationStatement(const Statement &s,
     case StatementClass::AbstractInterfaceStmt:
         proceduresForInterface(unit);
         break;
-    default: // executable statements, construct ENDs, FORMAT, ENUM, PROCEDURE, ...
+    case StatementClass::ProcedureStmt:
+        // "procedure(iface), pointer :: p => null()": a procedure pointer or an external
+        // procedure of the unit, recorded with the type text "procedure(iface)".
+        parseVariableDeclaration(t, unit->variables, false);
+        break;
+    case StatementClass::EnumStmt:
+        m_nextEnumerator = 0;
+        break;
+    case StatementClass::OtherStmt:
+        if (!t.isEmpty() && is(t[0], QLatin1StringView("enumerator")))
+            parseEnumerators(t, *unit);
+        break;
+    default: // executable statements, construct ENDs, FORMAT, ...
         break;
     }
 }
@@ -507,10 +583,11 @@ void FFileParser::parseInterfaceBlock(const std::shared_ptr<FProgramUnit> &unit,
 }
 
 void FFileParser::parseInterfaceBody(const std::shared_ptr<FProgramUnit> &unit,
-                                     const Statement &header)
+                                     const Statement &header, qsizetype headerStart)
 {
     m_resultName = QString();
     std::shared_ptr<FProgramUnit> body = startUnit(header);
+    placeUnit(*body, headerStart);
     const QString resultName = m_resultName;
     Statement st;
     while (!scanner.isAtEnd()) {
@@ -532,7 +609,6 @@ void FFileParser::parseInterfaceBody(const std::shared_ptr<FProgramUnit> &unit,
         return;
     body->isInterface = true;
     body->definingProgramUnit = unit;
-    body->defInfo = m_defInfo;
     // A procedure defined in the unit itself keeps its place.
     if (const auto defined = lookupDeclaration(unit->procedures, body->name);
         defined && !defined->isInterface)
@@ -570,7 +646,7 @@ QStringList FFileParser::proceduresForInterface(const std::shared_ptr<FProgramUn
                     break;
                 }
             }
-            parseInterfaceBody(unit, st);
+            parseInterfaceBody(unit, st, before);
             continue;
         }
         // "module procedure a, b" or "procedure a, b": every name of the list.

@@ -9,6 +9,7 @@
 #pragma once
 
 #include "analysis/ffiledeclarations.h"
+#include "analysis/fpreprocessor.h"
 #include "analysis/fstatementreader.h"
 #include "analysis/stringpool.h"
 
@@ -27,8 +28,11 @@ public:
     using Tokens = QList<QStringView>;
 
     // Parses fileString (fileType 1 free form, 0 fixed form). The result's name is path.
+    // sourceMap, when fileString was preprocessed or had INCLUDE files spliced in, gives the file
+    // and line each of its lines comes from: units then name the file they stand in.
     std::shared_ptr<FFileDeclarations>
-    declarationsInFortranFile(const QString &path, const QString &fileString, unsigned fileType);
+    declarationsInFortranFile(const QString &path, const QString &fileString, unsigned fileType,
+                              const FPreprocessor::Result *sourceMap = nullptr);
 
     // Modules that are never recorded as used: "iso_c_binding", "iso_fortran_env", the IEEE ones.
     static bool isIntrinsicModuleName(QStringView name);
@@ -61,8 +65,16 @@ public:
 
 private:
     QString m_resultName; // RESULT name of the header being parsed
+    // The value the next enumerator without "=" gets; none after a value that is no literal.
+    std::optional<qint64> m_nextEnumerator;
     StringPool m_pool;
     std::shared_ptr<FDefinitionInfo> m_defInfo; // shared by every unit of the file
+    const FPreprocessor::Result *m_sourceMap = nullptr;
+    // One shared definition info per file of the source map, made on first use.
+    QList<std::shared_ptr<FDefinitionInfo>> m_mappedDefInfos;
+    // A known place of the text: its position and its 0-based line, moved as headers are placed.
+    qsizetype m_linePosition = 0;
+    qsizetype m_lineIndex = 0;
 
     struct Statement {
         QString text;
@@ -74,7 +86,9 @@ private:
     // Reads and classifies the next statement; false when none was produced here.
     bool readStatement(Statement &s);
 
-    void pushUnit(std::vector<Frame> &frames, const Statement &header);
+    void pushUnit(std::vector<Frame> &frames, const Statement &header, qsizetype headerStart);
+    // Gives unit the file and line of its header, which starts at position (or just after it).
+    void placeUnit(FProgramUnit &unit, qsizetype position);
     std::shared_ptr<FProgramUnit> startUnit(const Statement &header);
     void specificationStatement(const Statement &s, const std::shared_ptr<FProgramUnit> &unit);
     void finishFrame(std::vector<Frame> &frames, FFileDeclarations &result);
@@ -94,13 +108,18 @@ private:
     // Reads an interface block up to its END INTERFACE; each interface body becomes a procedure
     // of unit marked as an interface. Returns the specific names of a generic block.
     QStringList proceduresForInterface(const std::shared_ptr<FProgramUnit> &unit);
-    void parseInterfaceBody(const std::shared_ptr<FProgramUnit> &unit, const Statement &header);
+    void parseInterfaceBody(const std::shared_ptr<FProgramUnit> &unit, const Statement &header,
+                            qsizetype headerStart);
     // Statements that end any open block whose own END is missing: a program-unit header,
     // END MODULE or the END of a program unit. The caller leaves them to the unit loop.
     static bool closesEnclosingUnit(const Statement &s);
 
+    // defaultAccess: the access of entities the statement gives none (components after a
+    // PRIVATE statement of their type).
     void parseVariableDeclaration(const Tokens &tokens, DeclarationMap<FVariable> &into,
-                                  bool isDerivedType);
+                                  bool isDerivedType, const QString &defaultAccess = QString());
+    // "enumerator :: red = 1, blue": integer parameters of unit, numbered on from the last value.
+    void parseEnumerators(const Tokens &tokens, FProgramUnit &unit);
     void parseAttributeTokens(const Tokens &tokens, FProgramUnit &unit);
     void scanDerivedTypeDeclaration(const Tokens &tokens,
                                     const std::shared_ptr<FProgramUnit> &unit);

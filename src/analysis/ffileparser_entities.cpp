@@ -244,9 +244,14 @@ FFileParser::variablesfromDeclarationTokens(const Tokens &tokens, bool isDerived
 }
 
 void FFileParser::parseVariableDeclaration(const Tokens &tokens, DeclarationMap<FVariable> &into,
-                                           bool isDerivedType)
+                                           bool isDerivedType, const QString &defaultAccess)
 {
     auto found = variablesfromDeclarationTokens(tokens, isDerivedType, &m_pool);
+    if (!defaultAccess.isNull()) {
+        for (auto &entry : found)
+            if (entry.second->access.isNull())
+                entry.second->access = defaultAccess;
+    }
     if (!into) {
         into = std::move(found);
         return;
@@ -265,6 +270,38 @@ void FFileParser::parseVariableDeclaration(const Tokens &tokens, DeclarationMap<
                 v.declaredValue = earlier->declaredValue;
         }
         into->insert(entry.first, std::move(entry.second));
+    }
+}
+
+void FFileParser::parseEnumerators(const Tokens &tokens, FProgramUnit &unit)
+{
+    static const QString integer = QStringLiteral("integer");
+    static const QStringList parameter{QStringLiteral("parameter")};
+    const qsizetype n = tokens.size();
+    for (qsizetype i = 1; i < n;) {
+        const QStringView tok = tokens[i];
+        if (!canBeName(tok)) {
+            ++i;
+            continue;
+        }
+        auto v = std::make_shared<FVariable>();
+        v->name = m_pool.intern(tok);
+        v->typeName = integer;
+        v->attributes = parameter;
+        ++i;
+        if (i < n && isChar(tokens[i], u'=')) {
+            qsizetype end = n;
+            v->declaredValue = m_pool.intern(accumulateValue(tokens, i, end));
+            bool literal = false;
+            const qint64 value = v->declaredValue.toLongLong(&literal);
+            m_nextEnumerator = literal ? std::optional<qint64>(value + 1) : std::nullopt;
+            i = end + 1;
+        } else if (m_nextEnumerator) {
+            v->declaredValue = m_pool.intern(QString::number(*m_nextEnumerator));
+            ++*m_nextEnumerator;
+        }
+        const QString name = v->name;
+        storeDeclaration(unit.variables, name, std::move(v), m_pool);
     }
 }
 
@@ -375,6 +412,7 @@ void FFileParser::scanDerivedTypeDeclaration(const Tokens &tokens,
     if (!type->name.isNull())
         storeDeclaration(unit->types, type->name, type, m_pool);
 
+    QString componentAccess; // "private" after a PRIVATE statement among the components
     Statement st;
     while (!scanner.isAtEnd()) {
         const qsizetype before = scanner.location;
@@ -383,10 +421,19 @@ void FFileParser::scanDerivedTypeDeclaration(const Tokens &tokens,
         const Tokens &t = st.tokens;
         switch (st.kind) {
         case StatementClass::IntrinsicTypeDeclarationStmt:
-            parseVariableDeclaration(t, type->variables, false);
+            parseVariableDeclaration(t, type->variables, false, componentAccess);
             continue;
         case StatementClass::TypeDeclarationStmt:
-            parseVariableDeclaration(t, type->variables, true);
+            parseVariableDeclaration(t, type->variables, true, componentAccess);
+            continue;
+        case StatementClass::ProcedureStmt:
+            // "procedure(parser_func), pointer :: parse_value => parse_value_recursive": a
+            // procedure-pointer component, with its target as the initial value.
+            parseVariableDeclaration(t, type->variables, false, componentAccess);
+            continue;
+        case StatementClass::AttributeStmt:
+            if (t.size() == 1 && isAccessWord(t[0]))
+                componentAccess = m_pool.intern(t[0]);
             continue;
         case StatementClass::ContainsStmt:
             scanTypeBoundProcedurePart(*type);
@@ -445,6 +492,7 @@ void FFileParser::getDerivedType(FDerivedType &type, const Tokens &tokens)
 
 void FFileParser::scanTypeBoundProcedurePart(FDerivedType &type)
 {
+    QString bindingAccess; // "private" after a PRIVATE statement of the binding part
     Statement st;
     while (!scanner.isAtEnd()) {
         const qsizetype before = scanner.location;
@@ -456,8 +504,20 @@ void FFileParser::scanTypeBoundProcedurePart(FDerivedType &type)
         if (is(t[0], QLatin1StringView("procedure"))) {
             if (!type.typeboundProcedures)
                 type.typeboundProcedures.emplace();
-            for (auto &binding : parseTypeboundProcedureStatement(t))
+            for (auto &binding : parseTypeboundProcedureStatement(t)) {
+                // The binding's own PUBLIC or PRIVATE, else the part's default; a generic
+                // binding naming it never changes it.
+                if (binding->attributes) {
+                    for (const QString &a : *binding->attributes)
+                        if (isAccessWord(a))
+                            binding->access = a;
+                }
+                if (binding->access.isNull())
+                    binding->access = bindingAccess;
                 type.typeboundProcedures->append(std::move(binding));
+            }
+        } else if (t.size() == 1 && isAccessWord(t[0])) {
+            bindingAccess = m_pool.intern(t[0]);
         } else if (is(t[0], QLatin1StringView("generic"))) {
             applyGenericName(type, t);
         } else if (is(t[0], QLatin1StringView("final"))) {

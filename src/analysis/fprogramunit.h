@@ -43,6 +43,9 @@ public:
     QString genericName; // the generic name this procedure is a specific of, or null
     bool isInterface = false; // declared by an interface body, not defined here
     std::shared_ptr<FDefinitionInfo> defInfo;
+    // The 1-based line of the unit's header in defInfo's file (an INCLUDE or #include file when
+    // the header stands in one); 0 when unknown.
+    int line = 0;
     std::optional<QStringList> modulesUsed;
     // The USE statements as written, in order (ONLY lists and renames); modulesUsed of a module
     // becomes its resolved chain during indexing, these stay as the source has them.
