@@ -1,6 +1,9 @@
-// corvane index FILES... --statements|--dump|--json [--fixed|--free]: reads Fortran sources without a project and
-// prints what the code-understanding engine sees in them. Each mode is one function in kModes,
-// chosen by its flag; the file list, the source form and the reading of files are shared.
+// corvane index FILES... --statements|--dump|--json [--fixed|--free] [-DNAME[=VALUE]] [-UNAME]
+// [-IDIR] [--as-written]: reads Fortran sources without a project and prints what the
+// code-understanding engine sees in them: a file with preprocessor directives preprocessed as
+// gfortran -cpp does (with its predefined macros and the -D, -U and -I given), INCLUDE files
+// spliced in, unless --as-written. Each mode is one function in kModes, chosen by its flag; the
+// file list, the source form and the reading of files are shared.
 #include "analysis/declarationjson.h"
 #include "analysis/fstatementreader.h"
 #include "analysis/fttokenizer.h"
@@ -8,7 +11,10 @@
 #include "commands.h"
 #include "indexdeclarations.h"
 #include "project/fortranfile.h"
+#include "project/indexpreprocessing.h"
 #include "sourcetext.h"
+
+#include <QDir>
 
 
 #include <optional>
@@ -24,6 +30,8 @@ enum class SourceForm { ByExtension, Fixed, Free };
 struct IndexRequest {
     QStringList paths;
     SourceForm form = SourceForm::ByExtension;
+    bool asWritten = false;
+    FPreprocessor::Options preprocessor;
 };
 
 // The source form of path: forced by --fixed/--free, else by its extension as a project file's
@@ -45,6 +53,21 @@ unsigned fileTypeFor(const QString &path, SourceForm form)
 std::optional<QString> readSource(const QString &path)
 {
     return readSourceText(path, "index");
+}
+
+// The source of path as the index reads it; what splicing INCLUDE files had to say goes to
+// stderr.
+std::optional<SourceForIndexing> readIndexSource(const QString &path, const IndexRequest &request)
+{
+    std::optional<QString> text = readSource(path);
+    if (!text)
+        return std::nullopt;
+    if (request.asWritten)
+        return SourceForIndexing{*text, std::nullopt, {}};
+    SourceForIndexing source = sourceForIndexing(path, *text, request.preprocessor);
+    for (const QString &message : source.messages)
+        err() << "corvane index: " << message << "\n";
+    return source;
 }
 
 // text as a JSON string literal, written in pieces: a statement of 50 MB never becomes one
@@ -75,11 +98,12 @@ int printStatements(const IndexRequest &request)
     FStatementReader reader;
     QString buffer, piece;
     for (const QString &path : request.paths) {
-        const std::optional<QString> text = readSource(path);
-        if (!text) {
+        const std::optional<SourceForIndexing> source = readIndexSource(path, request);
+        if (!source) {
             status = 1;
             continue;
         }
+        const QString *text = &source->text;
         const QString quotedPath = jsonQuoted(path);
         reader.filePath = path;
         reader.startReading(*text, fileTypeFor(path, request.form));
@@ -114,16 +138,16 @@ int printDeclarations(const IndexRequest &request, bool json)
 {
     int status = 0;
     for (const QString &path : request.paths) {
-        const std::optional<QString> text = readSource(path);
-        if (!text) {
+        const std::optional<SourceForIndexing> source = readIndexSource(path, request);
+        if (!source) {
             status = 1;
             continue;
         }
         const unsigned type = fileTypeFor(path, request.form);
         if (json)
-            out() << declarationJsonText(path, *text, type) << "\n";
+            out() << declarationJsonText(path, *source, type) << "\n";
         else
-            out() << declarationDumpText(path, *text, type) << "\n";
+            out() << declarationDumpText(path, *source, type) << "\n";
         out().flush();
     }
     return status;
@@ -155,16 +179,40 @@ int runIndex(const QStringList &args)
     if (namesProjectFile(args))
         return indexProjectCommand(args);
     IndexRequest request;
+    request.preprocessor.defines = predefinedMacros(QStringLiteral("gfortran"));
     IndexMode mode = nullptr;
     bool formGiven = false;
     bool onlyPaths = false;
-    for (const QString &arg : args) {
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString &arg = args[i];
         if (onlyPaths || !arg.startsWith(u'-') || arg == u"-") {
             request.paths << arg;
             continue;
         }
         if (arg == u"--") {
             onlyPaths = true;
+            continue;
+        }
+        if (arg == u"--as-written") {
+            request.asWritten = true;
+            continue;
+        }
+        if (arg.size() >= 2 && (arg[1] == u'D' || arg[1] == u'U' || arg[1] == u'I')) {
+            // "-DNAME=1" or "-D NAME=1", as on the compiler's command line.
+            QString value = arg.mid(2);
+            if (value.isEmpty() && i + 1 < args.size())
+                value = args[++i];
+            if (value.isEmpty()) {
+                err() << "corvane index: " << arg << " needs a value\n";
+                return 2;
+            }
+            FPreprocessor::Options &o = request.preprocessor;
+            if (arg[1] == u'D')
+                o.defines.append(FPreprocessor::defineFromFlag(value));
+            else if (arg[1] == u'U')
+                o.defines.removeIf([&](const FMacroDefinition &d) { return d.name == value; });
+            else
+                o.includeFolders.append(QDir::cleanPath(QDir::current().absoluteFilePath(value)));
             continue;
         }
         if (arg == u"--fixed" || arg == u"--free") {
@@ -192,7 +240,8 @@ int runIndex(const QStringList &args)
         mode = chosen;
     }
     if (!mode || request.paths.isEmpty()) {
-        err() << "usage: corvane index FILE... --statements|--dump|--json [--fixed|--free]\n";
+        err() << "usage: corvane index FILE... --statements|--dump|--json [--fixed|--free]"
+                 " [-DNAME[=VALUE]] [-UNAME] [-IDIR] [--as-written]\n";
         return 2;
     }
     return mode(request);
@@ -200,6 +249,9 @@ int runIndex(const QStringList &args)
 
 } // namespace
 
-CORVANE_COMMAND("index", "index FILE... --statements|--dump|--json [--fixed|--free]", runIndex);
+CORVANE_COMMAND("index",
+                "index FILE... --statements|--dump|--json [--fixed|--free] [-DNAME[=VALUE]] "
+                "[-UNAME] [-IDIR] [--as-written]",
+                runIndex);
 
 } // namespace corvane::app

@@ -102,6 +102,8 @@ int indexProjectCommand(const QStringList &args)
     const double seconds = double(timer.nsecsElapsed()) / 1e9;
     for (const QString &said : prompts.alerts)
         err() << said << "\n";
+    for (const QString &said : indexer.lastMessages())
+        err() << "corvane index: " << said << "\n";
     const auto index = document.projectIndex();
     if (symbols) {
         out() << QJsonDocument(symbolsJson(*index)).toJson(QJsonDocument::Indented);

@@ -6,16 +6,29 @@
 namespace corvane::app
 {
 
-QString declarationDumpText(const QString &path, const QString &text, unsigned fileType)
+namespace
+{
+
+std::shared_ptr<FFileDeclarations> parse(const QString &path, const SourceForIndexing &source,
+                                         unsigned fileType)
 {
     FFileParser parser;
-    return parser.declarationsInFortranFile(path, text, fileType)->description();
+    return parser.declarationsInFortranFile(path, source.text, fileType,
+                                            source.sourceMap ? &*source.sourceMap : nullptr);
 }
 
-QString declarationJsonText(const QString &path, const QString &text, unsigned fileType)
+} // namespace
+
+QString declarationDumpText(const QString &path, const SourceForIndexing &source,
+                            unsigned fileType)
 {
-    FFileParser parser;
-    return declarationsJson(*parser.declarationsInFortranFile(path, text, fileType));
+    return parse(path, source, fileType)->description();
+}
+
+QString declarationJsonText(const QString &path, const SourceForIndexing &source,
+                            unsigned fileType)
+{
+    return declarationsJson(*parse(path, source, fileType));
 }
 
 } // namespace corvane::app

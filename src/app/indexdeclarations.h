@@ -2,14 +2,18 @@
 // records for one source text, as the records' text dump or as one line of JSON.
 #pragma once
 
+#include "project/indexpreprocessing.h"
+
 #include <QString>
 
 namespace corvane::app
 {
 
-// The FFileDeclarations description of text (fileType 1 free form, 0 fixed form).
-QString declarationDumpText(const QString &path, const QString &text, unsigned fileType);
+// The FFileDeclarations description of source (fileType 1 free form, 0 fixed form).
+QString declarationDumpText(const QString &path, const SourceForIndexing &source,
+                            unsigned fileType);
 // The same records as one compact JSON object, without a line end.
-QString declarationJsonText(const QString &path, const QString &text, unsigned fileType);
+QString declarationJsonText(const QString &path, const SourceForIndexing &source,
+                            unsigned fileType);
 
 } // namespace corvane::app

@@ -1,5 +1,7 @@
 #include "project/indexpreprocessing.h"
 
+#include "analysis/fincludesplicer.h"
+
 #include "project/projectindexer.h"
 
 #include <QDir>
@@ -59,18 +61,43 @@ FPreprocessor::Options preprocessorOptions(const QString &compilerFlags,
     return options;
 }
 
+SourceForIndexing sourceForIndexing(const QString &path, const QString &text,
+                                    const FPreprocessor::Options &options)
+{
+    const bool directives = FPreprocessor::needsPreprocessing(text);
+    const bool includes = FIncludeSplicer::mayHaveIncludeLines(text);
+    if (!directives && !includes)
+        return {text, std::nullopt, {}};
+    FPreprocessor::IncludeReader reader = options.readFile;
+    if (!reader)
+        reader = [](const QString &file) { return ProjectIndexer::readSourceForIndexing(file); };
+
+    SourceForIndexing source;
+    std::optional<FPreprocessor::Result> preprocessed;
+    if (directives) {
+        FPreprocessor::Options withReader = options;
+        withReader.readFile = reader;
+        preprocessed = FPreprocessor::preprocess(text, path, withReader);
+    }
+    // #include'd files may hold INCLUDE lines of their own, so the test is made again.
+    const QString &after = preprocessed ? preprocessed->text : text;
+    if (!FIncludeSplicer::mayHaveIncludeLines(after)) {
+        source.text = after;
+        source.sourceMap = std::move(preprocessed);
+        return source;
+    }
+    FIncludeSplicer::Result spliced = FIncludeSplicer::splice(
+        after, path, {options.includeFolders, reader}, preprocessed ? &*preprocessed : nullptr);
+    source.messages = std::move(spliced.messages);
+    source.text = spliced.text;
+    source.sourceMap = static_cast<FPreprocessor::Result &&>(std::move(spliced));
+    return source;
+}
+
 QString textForIndexing(const QString &path, const QString &text,
                         const FPreprocessor::Options &options)
 {
-    if (!FPreprocessor::needsPreprocessing(text))
-        return text;
-    if (options.readFile)
-        return FPreprocessor::preprocess(text, path, options).text;
-    FPreprocessor::Options withReader = options;
-    withReader.readFile = [](const QString &file) {
-        return ProjectIndexer::readSourceForIndexing(file);
-    };
-    return FPreprocessor::preprocess(text, path, withReader).text;
+    return sourceForIndexing(path, text, options).text;
 }
 
 } // namespace corvane

@@ -6,6 +6,9 @@
 #include "analysis/fpreprocessor.h"
 
 #include <QString>
+#include <QStringList>
+
+#include <optional>
 
 namespace corvane
 {
@@ -19,8 +22,22 @@ FPreprocessor::Options preprocessorOptions(const QString &compilerFlags,
                                            const QString &includeFlags, const QString &compilerPath,
                                            const QString &projectFolder);
 
-// The text the index parses: text itself when it holds no directive, else the preprocessed text,
-// include files read from disk through reader (when options has none).
+// What the index parses of one source.
+struct SourceForIndexing {
+    QString text;
+    // The file and line of each line of text, when it was preprocessed or INCLUDE files were
+    // spliced in; absent when text is the source itself.
+    std::optional<FPreprocessor::Result> sourceMap;
+    QStringList messages; // INCLUDE files not found, include cycles
+};
+
+// The source the index parses: text itself when it holds no directive and no INCLUDE line;
+// else preprocessed, and with the files of its INCLUDE lines spliced in (the folder of the
+// including file, then options' include folders). Files are read from disk through
+// ProjectIndexer::readSourceForIndexing unless options has a reader.
+SourceForIndexing sourceForIndexing(const QString &path, const QString &text,
+                                    const FPreprocessor::Options &options);
+// Its text alone.
 QString textForIndexing(const QString &path, const QString &text,
                         const FPreprocessor::Options &options);
 

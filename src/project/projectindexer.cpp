@@ -76,12 +76,15 @@ ProjectIndexer::Parsed ProjectIndexer::parseOne(const Job &job)
             return {job.path, nullptr};
         text = std::move(*read);
     }
-    if (job.preprocessor)
-        text = textForIndexing(job.path, text, *job.preprocessor);
+    const unsigned form = job.freeForm ? FStatementReader::FreeForm : FStatementReader::FixedForm;
     FFileParser parser;
-    return {job.path, parser.declarationsInFortranFile(job.path, text,
-                                                       job.freeForm ? FStatementReader::FreeForm
-                                                                    : FStatementReader::FixedForm)};
+    if (!job.preprocessor)
+        return {job.path, parser.declarationsInFortranFile(job.path, text, form)};
+    const SourceForIndexing source = sourceForIndexing(job.path, text, *job.preprocessor);
+    return {job.path,
+            parser.declarationsInFortranFile(job.path, source.text, form,
+                                             source.sourceMap ? &*source.sourceMap : nullptr),
+            source.messages};
 }
 
 QList<ProjectIndexer::Job> ProjectIndexer::jobsFor(const QSet<QString> &paths) const
@@ -165,9 +168,12 @@ void ProjectIndexer::start(const QList<Job> &jobs)
 
 QList<MergeInput> ProjectIndexer::mergeInputs(const QList<Parsed> &parsed)
 {
-    for (const Parsed &p : parsed)
+    m_lastMessages.clear();
+    for (const Parsed &p : parsed) {
+        m_lastMessages += p.messages;
         if (p.declarations) // an unreadable file keeps its previous declarations
             m_parsed.insert(p.path, p.declarations);
+    }
     QList<MergeInput> inputs;
     QSet<QString> present;
     for (const auto &file : m_document.projectFiles()) {

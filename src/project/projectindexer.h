@@ -42,6 +42,8 @@ public:
 
     // Paths parsed by the last run, in project order.
     const QStringList &lastParsedPaths() const { return m_lastParsed; }
+    // What the last run's parses had to say: INCLUDE files not found, include cycles.
+    const QStringList &lastMessages() const { return m_lastMessages; }
 
     // Parses that read files never need the document: the text of path as indexing reads it,
     // or none when it cannot be read.
@@ -66,6 +68,7 @@ private:
     struct Parsed {
         QString path;
         std::shared_ptr<const FFileDeclarations> declarations; // null when unreadable
+        QStringList messages; // INCLUDE files not found, include cycles
     };
     static Parsed parseOne(const Job &job);
 
@@ -83,6 +86,7 @@ private:
     bool m_isIndexing = false;
     bool m_longRun = false;
     QStringList m_lastParsed;
+    QStringList m_lastMessages;
     // Raw parse results by path; a partial run merges these for the files it does not parse.
     QHash<QString, std::shared_ptr<const FFileDeclarations>> m_parsed;
     QFutureWatcher<Parsed> m_parseWatcher;

@@ -3,6 +3,8 @@
 #include "support/testutil.h"
 
 #include <QJsonDocument>
+#include <QDir>
+#include <QJsonArray>
 #include <QJsonObject>
 #include <QTemporaryDir>
 
@@ -82,4 +84,52 @@ TEST(IndexDeclarationsCommand, DeeplyNestedTextPrintsWithoutOverflow)
         EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
         EXPECT_EQ(r.out.count(c.innermost), 1);
     }
+}
+
+// The files are read as the compiler reads them: directives preprocessed with gfortran's
+// predefined macros and the -D/-U/-I given, INCLUDE files spliced into the including unit
+// (named with their own file and line), a missing one named on stderr; --as-written reads the
+// text as it stands.
+TEST(IndexDeclarationsCommand, PreprocessedWithIncludeFiles)
+{
+    QTemporaryDir dir;
+    const QString source = dir.filePath("src/shapes.F90");
+    QDir().mkpath(dir.filePath("src"));
+    QDir().mkpath(dir.filePath("inc"));
+    writeFile(source, "module shapes\n#ifdef WITH_AREA\n  real :: area\n#endif\n"
+                      "#ifdef __GFORTRAN__\n  integer :: compiled_by_gfortran\n#endif\n"
+                      "contains\n  include 'grow.inc'\n  include 'gone.inc'\nend module\n");
+    writeFile(dir.filePath("inc/grow.inc"), "\n  subroutine grow(r)\n    real :: r\n"
+                                           "  end subroutine\n");
+
+    const auto run = runProgram(corvaneExecutable(), {"index", source, "--json", "-DWITH_AREA",
+                                                      "-I", dir.filePath("inc")});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains(
+        (source + ":10: the INCLUDE file 'gone.inc' was not found").toUtf8()))
+        << run.err.toStdString();
+    const QJsonObject shapes = jsonLine(run.out.trimmed())["modules"].toObject()["shapes"].toObject();
+    EXPECT_TRUE(shapes["variables"].toObject().contains("area"));
+    EXPECT_TRUE(shapes["variables"].toObject().contains("compiled_by_gfortran"));
+    const QJsonObject grow = shapes["procedures"]["grow"].toObject();
+    EXPECT_EQ(grow["defInfo"]["fileSource"].toString(), dir.filePath("inc/grow.inc"));
+    EXPECT_EQ(grow["line"].toInt(), 2);
+    EXPECT_EQ(grow["arguments"][0]["typeName"].toString(), "real");
+
+    const auto undefined = runProgram(corvaneExecutable(), {"index", source, "--json",
+                                                            "-U__GFORTRAN__"});
+    const QJsonObject without = jsonLine(undefined.out.trimmed())["modules"].toObject()["shapes"].toObject();
+    EXPECT_FALSE(without["variables"].toObject().contains("area"));
+    EXPECT_FALSE(without["variables"].toObject().contains("compiled_by_gfortran"));
+    EXPECT_FALSE(without["procedures"].toObject().contains("grow"));
+
+    const auto asWritten =
+        runProgram(corvaneExecutable(), {"index", source, "--json", "--as-written"});
+    EXPECT_TRUE(asWritten.err.isEmpty()) << asWritten.err.toStdString();
+    const QJsonObject raw = jsonLine(asWritten.out.trimmed())["modules"].toObject()["shapes"].toObject();
+    EXPECT_TRUE(raw["variables"].toObject().contains("area"));
+    EXPECT_FALSE(raw["procedures"].toObject().contains("grow"));
+
+    const auto noValue = runProgram(corvaneExecutable(), {"index", source, "--json", "-D"});
+    EXPECT_EQ(noValue.exitCode, 2);
 }

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -104,6 +105,57 @@ TEST(IndexPreprocessing, JsonFortranIndexesAsTheCompilerSeesIt)
     EXPECT_TRUE(args.startsWith("\"(me,verbose,compact_reals,")) << qPrintable(args);
     EXPECT_GE(args.count(u','), 27) << qPrintable(args);
     EXPECT_FALSE(args.contains(u"include")) << qPrintable(args);
+}
+
+// Files on disk, as a project keeps them: INCLUDE files beside the source and in a -I folder,
+// found through the reader the index uses.
+TEST(IndexPreprocessing, IncludeFilesOnDiskBelongToTheIncludingUnit)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString root = dir.path();
+    const auto write = [&](const QString &name, const QByteArray &text) {
+        QDir().mkpath(QFileInfo(root + u'/' + name).path());
+        QFile f(root + u'/' + name);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(text);
+    };
+    write("src/geo.F90", "module geo\n#ifdef __GFORTRAN__\n  include 'kinds.inc'\n#endif\n"
+                         "contains\n  include 'procs.inc'\n  INCLUDE \"missing.inc\"\nend module\n");
+    write("src/kinds.inc", "  integer, parameter :: wp = 8\r\n");
+    write("inc/procs.inc", "  ! shared procedures\n  subroutine grow(r)\n    real(wp) :: r\n"
+                           "  end subroutine\n");
+    const QString path = root + "/src/geo.F90";
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(file.readAll());
+    const SourceForIndexing source =
+        sourceForIndexing(path, text, preprocessorOptions("-I../inc", "", "gfortran", root + "/src"));
+    ASSERT_TRUE(source.sourceMap);
+    EXPECT_EQ(source.messages,
+              QStringList({path + ":7: the INCLUDE file 'missing.inc' was not found"}));
+
+    FFileParser parser;
+    const auto decl = parser.declarationsInFortranFile(path, source.text, 1, &*source.sourceMap);
+    const auto geo = decl->moduleNamed("geo");
+    ASSERT_TRUE(geo);
+    EXPECT_EQ(geo->defInfo->fileSource, path);
+    ASSERT_TRUE(lookupDeclaration(geo->variables, "wp"));
+    const auto grow = lookupDeclaration(geo->procedures, "grow");
+    ASSERT_TRUE(grow);
+    EXPECT_EQ(grow->defInfo->fileSource, root + "/inc/procs.inc");
+    EXPECT_EQ(grow->line, 2);
+    ASSERT_TRUE(grow->arguments);
+    EXPECT_EQ(grow->arguments->at(0)->typeName, "real(wp)");
+}
+
+TEST(IndexPreprocessing, TextWithoutIncludeLinesIsTheSameString)
+{
+    const QString text = QString::fromLatin1("module m\n  ! no include here\nend module\n");
+    const SourceForIndexing source =
+        sourceForIndexing("/p/a.f90", text, preprocessorOptions("", "", "", "/p"));
+    EXPECT_TRUE(source.text.isSharedWith(text) || source.text == text);
+    EXPECT_TRUE(source.messages.isEmpty());
 }
 
 } // namespace
