@@ -1,9 +1,11 @@
-// corvane run PROJECT [--input FILE] [--args TEXT] [-np N] [--release|--debug]: runs the built
-// program as the Run command does, in the terminal. Output and errors stream as they come, typed
-// input is passed on when no input file is set, and the exit status is the program's. A program
-// that is missing or older than its sources is built first.
+// corvane run PROJECT [--input FILE] [--args TEXT] [-np N] [--release|--debug] [--notify]: runs
+// the built program as the Run command does, in the terminal. Output and errors stream as they
+// come, typed input is passed on when no input file is set, and the exit status is the program's.
+// A program that is missing or older than its sources is built first. With --notify the end of
+// the run is told as the project's notification settings say (desktop notification, e-mail).
 #include "build/builddriver.h"
 #include "build/interactiveconsolecontroller.h"
+#include "build/notifier.h"
 #include "build/rundriver.h"
 #include "build/terminalconsole.h"
 #include "commands.h"
@@ -27,7 +29,8 @@ using namespace corvane;
 namespace
 {
 
-constexpr char kUsage[] = "run PROJECT [--input FILE] [--args TEXT] [-np N] [--release|--debug]";
+constexpr char kUsage[] =
+    "run PROJECT [--input FILE] [--args TEXT] [-np N] [--release|--debug] [--notify]";
 constexpr char kElapsed[] = "Corvane: Elapsed time %1 s\n";
 constexpr int kCrashReportWaitMs = 1500;
 
@@ -37,6 +40,7 @@ struct RunOptions {
     std::optional<QString> arguments;
     std::optional<qint64> processes;
     std::optional<bool> debug;
+    bool notify = false;
 };
 
 std::optional<RunOptions> parse(const QStringList &args, QString *error)
@@ -64,6 +68,8 @@ std::optional<RunOptions> parse(const QStringList &args, QString *error)
             o.processes = n;
         } else if (a == "--release" || a == "--debug") {
             o.debug = a == "--debug";
+        } else if (a == "--notify") {
+            o.notify = true;
         } else if (a.startsWith('-') || !o.project.isEmpty()) {
             *error = QStringLiteral("unexpected argument '%1'").arg(a);
             return std::nullopt;
@@ -86,6 +92,21 @@ void reportPrompts(RecordingPrompts &prompts)
     app::err().flush();
     prompts.alerts.clear();
     prompts.errors.clear();
+}
+
+// Tells the end of the run as the project says, without the launcher badge (there is no window),
+// and waits until the notification and the e-mail are handed over; what went wrong goes to
+// stderr.
+void notifyCompletion(const MyDocument &doc, const RunDriver &driver, RecordingPrompts &prompts)
+{
+    NotificationSettings settings = NotificationSettings::fromDocument(doc);
+    settings.notifyByDock = false;
+    Notifier notifier(&prompts);
+    notifier.notifyUserOfCompletion(
+        nullptr, settings,
+        runCompletionFacts(driver, doc, QFileInfo(doc.fileName()).completeBaseName()));
+    notifier.waitForPendingWork();
+    reportPrompts(prompts);
 }
 
 int runCommand(const QStringList &args)
@@ -173,14 +194,17 @@ int runCommand(const QStringList &args)
                        driver.elapsedCPUTime() / driver.timeUnitsScale(), 0, 'f', 2),
                    Console::Role::Info);
     if (interrupted)
-        return 128 + SIGINT;
+        return 128 + SIGINT; // the user is at the terminal: nothing to tell
     if (runner.lastTerminatingSignal()) {
         // A crash report is looked for one second after the end.
         QTimer::singleShot(kCrashReportWaitMs, &loop, &QEventLoop::quit);
         loop.exec();
         reportPrompts(prompts);
-        return 128 + *runner.lastTerminatingSignal();
     }
+    if (options->notify)
+        notifyCompletion(doc, driver, prompts);
+    if (runner.lastTerminatingSignal())
+        return 128 + *runner.lastTerminatingSignal();
     return runner.lastExitCode();
 }
 

@@ -2,7 +2,9 @@
 
 #include "build/console.h"
 #include "build/interactiveconsolecontroller.h"
+#include "build/rundriver.h"
 #include "build/unix.h"
+#include "project/mydocument.h"
 #include "project/prompts.h"
 #include "settings/defaults.h"
 
@@ -53,6 +55,18 @@ QString firstErrorLine(const QString &errors)
 }
 
 } // namespace
+
+RunCompletionFacts runCompletionFacts(const RunDriver &run, const MyDocument &document,
+                                      const QString &documentName)
+{
+    RunCompletionFacts f;
+    f.startTime = run.startTime();
+    f.elapsedCPUTime = run.elapsedCPUTime();
+    f.timeUnitsScale = run.timeUnitsScale();
+    f.documentName = documentName;
+    f.inputFileName = document.storedInputFileName();
+    return f;
+}
 
 Notifier::Notifier(Prompts *prompts, QDBusConnection bus, QObject *parent)
     : QObject(parent), m_prompts(prompts), m_bus(std::move(bus))

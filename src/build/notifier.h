@@ -19,7 +19,9 @@
 namespace corvane
 {
 
+class MyDocument;
 class Prompts;
+class RunDriver;
 
 namespace notifiertexts
 {
@@ -40,6 +42,11 @@ inline constexpr char kSendmailSignal[] = "sendmail was ended by signal %1 (%2).
 inline constexpr char kSendmailTimeout[] = "sendmail did not finish within %1 seconds.";
 inline constexpr char kSendmailStart[] = "sendmail could not be started: %1";
 } // namespace notifiertexts
+
+// What the placeholders of the run that run just ended are filled from; documentName is the
+// project's name as its window shows it (without the extension).
+RunCompletionFacts runCompletionFacts(const RunDriver &run, const MyDocument &document,
+                                      const QString &documentName);
 
 class Notifier : public QObject
 {

@@ -1,6 +1,7 @@
 #include "window/appcontroller.h"
 
 #include "build/compilerdiscovery.h"
+#include "build/notifier.h"
 #include "build/unix.h"
 #include "project/mydocument.h"
 #include "settings/defaults.h"
@@ -36,6 +37,12 @@ AppController::AppController(Prompts *prompts, QObject *parent) : QObject(parent
         m_ownPrompts = std::make_unique<WindowPrompts>(nullptr);
         m_prompts = m_ownPrompts.get();
     }
+    m_userNotifier = new Notifier(m_prompts, QDBusConnection::sessionBus(), this);
+    // One urgency request until the window is activated: the taskbar's counterpart of a bounce.
+    connect(m_userNotifier, &Notifier::attentionRequested, this, [](QObject *window) {
+        if (auto *w = qobject_cast<QWidget *>(window))
+            QApplication::alert(w, 0);
+    });
 }
 
 AppController::~AppController()
@@ -49,6 +56,7 @@ AppController::~AppController()
 DocWindowController *AppController::adopt(DocWindowController *window)
 {
     m_windows << window;
+    window->setNotifier(m_userNotifier);
     connect(window, &DocWindowController::newProjectRequested, this,
             &AppController::newProjectInteractive);
     connect(window, &DocWindowController::openProjectRequested, this,

@@ -18,6 +18,7 @@ namespace corvane
 {
 
 class DocWindowController;
+class Notifier;
 class PreferencesWindow;
 class StartWindow;
 
@@ -65,6 +66,8 @@ public:
     void showPreferences();
     StartWindow *startWindow() const { return m_start; }
     void toggleToolbar();
+    // Tells the user of runs that end while their window is out of view; serves every window.
+    Notifier *userNotifier() const { return m_userNotifier; }
 
 private:
     DocWindowController *adopt(DocWindowController *window);
@@ -76,6 +79,7 @@ private:
     QList<QPointer<DocWindowController>> m_windows;
     QPointer<StartWindow> m_start;
     QPointer<PreferencesWindow> m_preferences;
+    Notifier *m_userNotifier = nullptr;
     bool m_gFortranIsOldVersion = false;
     bool m_quitting = false;
 };

@@ -3,6 +3,7 @@
 
 #include "build/builddriver.h"
 #include "build/interactiveconsolecontroller.h"
+#include "build/notifier.h"
 #include "build/rundriver.h"
 #include "project/fileoperations.h"
 #include "project/fortranfile.h"
@@ -494,6 +495,8 @@ void DocWindowController::changeEvent(QEvent *event)
     } else if (m_isIndexing) {
         setProgress(tr("Indexing..."), true);
     }
+    if (m_notifier)
+        m_notifier->checkIfNotificationIsFlaggedForViewedWindow(this);
 }
 
 // --- commands --------------------------------------------------------------------------------

@@ -46,6 +46,7 @@ class InteractiveConsoleController;
 class LookupCommands;
 class MyDocument;
 class NotesPane;
+class Notifier;
 class OptionsPane;
 class BuildDriver;
 class PavoQueue;
@@ -142,6 +143,9 @@ public:
     RunDriver *runDriver() const { return m_runDriver; }
     BuildDriver *buildDriver() const { return m_buildDriver; }
     ProjectIndexer *indexer() const { return m_indexer; }
+    // The application's completion notifier; runs that end out of view are told through it.
+    void setNotifier(Notifier *notifier) { m_notifier = notifier; }
+    Notifier *notifier() const { return m_notifier; }
 
     // --- build and run items ---------------------------------------------------------------------
     enum SideTab { FilesPane = 0, FindPane = 1, DiagnosticsPaneTab = 2 };
@@ -291,6 +295,7 @@ private:
     RunDriver *m_runDriver = nullptr;
     BuildDriver *m_buildDriver = nullptr;
     ProjectIndexer *m_indexer = nullptr;
+    Notifier *m_notifier = nullptr;
 };
 
 } // namespace corvane

@@ -6,6 +6,7 @@
 #include "build/builddriver.h"
 #include "build/buildfiles.h"
 #include "build/interactiveconsolecontroller.h"
+#include "build/notifier.h"
 #include "build/rundriver.h"
 #include "project/fileoperations.h"
 #include "project/mydocument.h"
@@ -46,6 +47,13 @@ void DocWindowController::setUpBuildAndRun()
     m_runDriver = new RunDriver(m_document.get(), m_runner, m_prompts, this);
     m_runDriver->setWindowInView([this] { return isActiveWindow() && !isMinimized(); });
     m_runDriver->setIsIndexing([this] { return m_isIndexing; });
+    // A run that ended out of view is told in the ways the project chose.
+    connect(m_runDriver, &RunDriver::notifyUserOfCompletion, this, [this] {
+        if (m_notifier)
+            m_notifier->notifyUserOfCompletion(
+                this, NotificationSettings::fromDocument(*m_document),
+                runCompletionFacts(*m_runDriver, *m_document, documentDisplayName()));
+    });
     m_buildDriver =
         new BuildDriver(m_document.get(), m_runDriver, m_fileOps.get(), m_prompts, this);
     m_fileOps->setInputFileTextProvider([this] { return m_inputEditor->toPlainText(); });

@@ -3,11 +3,13 @@
 #include "project/mydocument.h"
 #include "settings/defaults.h"
 #include "settings/settingskeys.h"
+#include "window/notificationoptions.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileInfo>
 #include <QFormLayout>
+#include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -75,9 +77,16 @@ OptionsPane::OptionsPane(MyDocument *document, QWidget *parent)
     form->addRow(m_library);
     form->addRow(m_continuous);
 
+    m_notifications = new NotificationOptions(document);
+    auto *rule = new QFrame;
+    rule->setFrameShape(QFrame::HLine);
+    rule->setFrameShadow(QFrame::Sunken);
+
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(title);
     layout->addLayout(form);
+    layout->addWidget(rule);
+    layout->addWidget(m_notifications);
     layout->addStretch(1);
 
     refresh();

@@ -1,7 +1,8 @@
 // OptionsPane: the project settings beside the work area: compiler, configuration, flags,
 // include folders, process count (only for MPI, coarray or OpenMP builds), program arguments,
-// input and console mode. Every control writes straight to the document, which marks itself
-// changed; controls follow the document when it changes a setting itself.
+// input and console mode, and how a run that ends unseen is told (NotificationOptions). Every
+// control writes straight to the document, which marks itself changed; controls follow the
+// document when it changes a setting itself.
 #pragma once
 
 #include <QWidget>
@@ -17,6 +18,7 @@ namespace corvane
 {
 
 class MyDocument;
+class NotificationOptions;
 
 class OptionsPane : public QWidget
 {
@@ -34,6 +36,7 @@ public:
     void setParallelOptionsVisible(bool visible);
     bool parallelOptionsVisible() const;
     QString shownInputFileName() const;
+    NotificationOptions *notificationOptions() const { return m_notifications; }
 
 signals:
     // The input file row's buttons; the window runs the panels and the commands.
@@ -51,6 +54,7 @@ private:
     QCheckBox *m_library, *m_continuous;
     QLabel *m_inputFile;
     QPushButton *m_editInput;
+    NotificationOptions *m_notifications;
 };
 
 } // namespace corvane
