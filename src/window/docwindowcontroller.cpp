@@ -483,6 +483,16 @@ void DocWindowController::closeEvent(QCloseEvent *event)
     emit closed(this);
 }
 
+void DocWindowController::setNotifier(Notifier *notifier)
+{
+    m_notifier = notifier;
+}
+
+Notifier *DocWindowController::notifier() const
+{
+    return m_notifier;
+}
+
 void DocWindowController::changeEvent(QEvent *event)
 {
     QMainWindow::changeEvent(event);

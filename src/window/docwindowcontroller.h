@@ -12,6 +12,7 @@
 
 #include <QHash>
 #include <QMainWindow>
+#include <QPointer>
 
 #include <memory>
 
@@ -144,8 +145,8 @@ public:
     BuildDriver *buildDriver() const { return m_buildDriver; }
     ProjectIndexer *indexer() const { return m_indexer; }
     // The application's completion notifier; runs that end out of view are told through it.
-    void setNotifier(Notifier *notifier) { m_notifier = notifier; }
-    Notifier *notifier() const { return m_notifier; }
+    void setNotifier(Notifier *notifier);
+    Notifier *notifier() const;
 
     // --- build and run items ---------------------------------------------------------------------
     enum SideTab { FilesPane = 0, FindPane = 1, DiagnosticsPaneTab = 2 };
@@ -295,7 +296,7 @@ private:
     RunDriver *m_runDriver = nullptr;
     BuildDriver *m_buildDriver = nullptr;
     ProjectIndexer *m_indexer = nullptr;
-    Notifier *m_notifier = nullptr;
+    QPointer<Notifier> m_notifier; // the application's; a window may outlive it briefly
 };
 
 } // namespace corvane

@@ -66,6 +66,18 @@ TEST_F(AppTest, OpeningTheSameProjectTwiceRaisesItsWindow)
     EXPECT_EQ(app.recentProjects(), QStringList({project}));
 }
 
+TEST_F(AppTest, EveryWindowTellsItsUnseenRunsThroughTheOneNotifier)
+{
+    AppController app(&prompts);
+    ASSERT_NE(app.userNotifier(), nullptr);
+    DocWindowController *one = app.openProject(makeProject("One.corvane"));
+    DocWindowController *two = app.newProject(path("Two.corvane"));
+    ASSERT_NE(one, nullptr);
+    ASSERT_NE(two, nullptr);
+    EXPECT_EQ(one->notifier(), app.userNotifier());
+    EXPECT_EQ(two->notifier(), app.userNotifier());
+}
+
 TEST_F(AppTest, ReloadOpensTheChangedProjectFileInANewWindow)
 {
     AppController app(&prompts);
