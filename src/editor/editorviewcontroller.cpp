@@ -102,6 +102,8 @@ EditorViewController::EditorViewController(Defaults &defaults, const Vocabulary 
     m_findBar = new FindBar(*this);
     m_view->setCompletionSource(
         [this](bool isExplicit) { return completionOfferAtCaret(isExplicit); });
+    // Lines scrolled or resized into view are coloured before they are painted.
+    connect(m_view, &QPlainTextEdit::updateRequest, this, [this] { colourShownLines(); });
     connect(m_view, &CorvaneTextView::templateInserted, this,
             [this](int position, int length) { colorTextInRange(position, length); });
     showDocument(nullptr);
@@ -237,6 +239,25 @@ void EditorViewController::colorAllText()
         m_highlighter->attach(m_document);
     else
         m_highlighter->rehighlight();
+    colourShownLines();
+}
+
+void EditorViewController::colourShownLines()
+{
+    if (!m_document || m_highlighter->document() != m_document || m_highlighter->isFormatting())
+        return;
+    const auto [from, to] = visibleRange();
+    m_highlighter->colourBlocks(m_document->findBlock(from), m_document->findBlock(to));
+}
+
+void EditorViewController::finishColouring()
+{
+    m_highlighter->finishColouring();
+}
+
+bool EditorViewController::colouringPending() const
+{
+    return m_highlighter->colouringPending();
 }
 
 void EditorViewController::uncolorAllText()

@@ -88,6 +88,10 @@ public:
     void colorAllText();
     void colorTextInRange(int location, int length);
     void colorVisibleText();
+    // A whole text is coloured from the lines on screen outwards, the rest from the event
+    // loop; this colours every line still waiting, now.
+    void finishColouring();
+    bool colouringPending() const;
     // The characters shown, widened to whole lines.
     std::pair<int, int> visibleRange() const;
     // How often the whole text was coloured (tests see that an equal colour recolours nothing).
@@ -131,6 +135,8 @@ signals:
     void fortranFileHasChanged(EditorViewController *editor);
 
 private:
+    // Colours the lines on screen that are not coloured yet.
+    void colourShownLines();
     void settingChanged(const QString &key);
     void applyFont();
     void applyWindowColours();

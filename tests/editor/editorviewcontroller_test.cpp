@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -180,6 +181,58 @@ TEST_F(EditorTest, OnlyADifferentColourRecolours)
     EXPECT_EQ(colourAt(5), QColor("#00aa00"));
     m_store->setValue(keys::KeywordColor, "#123456");
     EXPECT_EQ(colourAt(0), QColor("#123456"));
+}
+
+// A long text is coloured from its first lines and the lines on screen at once, the rest from
+// the event loop; lines removed ahead of that pass, and lines scrolled to, are not skipped, and
+// in the end every line has the colours the scanner gives it, as no edit.
+TEST_F(EditorTest, LongTextsAreColouredInTheBackgroundWithoutGaps)
+{
+    QString text;
+    for (int i = 0; i < 6000; ++i)
+        text += i % 3 == 0 ? QStringLiteral("  call solve(x) ! step %1\n").arg(i)
+                           : QStringLiteral("  print *, 'x', sqrt(y%1)\n").arg(i);
+    QSignalSpy changed(m_editor.get(), &EditorViewController::fortranFileHasChanged);
+    show(text);
+    const int line5000 = m_doc->findBlockByNumber(5000).position();
+    auto allMatchTheScanner = [this] {
+        QList<Span> spans;
+        for (QTextBlock b = m_doc->begin(); b.isValid(); b = b.next()) {
+            spans.clear();
+            m_editor->scanner().colourLine(b.text(), LineState::Normal, spans);
+            if (b.layout()->formats().size() != spans.size())
+                return false;
+        }
+        return true;
+    };
+    EXPECT_TRUE(colourAt(2).isValid()); // the first line at once
+    EXPECT_TRUE(m_editor->colouringPending());
+    EXPECT_FALSE(colourAt(line5000 + 2).isValid());
+
+    // Scrolling there colours it before anything is painted.
+    view()->verticalScrollBar()->setValue(5000);
+    EXPECT_EQ(colourAt(line5000 + 2), setting(keys::KeywordColor));
+
+    // Lines removed ahead of the pass move uncoloured lines up past its place.
+    QTextCursor cut(m_doc->findBlockByNumber(100));
+    cut.setPosition(m_doc->findBlockByNumber(2000).position(), QTextCursor::KeepAnchor);
+    cut.removeSelectedText();
+    while (m_editor->colouringPending())
+        QCoreApplication::processEvents();
+    EXPECT_TRUE(allMatchTheScanner());
+
+    // A recolouring finished at once gives the same; the document stays unmodified by colours.
+    m_store->setValue(keys::KeywordColor, "#224466");
+    m_editor->finishColouring();
+    EXPECT_FALSE(m_editor->colouringPending());
+    EXPECT_TRUE(allMatchTheScanner());
+    EXPECT_EQ(colourAt(2), QColor("#224466"));
+    EXPECT_EQ(changed.count(), 1); // the cut only
+    m_doc->undo();
+    m_doc->setModified(false);
+    m_editor->finishColouring();
+    EXPECT_FALSE(m_doc->isUndoAvailable());
+    EXPECT_FALSE(m_doc->isModified());
 }
 
 TEST_F(EditorTest, ColouringIsNoEdit)
