@@ -336,16 +336,20 @@ void BM_CompleteComponent50000Names(benchmark::State &state)
 }
 BENCHMARK(BM_CompleteComponent50000Names)->Unit(benchmark::kMicrosecond);
 
+// 100,000 lines of the corpus (fixed form) in a file in dir.
+QString writeHundredThousandLines(const QTemporaryDir &dir, benchmark::State &state)
+{
+    const QString path = dir.filePath(QStringLiteral("big.f"));
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(corpusLines(100000, 0).toUtf8()) < 0)
+        state.SkipWithError("cannot write the file");
+    return path;
+}
+
 void BM_OpenAndShow100000Lines(benchmark::State &state)
 {
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("big.f"));
-    {
-        QFile f(path);
-        if (!f.open(QIODevice::WriteOnly))
-            state.SkipWithError("cannot write the file");
-        f.write(corpusLines(100000, 0).toUtf8());
-    }
+    const QString path = writeHundredThousandLines(dir, state);
     for (auto _ : state) {
         auto *window = new StandaloneEditor(path);
         window->show();
@@ -363,13 +367,7 @@ BENCHMARK(BM_OpenAndShow100000Lines)->Unit(benchmark::kMillisecond);
 void BM_BarePlainTextEditOpen100000Lines(benchmark::State &state)
 {
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("big.f"));
-    {
-        QFile f(path);
-        if (!f.open(QIODevice::WriteOnly))
-            state.SkipWithError("cannot write the file");
-        f.write(corpusLines(100000, 0).toUtf8());
-    }
+    const QString path = writeHundredThousandLines(dir, state);
     for (auto _ : state) {
         auto *edit = new QPlainTextEdit;
         QFile f(path);
