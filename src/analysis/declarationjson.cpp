@@ -212,6 +212,7 @@ void writeUnitHead(Writer &w, const FProgramUnit &u)
     w.optional("name", u.name);
     w.key("pUnitType");
     w.value(u.pUnitType);
+    w.optional("ancestorName", u.ancestorName);
     if (const auto host = u.definingProgramUnit.lock())
         w.optional("definingProgramUnit", host->name);
     w.optional("genericName", u.genericName);
@@ -320,6 +321,7 @@ QString declarationsJson(const FFileDeclarations &file)
     w.optional("name", file.name);
     writeMap(w, "modules", file.modules);
     writeMap(w, "nonModuleProcedures", file.nonModuleProcedures);
+    writeMap(w, "submodules", file.submodules);
     w.endObject();
     return w.out;
 }

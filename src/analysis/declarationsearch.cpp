@@ -109,6 +109,16 @@ DeclarationSearch::buildScopeSearchChain(const QString &procedure, const QString
                 return {p, m};
             return {m};
         }
+        // In a submodule the names of its ancestor module are seen as the host's.
+        if (const auto sm = lookupDeclaration(declarations.submodules, module)) {
+            QList<std::shared_ptr<FProgramUnit>> chain;
+            if (const auto p = lookupDeclaration(sm->procedures, procedure))
+                chain.append(p);
+            chain.append(sm);
+            if (const auto ancestor = sm->definingProgramUnit.lock())
+                chain.append(ancestor);
+            return chain;
+        }
     }
     if (global)
         return {global};
@@ -398,8 +408,10 @@ DeclarationSearch::symbolsForProjectFiles(const QList<std::shared_ptr<FFileDecla
     for (const auto &file : files) {
         if (!file)
             continue;
-        if (file->modules) {
-            for (const auto &entry : *file->modules) {
+        for (const auto *units : {&file->modules, &file->submodules}) {
+            if (!*units)
+                continue;
+            for (const auto &entry : **units) {
                 const auto &m = entry.second;
                 if (!m)
                     continue;

@@ -138,6 +138,14 @@ QString FFileDeclarations::description() const
             s += QLatin1Char('\n');
         }
     }
+    if (submodules) {
+        s += QStringLiteral("\nSubmodules: \n\t");
+        for (const auto &entry : *submodules) {
+            if (const auto m = lookupDeclaration(submodules, entry.first))
+                s += m->description();
+            s += QLatin1Char('\n');
+        }
+    }
     return s;
 }
 

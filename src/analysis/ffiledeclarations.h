@@ -20,6 +20,7 @@ public:
     QString name; // the file path
     DeclarationMap<FProgramUnit> modules;
     DeclarationMap<FProgramUnit> nonModuleProcedures; // subroutines, functions, main programs
+    DeclarationMap<FProgramUnit> submodules;
 
     // Lower-cased keys; absent when the dictionary is absent.
     std::optional<QStringList> moduleNames() const;

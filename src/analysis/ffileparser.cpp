@@ -21,10 +21,34 @@ bool isUnitEnd(const FFileParser::Tokens &t)
     if (is(t[0], QLatin1StringView("end"))) {
         return t.size() == 1 ||
                isOneOf(t[1], {QLatin1StringView("subroutine"), QLatin1StringView("function"),
-                              QLatin1StringView("program"), QLatin1StringView("module")});
+                              QLatin1StringView("program"), QLatin1StringView("module"),
+                              QLatin1StringView("procedure")});
     }
     return isOneOf(t[0], {QLatin1StringView("endsubroutine"), QLatin1StringView("endfunction"),
-                          QLatin1StringView("endprogram"), QLatin1StringView("endmodule")});
+                          QLatin1StringView("endprogram"), QLatin1StringView("endmodule"),
+                          QLatin1StringView("endprocedure")});
+}
+
+// "submodule (points) points_a" or "submodule (points:points_a) points_b".
+bool isSubmoduleHeader(const FFileParser::Tokens &t)
+{
+    return t.size() >= 5 && is(t[0], QLatin1StringView("submodule")) && t[1] == u"(";
+}
+
+// "end submodule [name]" or "endsubmodule [name]".
+bool isEndSubmodule(const FFileParser::Tokens &t)
+{
+    return (t.size() >= 2 && is(t[0], QLatin1StringView("end")) &&
+            is(t[1], QLatin1StringView("submodule"))) ||
+           (!t.isEmpty() && is(t[0], QLatin1StringView("endsubmodule")));
+}
+
+// "module procedure name": the body of a separate module procedure, whose interface its
+// ancestor module declares.
+bool isSeparateProcedureHeader(const FFileParser::Tokens &t)
+{
+    return t.size() == 3 && is(t[0], QLatin1StringView("module")) &&
+           is(t[1], QLatin1StringView("procedure"));
 }
 
 // "end interface" or "endinterface".
@@ -77,7 +101,7 @@ bool FFileParser::readStatement(Statement &s)
 bool FFileParser::closesEnclosingUnit(const Statement &s)
 {
     return isProgramUnitStatement(s.kind) || s.kind == StatementClass::EndModuleStmt ||
-           isUnitEnd(s.tokens);
+           isUnitEnd(s.tokens) || isSubmoduleHeader(s.tokens) || isEndSubmodule(s.tokens);
 }
 
 std::shared_ptr<FFileDeclarations>
@@ -104,13 +128,15 @@ FFileParser::declarationsInFortranFile(const QString &path, const QString &fileS
         if (!readStatement(st))
             continue;
         const StatementClass kind = st.kind;
+        const bool submoduleHeader = isSubmoduleHeader(st.tokens);
         if (frames.empty()) {
             // Between units everything up to the next header is passed over (BLOCK DATA too).
-            if (isProgramUnitStatement(kind))
+            if (isProgramUnitStatement(kind) || submoduleHeader)
                 pushUnit(frames, st, before);
             continue;
         }
-        if (kind == StatementClass::ModuleStmt || kind == StatementClass::ProgramStmt) {
+        if (kind == StatementClass::ModuleStmt || kind == StatementClass::ProgramStmt ||
+            submoduleHeader) {
             // Modules and main programs are never contained: the header closes every open unit
             // and is read again at top level.
             scanner.location = before;
@@ -120,13 +146,14 @@ FFileParser::declarationsInFortranFile(const QString &path, const QString &fileS
                 finishFrame(frames, *result);
             continue;
         }
-        if (kind == StatementClass::EndModuleStmt) {
-            // Closes the open units up to and including the innermost module; with no module
-            // open it closes the current unit only.
+        if (kind == StatementClass::EndModuleStmt || isEndSubmodule(st.tokens)) {
+            // Closes the open units up to and including the innermost module (or submodule);
+            // with no module open it closes the current unit only.
             moduleScanCompleted = true;
             qsizetype module = -1;
             for (qsizetype i = qsizetype(frames.size()) - 1; i >= 0 && module < 0; --i) {
-                if (frames[size_t(i)].unit->pUnitType == ModuleType)
+                const unsigned type = frames[size_t(i)].unit->pUnitType;
+                if (type == ModuleType || type == SubmoduleType)
                     module = i;
             }
             if (module < 0)
@@ -151,6 +178,10 @@ FFileParser::declarationsInFortranFile(const QString &path, const QString &fileS
             }
             continue;
         }
+        if (frame.inContains && isSeparateProcedureHeader(st.tokens)) {
+            pushUnit(frames, st, before);
+            continue;
+        }
         if (frame.inContains)
             continue; // stray statements between contained procedures
         if (kind == StatementClass::ContainsStmt) {
@@ -166,6 +197,8 @@ FFileParser::declarationsInFortranFile(const QString &path, const QString &fileS
         result->modules->squeeze();
     if (result->nonModuleProcedures)
         result->nonModuleProcedures->squeeze();
+    if (result->submodules)
+        result->submodules->squeeze();
     // The records keep what they share; the pool's own table is no longer needed.
     m_pool = StringPool();
     m_sourceMap = nullptr;
@@ -254,10 +287,24 @@ std::shared_ptr<FProgramUnit> FFileParser::startUnit(const Statement &header)
         unit->pUnitType = SubroutineType;
         parseProcedureStatementFor(QLatin1StringView("subroutine"), *unit, t);
         break;
-    default: // ModuleStmt
-        unit->pUnitType = ModuleType;
-        if (t.size() > 1)
-            unit->name = m_pool.intern(t[1]);
+    default:
+        if (isSubmoduleHeader(t)) {
+            unit->pUnitType = SubmoduleType;
+            unit->ancestorName = m_pool.intern(t[2]);
+            qsizetype close = t.size();
+            accumulateParenthetical(u'(', t, 1, close);
+            if (close + 1 < t.size())
+                unit->name = m_pool.intern(t[close + 1]);
+        } else if (isSeparateProcedureHeader(t)) {
+            // Its kind, arguments and result are those of its interface, taken over when the
+            // interface is known (in the host here, or in the ancestor module when indexing).
+            unit->name = m_pool.intern(t[2]);
+            unit->attributes = QStringList{m_pool.intern(t[0])};
+        } else { // ModuleStmt
+            unit->pUnitType = ModuleType;
+            if (t.size() > 1)
+                unit->name = m_pool.intern(t[1]);
+        }
         break;
     }
     return unit;
@@ -282,6 +329,9 @@ void FFileParser::finishFrame(std::vector<Frame> &frames, FFileDeclarations &res
         }
         unit->definingProgramUnit = host.unit;
         cleanUsesOfModuleName(host.unit->name, *unit);
+        if (const auto declared = lookupDeclaration(host.unit->procedures, unit->name);
+            declared && declared->isInterface)
+            takeOverInterface(*unit, *declared);
         if (!unit->defInfo)
             unit->defInfo = m_defInfo;
         const QString name = unit->name;
@@ -295,6 +345,8 @@ void FFileParser::finishFrame(std::vector<Frame> &frames, FFileDeclarations &res
     const QString name = unit->name;
     if (unit->pUnitType == ModuleType)
         storeDeclaration(result.modules, name, std::move(unit), m_pool);
+    else if (unit->pUnitType == SubmoduleType)
+        storeDeclaration(result.submodules, name, std::move(unit), m_pool);
     else
         storeDeclaration(result.nonModuleProcedures, name, std::move(unit), m_pool);
 }

@@ -59,6 +59,10 @@ public:
     // of the function's own name.
     static void cleanUpProgramUnit(FProgramUnit &unit, const QString &resultName = QString());
     static void cleanUsesOfModuleName(const QString &hostName, FProgramUnit &unit);
+    // A separate module procedure ("module procedure f", or "module function f(x)") completed
+    // from the interface its module declares: the kind, and the arguments, result and binding
+    // when its own header names none. The interface body's genericName and access carry over.
+    static void takeOverInterface(FProgramUnit &implementation, const FProgramUnit &interface);
 
     // Set when END MODULE or another module header ended a collection of contained procedures.
     bool moduleScanCompleted = false;

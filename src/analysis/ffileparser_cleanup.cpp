@@ -121,6 +121,35 @@ void FFileParser::cleanUsesOfModuleName(const QString &hostName, FProgramUnit &u
     }
 }
 
+void FFileParser::takeOverInterface(FProgramUnit &implementation, const FProgramUnit &interface)
+{
+    const bool separate = implementation.attributes && implementation.attributes->size() == 1 &&
+                          implementation.attributes->first().compare(QLatin1String("module"),
+                                                                     Qt::CaseInsensitive) == 0;
+    if (implementation.pUnitType == NoUnitType)
+        implementation.pUnitType = interface.pUnitType;
+    if (separate && implementation.argumentList.isNull()) {
+        implementation.argumentList = interface.argumentList;
+        implementation.arguments = interface.arguments;
+        implementation.returnVariable = interface.returnVariable;
+        if (implementation.languageBinding.isNull())
+            implementation.languageBinding = interface.languageBinding;
+        // The dummy arguments and the result are names of the body, as if declared there.
+        auto declare = [&implementation](const std::shared_ptr<FVariable> &v) {
+            if (v && !lookupDeclaration(implementation.variables, v->name))
+                storeDeclaration(implementation.variables, v->name, v);
+        };
+        if (interface.arguments)
+            for (const auto &argument : *interface.arguments)
+                declare(argument);
+        declare(interface.returnVariable);
+    }
+    if (implementation.genericName.isNull())
+        implementation.genericName = interface.genericName;
+    if (implementation.access.isNull())
+        implementation.access = interface.access;
+}
+
 namespace
 {
 

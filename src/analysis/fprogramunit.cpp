@@ -9,7 +9,7 @@ const QStringList &FProgramUnit::programUnitTypeNames()
 {
     static const QStringList names = {QStringLiteral("None"), QStringLiteral("Module"),
                                       QStringLiteral("Subroutine"), QStringLiteral("Function"),
-                                      QStringLiteral("Main Program")};
+                                      QStringLiteral("Main Program"), QStringLiteral("Submodule")};
     return names;
 }
 
@@ -103,8 +103,8 @@ struct DumpStep {
 
 void appendHead(const FProgramUnit &u, QString &s)
 {
-    static const char *const headings[] = {nullptr, "Module ", "Subroutine ", "Function ",
-                                           "Program "};
+    static const char *const headings[] = {nullptr,    "Module ",  "Subroutine ",
+                                           "Function ", "Program ", "Submodule "};
     s += QLatin1String(headings[u.pUnitType]) + dumpText(u.name) + QLatin1Char('\n');
     s += QStringLiteral("\t*********************\n");
     if (u.returnVariable)
@@ -153,7 +153,7 @@ QString FProgramUnit::description() const
             continue;
         }
         const FProgramUnit &u = *step.unit;
-        if (u.pUnitType == NoUnitType || u.pUnitType > MainProgramType)
+        if (u.pUnitType == NoUnitType || u.pUnitType > SubmoduleType)
             continue;
         appendHead(u, s);
         // Pushed in reverse: procedures heading, each procedure and "\n", then the alias.

@@ -26,6 +26,7 @@ enum ProgramUnitType : unsigned {
     SubroutineType = 2,
     FunctionType = 3,
     MainProgramType = 4,
+    SubmoduleType = 5, // a submodule: a module's extension, with the module as its host
 };
 
 class FProgramUnit;
@@ -40,6 +41,8 @@ public:
     std::weak_ptr<FProgramUnit> definingProgramUnit; // host of a contained procedure
     unsigned pUnitType = NoUnitType;
     QString name;
+    // A submodule's ancestor module, as written: "points" in "submodule (points:points_a) b".
+    QString ancestorName;
     QString genericName; // the generic name this procedure is a specific of, or null
     bool isInterface = false; // declared by an interface body, not defined here
     std::shared_ptr<FDefinitionInfo> defInfo;

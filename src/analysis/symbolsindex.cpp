@@ -281,8 +281,8 @@ const SymbolScope *SymbolTables::scopeFor(const FProgramUnit &unit)
     if (unit.pUnitType == ModuleType)
         resolveAccessOnlyEntities(s, unit);
     else if (const auto host = unit.definingProgramUnit.lock())
-        if (host->pUnitType == ModuleType)
-            s.host = scopeFor(*host);
+        if (host->pUnitType == ModuleType || host->pUnitType == SubmoduleType)
+            s.host = scopeFor(*host); // a submodule's host is its ancestor module
     s.finish();
     return &s;
 }
@@ -316,7 +316,7 @@ SymbolScope &SymbolTables::build(const FProgramUnit &unit)
         for (const auto &[key, t] : *unit.types)
             if (t)
                 addEntry(s, key, t->name, SymbolKind::Type, false, isPublic(t->access));
-    if (isModule && unit.procedures) {
+    if ((isModule || unit.pUnitType == SubmoduleType) && unit.procedures) {
         for (const auto &[key, p] : *unit.procedures) {
             if (!p || (p->pUnitType != SubroutineType && p->pUnitType != FunctionType))
                 continue;

@@ -58,7 +58,7 @@ QList<JumpListItem> JumpList::items() const
     QList<JumpListItem> list;
     list.reserve(m_entries.size());
     for (const QString &title : m_entries)
-        list.append({title, title.startsWith(u"module"),
+        list.append({title, title.startsWith(u"module") || title.startsWith(u"submodule"),
                      title.contains(QLatin1StringView(StructureScanner::MarkText))});
     return list;
 }
@@ -76,7 +76,8 @@ QString JumpList::moduleOfSelection() const
         if (!title.contains(u"module", Qt::CaseInsensitive))
             continue;
         const QStringList words = title.split(u' ', Qt::SkipEmptyParts);
-        if (words.size() >= 2 && words.first().toLower() == u"module")
+        if (words.size() >= 2 &&
+            (words.first().toLower() == u"module" || words.first().toLower() == u"submodule"))
             return words.last();
     }
     return QString();

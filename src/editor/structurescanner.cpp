@@ -133,6 +133,13 @@ std::optional<UnitLine> StructureScanner::programUnitLine(QStringView line)
         return letters;
     }();
     const QStringView first = firstWord(line);
+    if (equalsIgnoringCase(first, u"submodule")) {
+        // "submodule (points:points_a) points_b": the submodule's name comes last.
+        const QList<QStringView> words = allWordsInString(codePart(line));
+        if (words.size() < 3)
+            return std::nullopt;
+        return UnitLine{QStringLiteral("submodule"), words.last().toString()};
+    }
     if (first.isEmpty() || !firstLetters.contains(first[0].toLower()) ||
         !isOneOf(first, procedureFirstTokens()))
         return std::nullopt;
@@ -146,6 +153,11 @@ std::optional<UnitLine> StructureScanner::programUnitLine(QStringView line)
         namePosition = 2;
     }
     if (isOneOf(keyword, procedureKeywords())) {
+        // "module procedure shift" alone on its line: the body of a separate module procedure
+        // (outside interface blocks, where such lines name specifics).
+        if (keyword == u"module" && words.size() == 3 &&
+            equalsIgnoringCase(words[1], u"procedure"))
+            return UnitLine{QStringLiteral("procedure"), words[2].toString()};
         if (namePosition >= words.size() || equalsIgnoringCase(words[namePosition], u"procedure"))
             return std::nullopt;
         return UnitLine{keyword, words[namePosition].toString()};

@@ -1,5 +1,6 @@
 #include "project/projectindex.h"
 
+#include "analysis/ffileparser.h"
 #include "project/usechain.h"
 
 namespace corvane
@@ -74,7 +75,30 @@ std::shared_ptr<FFileDeclarations> cloneForMerge(const FFileDeclarations &declar
     auto copy = std::make_shared<FFileDeclarations>(declarations);
     cloneMap(copy->modules);
     cloneMap(copy->nonModuleProcedures);
+    cloneMap(copy->submodules);
     return copy;
+}
+
+void linkSubmodules(const FFileDeclarations &file, const ModulesDictionary &modules)
+{
+    if (!file.submodules)
+        return;
+    for (const auto &entry : *file.submodules) {
+        const auto &submodule = entry.second;
+        const auto ancestor = submodule ? modules.value(submodule->ancestorName.toLower()) : nullptr;
+        if (!ancestor)
+            continue;
+        submodule->definingProgramUnit = ancestor;
+        if (!submodule->procedures)
+            continue;
+        for (const auto &p : *submodule->procedures) {
+            if (!p.second)
+                continue;
+            const auto interface = lookupDeclaration(ancestor->procedures, p.second->name);
+            if (interface && interface->isInterface)
+                FFileParser::takeOverInterface(*p.second, *interface);
+        }
+    }
 }
 
 void cleanUpUseChains(ModulesDictionary &modules, QString &errorMessage)
@@ -190,6 +214,8 @@ std::shared_ptr<ProjectIndex> gatherProjectDeclarations(const QList<MergeInput> 
         paths.append(in.path);
     }
     cleanUpUseChains(index->projectModulesDictionary, index->errorMessage);
+    for (const auto &file : merged)
+        linkSubmodules(*file, index->projectModulesDictionary);
     setSuperclasses(index->projectModulesDictionary, index->projectGlobalProceduresDictionary);
 
     for (qsizetype i = 0; i < merged.size(); ++i) {
@@ -210,6 +236,17 @@ std::shared_ptr<ProjectIndex> gatherProjectDeclarations(const QList<MergeInput> 
         if (merged[i]->nonModuleProcedures)
             for (const auto &g : *merged[i]->nonModuleProcedures)
                 add(*g.second);
+        if (merged[i]->submodules) {
+            for (const auto &sm : *merged[i]->submodules) {
+                add(*sm.second);
+                // A submodule depends on its ancestor module as on a module it uses.
+                const auto ancestor = sm.second->definingProgramUnit.lock();
+                const QString definingPath =
+                    ancestor && ancestor->defInfo ? ancestor->defInfo->fileSource : QString();
+                if (definingPath != path && projectPaths.contains(definingPath))
+                    index->dependants[definingPath].insert(path);
+            }
+        }
     }
 
     DeclarationSearch search(index->projectModulesDictionary, showArgumentLists);

@@ -63,6 +63,10 @@ std::shared_ptr<ProjectIndex> gatherProjectDeclarations(const QList<MergeInput> 
 std::shared_ptr<FFileDeclarations> cloneForMerge(const FFileDeclarations &declarations);
 
 void cleanUpUseChains(ModulesDictionary &modules, QString &errorMessage);
+// Gives each submodule of file its ancestor module as host (definingProgramUnit) and completes
+// its separate module procedures from the interfaces the ancestor declares. file is a merge's
+// own copy.
+void linkSubmodules(const FFileDeclarations &file, const ModulesDictionary &modules);
 // Links every type's superclassType to the last project module type of its parent's name;
 // a link that would close a cycle of parents is left out.
 void setSuperclasses(const ModulesDictionary &modules, const ModulesDictionary &globals);

@@ -131,7 +131,8 @@ TEST(FProgramUnit, DescriptionFollowsTheFixedLayout)
     EXPECT_EQ(unit(NoUnitType, "x")->description(), "");
     EXPECT_EQ(unit(MainProgramType, "p")->description(), "Program p\n\t*********************\n");
     EXPECT_EQ(FProgramUnit::programUnitTypeNames(),
-              QStringList({"None", "Module", "Subroutine", "Function", "Main Program"}));
+              QStringList({"None", "Module", "Subroutine", "Function", "Main Program",
+                           "Submodule"}));
 
     auto f = procedure(FunctionType, "f", "(x)", {"x"});
     f->returnVariable = variable("r");

@@ -149,3 +149,15 @@ TEST(DefinitionLookup, ScopeOfARange)
     EXPECT_EQ(scope.module, "geo");
     EXPECT_EQ(scope.variableChain, (QStringList{"x", "pos", "b"}));
 }
+
+// In a submodule the scope names the submodule as the module and the separate module procedure
+// as the procedure, so lookups and completion reach the submodule and its ancestor.
+TEST(DefinitionLookup, ScopeInASubmodule)
+{
+    const Annotations a("submodule (points:points_a) points_b\ncontains\n"
+                        "  module procedure shift\n    p%x = p%x * «scale»\n  end procedure\n"
+                        "end submodule\n");
+    const LookupScope scope = lookupScopeFor(scopeForRange(a.code(), a.range(), false));
+    EXPECT_EQ(scope.procedure, "shift");
+    EXPECT_EQ(scope.module, "points_b");
+}

@@ -54,7 +54,12 @@ TEST(StructureScanner, ProgramUnitLines)
         {"SUBROUTINE Solve", "subroutine", "Solve"}, // keyword lower, name as written
         {"program heat", "program", "heat"},
         {"module geo", "module", "geo"},
-        {"module procedure p", nullptr, nullptr},
+        // The body of a separate module procedure (lists in interface blocks are not read).
+        {"module procedure p", "procedure", "p"},
+        {"module procedure a, b", nullptr, nullptr},
+        {"submodule (points:points_a) points_b ! refinements", "submodule", "points_b"},
+        {"SUBMODULE (points) points_a", "submodule", "points_a"},
+        {"submodule (points)", nullptr, nullptr},
         {"pure function", nullptr, nullptr},
         {"integer function", nullptr, nullptr},
         {"integer :: function_count", nullptr, nullptr},

@@ -173,3 +173,37 @@ TEST(ProjectIndexMerge, ParentTypes)
     ASSERT_TRUE(sqSymbols);
     EXPECT_EQ(sorted(sqSymbols->variableNames), QStringList({"b"}));
 }
+
+// A submodule is hosted by its ancestor module once the files meet: its separate module
+// procedures take the interfaces over, its file depends on the module's, and its procedures'
+// completion scopes see the module's names. The parsed records are left as they were.
+TEST(ProjectIndexMerge, SubmodulesMeetTheirAncestor)
+{
+    const auto inputs = parseAll({
+        {"/p/points.f90", "module points\n  real, private :: scale\n  interface\n"
+                          "    module function dist(a, b)\n      real :: a, b, dist\n"
+                          "    end function\n  end interface\nend module\n"},
+        {"/p/points_a.f90", "submodule (points) points_a\ncontains\n  module procedure dist\n"
+                            "    dist = abs(a - b) * scale\n  end procedure\nend submodule\n"},
+    });
+    const auto index = gatherProjectDeclarations(inputs, true);
+    const auto file = index->declarationsForFile("/p/points_a.f90");
+    ASSERT_TRUE(file && file->submodules);
+    const auto submodule = file->submodules->value("points_a");
+    ASSERT_TRUE(submodule);
+    EXPECT_EQ(submodule->definingProgramUnit.lock(),
+              index->projectModulesDictionary.value("points"));
+    const auto dist = lookupDeclaration(submodule->procedures, "dist");
+    ASSERT_TRUE(dist);
+    EXPECT_EQ(dist->pUnitType, unsigned(FunctionType));
+    EXPECT_EQ(dist->argumentList, "(a,b)");
+    EXPECT_THAT(sorted(index->dependants.value("/p/points.f90")), ElementsAre("/p/points_a.f90"));
+    ASSERT_TRUE(index->projectSymbolsIndex);
+    const auto symbols = index->projectSymbolsIndex->symbols("dist_in_points_a");
+    ASSERT_TRUE(symbols && symbols->variableNames);
+    EXPECT_TRUE(symbols->variableNames->contains("scale"));
+
+    const auto parsed = inputs[1].declarations->submodules->value("points_a");
+    EXPECT_TRUE(parsed->definingProgramUnit.expired());
+    EXPECT_EQ(lookupDeclaration(parsed->procedures, "dist")->pUnitType, unsigned(NoUnitType));
+}
