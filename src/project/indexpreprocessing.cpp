@@ -32,11 +32,24 @@ FPreprocessor::Options preprocessorOptions(const QString &compilerFlags,
 {
     FPreprocessor::Options options;
     options.defines = predefinedMacros(compilerPath);
-    const QStringList words =
-        QProcess::splitCommand(compilerFlags) + QProcess::splitCommand(includeFlags);
+    auto addFolder = [&](const QString &folder) {
+        options.includeFolders.append(QDir::isAbsolutePath(folder) || projectFolder.isEmpty()
+                                          ? QDir::cleanPath(folder)
+                                          : QDir::cleanPath(projectFolder + u'/' + folder));
+    };
+    const QStringList flagWords = QProcess::splitCommand(compilerFlags);
+    const QStringList includeWords = QProcess::splitCommand(includeFlags);
+    const QStringList words = flagWords + includeWords;
     for (qsizetype i = 0; i < words.size(); ++i) {
         const QString &word = words[i];
-        if (word.size() < 2 || word[0] != u'-')
+        if (!word.startsWith(u'-')) {
+            // The project keeps its include folders as quoted folder names, each of which the
+            // Makefile passes as -I.
+            if (i >= flagWords.size() && !word.isEmpty())
+                addFolder(word);
+            continue;
+        }
+        if (word.size() < 2)
             continue;
         const QChar kind = word[1];
         if (kind != u'D' && kind != u'U' && kind != u'I')
@@ -53,9 +66,7 @@ FPreprocessor::Options preprocessorOptions(const QString &compilerFlags,
             // -U after a -D of the same name wins, as on the compiler's command line.
             options.defines.removeIf([&](const FMacroDefinition &d) { return d.name == argument; });
         } else {
-            options.includeFolders.append(QDir::isAbsolutePath(argument) || projectFolder.isEmpty()
-                                              ? QDir::cleanPath(argument)
-                                              : QDir::cleanPath(projectFolder + u'/' + argument));
+            addFolder(argument);
         }
     }
     return options;

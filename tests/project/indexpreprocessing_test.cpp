@@ -52,6 +52,13 @@ TEST(IndexPreprocessing, OptionsFromFlagsAndCompiler)
          "gfortran",
          {"__GFORTRAN__=1", "__GNUC__=12"},
          {"/p/inc", "/abs/x", "/up"}},
+        // (we had this bug: the folders the project adds for its include files were not seen)
+        {"include folders as the project keeps them: quoted folder names",
+         "",
+         "\"/abs/inc\" \"sub dir\" ",
+         "gfortran",
+         {"__GFORTRAN__=1", "__GNUC__=12"},
+         {"/abs/inc", "/p/sub dir"}},
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);
