@@ -55,8 +55,12 @@ LookupResult lookupDeclarationInfo(const ProjectIndex &index, const FFileDeclara
     // A result must name the unit it was found in; one without is told by the beep, never read.
     if (!found || !found->programUnit)
         return {};
-    const QString file =
-        lastComponent(found->fileName.isNull() ? currentFileName : found->fileName);
+    QString file = lastComponent(found->fileName.isNull() ? currentFileName : found->fileName);
+    // A procedure names the file it stands in, which is another one when an INCLUDE or
+    // #include brought it into its unit.
+    if (const auto *p = std::get_if<std::shared_ptr<FProgramUnit>>(&found->object);
+        p && *p && (*p)->defInfo && !(*p)->defInfo->fileSource.isEmpty())
+        file = lastComponent((*p)->defInfo->fileSource);
     QString procedure, module;
     if (found->programUnit->pUnitType == ModuleType)
         module = found->programUnit->name;

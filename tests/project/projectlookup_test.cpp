@@ -104,3 +104,27 @@ TEST(ProjectLookup, Table)
     EXPECT_EQ(lookupDeclarationInfo(*f.index, nullptr, "/p/x.f90", {"run", "sim", {"n"}}, {}).kind,
               LookupResult::NotFound);
 }
+
+// A procedure an INCLUDE line brought into its module is told in the file it stands in.
+TEST(ProjectLookup, ProcedureOfAnIncludeFileNamesThatFile)
+{
+    const QString text = "module shapes\ncontains\n  subroutine grow(r)\n    real :: r\n"
+                         "  end subroutine\n  subroutine run()\n  end subroutine\nend module\n";
+    // What splicing 'grow.inc' over lines 3 to 5 maps.
+    FPreprocessor::Result map;
+    map.text = text;
+    map.files = QStringList{"/p/shapes.f90", "/p/inc/grow.inc"};
+    map.lineMap = {{0, 1}, {0, 2}, {1, 1}, {1, 2}, {1, 3}, {0, 4}, {0, 5}, {0, 6}};
+    FFileParser parser;
+    const QList<MergeInput> inputs{
+        {"/p/shapes.f90", parser.declarationsInFortranFile("/p/shapes.f90", text, 1, &map)}};
+    const auto index = gatherProjectDeclarations(inputs, true);
+    const auto current = index->declarationsForFile("/p/shapes.f90");
+    const LookupResult grow =
+        lookupDeclarationInfo(*index, current.get(), "/p/shapes.f90", {"run", "shapes", {"grow"}}, {});
+    EXPECT_EQ(grow.kind, LookupResult::Info);
+    EXPECT_TRUE(grow.text.endsWith("\tModule:    shapes\n\tFile:      grow.inc")) << qPrintable(grow.text);
+    const LookupResult run =
+        lookupDeclarationInfo(*index, current.get(), "/p/shapes.f90", {"run", "shapes", {"run"}}, {});
+    EXPECT_TRUE(run.text.endsWith("\tFile:      shapes.f90")) << qPrintable(run.text);
+}
