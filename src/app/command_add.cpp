@@ -17,7 +17,7 @@ namespace
 int addCommand(const QStringList &args)
 {
     if (args.size() < 2 || args.first().startsWith('-')) {
-        err() << "usage: corvane add PROJECT FILES...\n";
+        err() << usageText("add");
         return 2;
     }
     // Held from reading to writing: a second command on the project waits for this one.
@@ -65,6 +65,9 @@ int addCommand(const QStringList &args)
 
 } // namespace
 
-CORVANE_COMMAND("add", "add PROJECT FILES...                add sources to a project", addCommand);
+CORVANE_COMMAND({.name = "add",
+                 .purpose = "add source files or folders to a project",
+                 .usage = "add PROJECT FILES...",
+                 .run = addCommand});
 
 } // namespace corvane::app

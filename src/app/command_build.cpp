@@ -1,8 +1,9 @@
-// corvane build PROJECT [--debug|--release] [--verbose] [-j[N]]: builds as the Build command
-// does, prints the console texts and then every diagnostic as "file:line:col: error: text". -j
-// builds in parallel with the "parallelJobs" count, -jN with N jobs. Exit status 0 when the
-// product was made (or was up to date), 1 otherwise.
+// corvane build PROJECT [--debug|--release] [--verbose] [-j[N]] [--quiet]: builds as the Build
+// command does, prints the console texts and then every diagnostic as "file:line:col: error:
+// text". -j builds in parallel with the "parallelJobs" count, -jN with N jobs. Exit status 0 when
+// the product was made (or was up to date), 1 otherwise.
 #include "commands.h"
+#include "progress.h"
 #include "project/mydocument.h"
 #include "projectbuild.h"
 
@@ -12,7 +13,13 @@ namespace corvane::app
 namespace
 {
 
-constexpr char kUsage[] = "build PROJECT [--debug|--release] [--verbose] [-j[N]]";
+constexpr CommandOption kOptions[] = {
+    kDebugOption,
+    kReleaseOption,
+    {"--verbose", nullptr, "also print the dependency scan and the Makefile"},
+    {"-j", nullptr, "run make's jobs in parallel: -jN with N jobs, -j with the parallelJobs count"},
+    kQuietOption,
+};
 
 int buildCommand(const QStringList &givenArgs)
 {
@@ -28,16 +35,19 @@ int buildCommand(const QStringList &givenArgs)
         const int count = arg.mid(2).toInt(&number);
         if (!number || count < 1) {
             err() << "corvane build: the job count in \"" << arg
-                  << "\" is not a whole number of at least 1\nusage: corvane " << kUsage << "\n";
+                  << "\" is not a whole number of at least 1\n"
+                  << usageText("build");
             return 2;
         }
         jobs = count;
     }
-    const auto parsed = parseProjectArguments(args, "build", kUsage, {"--verbose", "-j"});
+    const auto parsed = parseProjectArguments(args, "build", {"--verbose", "-j", "--quiet"});
     if (!parsed)
         return 2;
     BuildOptions options;
     options.verbose = parsed->flags.contains(QLatin1String("--verbose"));
+    if (parsed->flags.contains(QLatin1String("--quiet")))
+        Progress::setQuiet(true);
     if (parsed->flags.contains(QLatin1String("-j")) || jobs)
         options.parallel = true;
     options.jobs = jobs;
@@ -50,6 +60,10 @@ int buildCommand(const QStringList &givenArgs)
 
 } // namespace
 
-CORVANE_COMMAND("build", kUsage, buildCommand);
+CORVANE_COMMAND({.name = "build",
+                 .purpose = "build the project's program or library",
+                 .usage = "build PROJECT [--debug|--release] [--verbose] [-j[N]] [--quiet]",
+                 .options = kOptions,
+                 .run = buildCommand});
 
 } // namespace corvane::app

@@ -15,11 +15,11 @@ namespace corvane::app
 namespace
 {
 
-constexpr char kUsage[] = "clean PROJECT [--debug|--release]";
+constexpr CommandOption kOptions[] = {kDebugOption, kReleaseOption};
 
 int cleanCommand(const QStringList &args)
 {
-    const auto parsed = parseProjectArguments(args, "clean", kUsage);
+    const auto parsed = parseProjectArguments(args, "clean");
     if (!parsed)
         return 2;
     RecordingPrompts prompts;
@@ -41,6 +41,10 @@ int cleanCommand(const QStringList &args)
 
 } // namespace
 
-CORVANE_COMMAND("clean", kUsage, cleanCommand);
+CORVANE_COMMAND({.name = "clean",
+                 .purpose = "remove the objects, module files and product of a build",
+                 .usage = "clean PROJECT [--debug|--release]",
+                 .options = kOptions,
+                 .run = cleanCommand});
 
 } // namespace corvane::app

@@ -16,7 +16,11 @@ namespace corvane::app
 namespace
 {
 
-constexpr char Usage[] = "colour FILE [--fixed|--free] [--vocabulary PLIST]";
+constexpr CommandOption kOptions[] = {
+    kFixedOption,
+    kFreeOption,
+    {"--vocabulary", "PLIST", "colour by the keyword and intrinsic lists of this file"},
+};
 
 int fail(const QString &message, int status)
 {
@@ -37,15 +41,15 @@ int runColour(const QStringList &args)
         } else if (a == QLatin1String("--vocabulary") && i + 1 < args.size()) {
             vocabularyPath = args[++i];
         } else if (a.startsWith(QLatin1Char('-')) || !path.isEmpty()) {
-            return fail(QStringLiteral("unexpected argument \"%1\"\nusage: corvane %2")
-                            .arg(a, QLatin1String(Usage)),
+            return fail(QStringLiteral("unexpected argument \"%1\"\n%2")
+                            .arg(a, usageText("colour").trimmed()),
                         2);
         } else {
             path = a;
         }
     }
     if (path.isEmpty())
-        return fail(QStringLiteral("no file given\nusage: corvane %1").arg(QLatin1String(Usage)), 2);
+        return fail(QStringLiteral("no file given\n%1").arg(usageText("colour").trimmed()), 2);
 
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -77,6 +81,10 @@ int runColour(const QStringList &args)
 
 } // namespace
 
-CORVANE_COMMAND("colour", Usage, runColour);
+CORVANE_COMMAND({.name = "colour",
+                 .purpose = "print a source file's syntax colouring as JSON",
+                 .usage = "colour FILE [--fixed|--free] [--vocabulary PLIST]",
+                 .options = kOptions,
+                 .run = runColour});
 
 } // namespace corvane::app

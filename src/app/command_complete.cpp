@@ -26,13 +26,14 @@ namespace corvane::app
 namespace
 {
 
-constexpr char kUsage[] = "usage: corvane complete PROJECT FILE LINE COL [--explicit]\n";
+constexpr CommandOption kOptions[] = {
+    {"--explicit", nullptr, "the candidates of explicit completion (Ctrl+Space), templates too"}};
 
 int usageError(const QString &message)
 {
     if (!message.isEmpty())
         err() << "corvane complete: " << message << "\n";
-    err() << kUsage;
+    err() << usageText("complete");
     err().flush();
     return 2;
 }
@@ -106,6 +107,10 @@ int completeCommand(const QStringList &args)
 
 } // namespace
 
-CORVANE_COMMAND("complete", "complete PROJECT FILE LINE COL [--explicit]", completeCommand);
+CORVANE_COMMAND({.name = "complete",
+                 .purpose = "print the completion candidates for a caret at LINE:COL",
+                 .usage = "complete PROJECT FILE LINE COL [--explicit]",
+                 .options = kOptions,
+                 .run = completeCommand});
 
 } // namespace corvane::app

@@ -17,7 +17,7 @@ namespace corvane::app
 namespace
 {
 
-constexpr char kUsage[] = "usage: corvane definition PROJECT FILE LINE COL [--select N]\n";
+constexpr CommandOption kOptions[] = {kSelectOption};
 
 QString jsonString(const QString &text)
 {
@@ -28,7 +28,7 @@ QString jsonString(const QString &text)
 int definitionCommand(const QStringList &args)
 {
     int status = 0;
-    std::optional<CursorRequest> request = openCursorRequest(args, "definition", kUsage, status);
+    std::optional<CursorRequest> request = openCursorRequest(args, "definition", status);
     if (!request)
         return status;
     const QList<FindSource> sources = findSources(*request->document);
@@ -53,6 +53,10 @@ int definitionCommand(const QStringList &args)
 
 } // namespace
 
-CORVANE_COMMAND("definition", "definition PROJECT FILE LINE COL [--select N]", definitionCommand);
+CORVANE_COMMAND({.name = "definition",
+                 .purpose = "print where the name at LINE:COL is defined, as JSON",
+                 .usage = "definition PROJECT FILE LINE COL [--select N]",
+                 .options = kOptions,
+                 .run = definitionCommand});
 
 } // namespace corvane::app

@@ -1,4 +1,4 @@
-// corvane diagnostics --compiler PATH [FILE]: reads a compiler's error output (FILE or standard
+// corvane diagnostics --compiler PATH [LOG]: reads a compiler's error output (LOG or standard
 // input), parses it as a build does and prints the diagnostics as JSON for editors and scripts.
 #include "analysis/declarationjson.h"
 #include "build/errorparser.h"
@@ -52,13 +52,14 @@ int runDiagnostics(const QStringList &args)
         } else if (file.isEmpty() && !args[i].startsWith(QLatin1String("--"))) {
             file = args[i];
         } else {
-            err() << "corvane diagnostics: unexpected argument " << args[i] << "\n";
+            err() << "corvane diagnostics: unexpected argument " << args[i] << "\n"
+                  << usageText("diagnostics");
             err().flush();
             return 2;
         }
     }
     if (compiler.isEmpty()) {
-        err() << "corvane diagnostics: --compiler PATH is required\n";
+        err() << "corvane diagnostics: --compiler PATH is required\n" << usageText("diagnostics");
         err().flush();
         return 2;
     }
@@ -81,7 +82,13 @@ int runDiagnostics(const QStringList &args)
 
 } // namespace
 
-CORVANE_COMMAND("diagnostics", "diagnostics --compiler PATH [FILE]   compiler output as JSON",
-                runDiagnostics);
+constexpr CommandOption kOptions[] = {
+    {"--compiler", "PATH", "the compiler whose output it is (its name picks the reading)"}};
+
+CORVANE_COMMAND({.name = "diagnostics",
+                 .purpose = "parse a compiler's error output into diagnostics as JSON",
+                 .usage = "diagnostics --compiler PATH [LOG]",
+                 .options = kOptions,
+                 .run = runDiagnostics});
 
 } // namespace corvane::app

@@ -5,6 +5,7 @@
 #include "analysis/declarationjson.h"
 #include "build/projectfind.h"
 #include "commands.h"
+#include "progress.h"
 #include "project/mydocument.h"
 
 namespace corvane::app
@@ -13,9 +14,15 @@ namespace corvane::app
 namespace
 {
 
-constexpr char kUsage[] =
-    "usage: corvane find PROJECT TEXT [--case] [--word] [--regex] [--json]\n"
-    "       corvane find PROJECT --file PART [--case]\n";
+constexpr CommandOption kOptions[] = {
+    {"--case", nullptr, "letter case must match"},
+    {"--word", nullptr, "only whole words"},
+    {"--regex", nullptr, "TEXT is a regular expression"},
+    {"--json", nullptr,
+     "one JSON object per line; its column is the 0-based offset (plain lines count from 1)"},
+    {"--file", "PART", "list the project files whose name contains PART instead"},
+    kQuietOption,
+};
 
 int printFilesNamed(const MyDocument &document, const QString &part, bool caseSensitive)
 {
@@ -50,16 +57,18 @@ int findCommand(const QStringList &args)
             options.regularExpression = true;
         } else if (arg == u"--json") {
             json = true;
+        } else if (arg == u"--quiet") {
+            Progress::setQuiet(true);
         } else if (arg == u"--file" && i + 1 < args.size()) {
             byName = true;
             filePart = args[++i];
         } else {
-            err() << "corvane find: unexpected argument \"" << arg << "\"\n" << kUsage;
+            err() << "corvane find: unexpected argument \"" << arg << "\"\n" << usageText("find");
             return 2;
         }
     }
     if (positional.size() != (byName ? 1 : 2)) {
-        err() << kUsage;
+        err() << usageText("find");
         return 2;
     }
     auto document = openProjectForCommand(positional[0], "find");
@@ -74,7 +83,13 @@ int findCommand(const QStringList &args)
         err() << FindText::kNoFiles;
         return 1;
     }
-    const ProjectFindResults results = findStringInProject(sources, text, options);
+    Progress progress;
+    const ProjectFindResults results =
+        findStringInProject(sources, text, options, [&progress](qsizetype done, qsizetype total) {
+            progress.show(QStringLiteral("searched %1 of %2 files")
+                              .arg(Progress::count(done), Progress::count(total)));
+        });
+    progress.clear();
     if (!results.patternError.isEmpty()) {
         err() << "corvane find: " << results.patternError << "\n";
         return 2;
@@ -102,10 +117,11 @@ int findCommand(const QStringList &args)
 
 } // namespace
 
-CORVANE_COMMAND("find",
-                "find PROJECT TEXT [--case] [--word] [--regex] [--json]   (--json columns are "
-                "0-based offsets, plain ones count from 1)\n"
-                "  find PROJECT --file PART [--case]",
-                findCommand);
+CORVANE_COMMAND({.name = "find",
+                 .purpose = "search the project's files for a text",
+                 .usage = "find PROJECT TEXT [--case] [--word] [--regex] [--json] [--quiet]\n"
+                          "find PROJECT --file PART [--case]",
+                 .options = kOptions,
+                 .run = findCommand});
 
 } // namespace corvane::app

@@ -15,7 +15,7 @@ namespace
 int importMakefileCommand(const QStringList &args)
 {
     if (args.size() != 2 || args[0].startsWith('-') || args[1].startsWith('-')) {
-        err() << "usage: corvane import-makefile PROJECT MAKEFILE\n";
+        err() << usageText("import-makefile");
         return 2;
     }
     const auto lock = lockProjectForCommand(args[0], "import-makefile");
@@ -60,6 +60,9 @@ int importMakefileCommand(const QStringList &args)
 
 } // namespace
 
-CORVANE_COMMAND("import-makefile", "import-makefile PROJECT MAKEFILE", importMakefileCommand);
+CORVANE_COMMAND({.name = "import-makefile",
+                 .purpose = "add the Fortran sources a Makefile's dry run names to a project",
+                 .usage = "import-makefile PROJECT MAKEFILE",
+                 .run = importMakefileCommand});
 
 } // namespace corvane::app

@@ -230,7 +230,7 @@ int runIndex(const QStringList &args)
             if (arg == QLatin1String(m.flag))
                 chosen = m.run;
         if (!chosen) {
-            err() << "corvane index: unknown option '" << arg << "'\n";
+            err() << "corvane index: unknown option '" << arg << "'\n" << usageText("index");
             return 2;
         }
         if (mode && mode != chosen) {
@@ -240,8 +240,7 @@ int runIndex(const QStringList &args)
         mode = chosen;
     }
     if (!mode || request.paths.isEmpty()) {
-        err() << "usage: corvane index FILE... --statements|--dump|--json [--fixed|--free]"
-                 " [-DNAME[=VALUE]] [-UNAME] [-IDIR] [--as-written]\n";
+        err() << usageText("index");
         return 2;
     }
     return mode(request);
@@ -249,9 +248,27 @@ int runIndex(const QStringList &args)
 
 } // namespace
 
-CORVANE_COMMAND("index",
-                "index FILE... --statements|--dump|--json [--fixed|--free] [-DNAME[=VALUE]] "
-                "[-UNAME] [-IDIR] [--as-written]",
-                runIndex);
+constexpr CommandOption kOptions[] = {
+    {"--statements", nullptr, "FILEs: every logical statement with its class and tokens, as JSON"},
+    {"--dump", nullptr, "FILEs: the declaration records as text"},
+    {"--json", nullptr, "FILEs: the declaration records as JSON; PROJECT: the counts as JSON"},
+    kFixedOption,
+    kFreeOption,
+    {"-D", "NAME[=VALUE]", "FILEs: define a preprocessor macro, as for gfortran -cpp"},
+    {"-U", "NAME", "FILEs: undefine a predefined macro"},
+    {"-I", "DIR", "FILEs: look for #include and INCLUDE files in this folder too"},
+    {"--as-written", nullptr, "FILEs: the text as it stands: no preprocessing, no INCLUDE splicing"},
+    {"--time", nullptr, "PROJECT: also the time taken and the peak memory"},
+    {"--symbols", nullptr, "PROJECT: the names each scope declares, as JSON"},
+    kQuietOption,
+};
+
+CORVANE_COMMAND({.name = "index",
+                 .purpose = "show what the code-understanding engine reads in sources or a project",
+                 .usage = "index FILE... --statements|--dump|--json [--fixed|--free] "
+                          "[-DNAME[=VALUE]] [-UNAME] [-IDIR] [--as-written]\n"
+                          "index PROJECT [--time] [--json] [--symbols] [--quiet]",
+                 .options = kOptions,
+                 .run = runIndex});
 
 } // namespace corvane::app

@@ -1,6 +1,7 @@
 #include "command_index_project.h"
 
 #include "commands.h"
+#include "progress.h"
 #include "project/mydocument.h"
 #include "project/projectindexer.h"
 #include "project/prompts.h"
@@ -79,14 +80,16 @@ int indexProjectCommand(const QStringList &args)
             json = true;
         else if (arg == u"--symbols")
             symbols = true;
+        else if (arg == u"--quiet")
+            Progress::setQuiet(true);
         else if (arg.startsWith(u'-') || !projectPath.isEmpty()) {
-            err() << "corvane index: unexpected argument \"" << arg << "\"\n";
+            err() << "corvane index: unexpected argument \"" << arg << "\"\n" << usageText("index");
             return 2;
         } else
             projectPath = arg;
     }
     if (projectPath.isEmpty()) {
-        err() << "usage: corvane index PROJECT [--time] [--json] [--symbols]\n";
+        err() << usageText("index");
         return 2;
     }
     RecordingPrompts prompts;
@@ -98,7 +101,12 @@ int indexProjectCommand(const QStringList &args)
     ProjectIndexer indexer(document, prompts);
     QElapsedTimer timer;
     timer.start();
-    indexer.indexNow();
+    Progress progress;
+    indexer.indexNow([&progress](qsizetype done, qsizetype total) {
+        progress.show(QStringLiteral("indexed %1 of %2 files")
+                          .arg(Progress::count(done), Progress::count(total)));
+    });
+    progress.clear();
     const double seconds = double(timer.nsecsElapsed()) / 1e9;
     for (const QString &said : prompts.alerts)
         err() << said << "\n";

@@ -18,12 +18,12 @@ namespace corvane::app
 namespace
 {
 
-constexpr char kUsage[] = "usage: corvane info PROJECT FILE LINE COL [--select N]\n";
+constexpr CommandOption kOptions[] = {kSelectOption};
 
 int infoCommand(const QStringList &args)
 {
     int status = 0;
-    std::optional<CursorRequest> request = openCursorRequest(args, "info", kUsage, status);
+    std::optional<CursorRequest> request = openCursorRequest(args, "info", status);
     if (!request)
         return status;
     const std::optional<TextRange> range = lookupRange(request->text, request->selection);
@@ -56,6 +56,10 @@ int infoCommand(const QStringList &args)
 
 } // namespace
 
-CORVANE_COMMAND("info", "info PROJECT FILE LINE COL [--select N]", infoCommand);
+CORVANE_COMMAND({.name = "info",
+                 .purpose = "print the declaration information shown for the name at LINE:COL",
+                 .usage = "info PROJECT FILE LINE COL [--select N]",
+                 .options = kOptions,
+                 .run = infoCommand});
 
 } // namespace corvane::app

@@ -16,8 +16,12 @@ namespace corvane::app
 namespace
 {
 
-constexpr char kUsage[] =
-    "usage: corvane lookup PROJECT NAME --file FILE [--procedure P] [--module M] [--chain c%b%a]\n";
+constexpr CommandOption kOptions[] = {
+    {"--file", "FILE", "the project file the name is used in"},
+    {"--procedure", "P", "the procedure the name is used in"},
+    {"--module", "M", "the module the name is used in"},
+    {"--chain", "c%b%a", "the component reference read backwards from NAME (c%b%a for a%b%c)"},
+};
 
 // The project file named by path: the same absolute path, else the only one with that file name.
 QString projectPathFor(const MyDocument &document, const QString &path)
@@ -50,19 +54,19 @@ int lookupCommand(const QStringList &args)
                                                   : nullptr;
         if (target) {
             if (i + 1 >= args.size()) {
-                err() << "corvane lookup: " << arg << " needs a value\n" << kUsage;
+                err() << "corvane lookup: " << arg << " needs a value\n" << usageText("lookup");
                 return 2;
             }
             *target = args[++i];
         } else if (arg.startsWith(u'-')) {
-            err() << "corvane lookup: unknown option '" << arg << "'\n" << kUsage;
+            err() << "corvane lookup: unknown option '" << arg << "'\n" << usageText("lookup");
             return 2;
         } else {
             positional << arg;
         }
     }
     if (positional.size() != 2 || file.isEmpty()) {
-        err() << kUsage;
+        err() << usageText("lookup");
         return 2;
     }
     const QString name = positional[1];
@@ -102,9 +106,11 @@ int lookupCommand(const QStringList &args)
 
 } // namespace
 
-CORVANE_COMMAND("lookup",
-                "lookup PROJECT NAME --file FILE [--procedure P] [--module M] "
-                "[--chain c%b%a]",
-                lookupCommand);
+CORVANE_COMMAND({.name = "lookup",
+                 .purpose = "print the declaration information of NAME in a scope",
+                 .usage = "lookup PROJECT NAME --file FILE [--procedure P] [--module M] "
+                          "[--chain c%b%a]",
+                 .options = kOptions,
+                 .run = lookupCommand});
 
 } // namespace corvane::app

@@ -11,11 +11,11 @@ namespace corvane::app
 namespace
 {
 
-constexpr char kUsage[] = "makefile PROJECT [--debug|--release]";
+constexpr CommandOption kOptions[] = {kDebugOption, kReleaseOption};
 
 int makefileCommand(const QStringList &args)
 {
-    const auto parsed = parseProjectArguments(args, "makefile", kUsage);
+    const auto parsed = parseProjectArguments(args, "makefile");
     if (!parsed)
         return 2;
     auto opened = openProjectForCommand(*parsed, "makefile");
@@ -43,6 +43,10 @@ int makefileCommand(const QStringList &args)
 
 } // namespace
 
-CORVANE_COMMAND("makefile", kUsage, makefileCommand);
+CORVANE_COMMAND({.name = "makefile",
+                 .purpose = "print the Makefile the next build writes",
+                 .usage = "makefile PROJECT [--debug|--release]",
+                 .options = kOptions,
+                 .run = makefileCommand});
 
 } // namespace corvane::app

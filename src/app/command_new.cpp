@@ -19,7 +19,7 @@ namespace
 int newCommand(const QStringList &args)
 {
     if (args.isEmpty() || args.first().startsWith('-')) {
-        err() << "usage: corvane new PROJECT.corvane [SOURCES...]\n";
+        err() << usageText("new");
         return 2;
     }
     const QString projectPath = QFileInfo(args.first()).absoluteFilePath();
@@ -60,6 +60,9 @@ int newCommand(const QStringList &args)
 
 } // namespace
 
-CORVANE_COMMAND("new", "new PROJECT.corvane [SOURCES...]   create a project", newCommand);
+CORVANE_COMMAND({.name = "new",
+                 .purpose = "create a project of the given source files and folders",
+                 .usage = "new PROJECT.corvane [SOURCES...]",
+                 .run = newCommand});
 
 } // namespace corvane::app

@@ -10,6 +10,7 @@
 #include "build/terminalconsole.h"
 #include "commands.h"
 #include "interrupthandler.h"
+#include "progress.h"
 #include "project/mydocument.h"
 #include "project/prompts.h"
 #include "projectbuild.h"
@@ -29,8 +30,15 @@ using namespace corvane;
 namespace
 {
 
-constexpr char kUsage[] =
-    "run PROJECT [--input FILE] [--args TEXT] [-np N] [--release|--debug] [--notify]";
+constexpr app::CommandOption kOptions[] = {
+    {"--input", "FILE", "the program reads this file as its standard input"},
+    {"--args", "TEXT", "the program's command-line arguments"},
+    {"-np", "N", "the number of processes of an MPI or coarray program"},
+    app::kReleaseOption,
+    app::kDebugOption,
+    {"--notify", nullptr, "tell the end of the run as the project's notification settings say"},
+    app::kQuietOption,
+};
 constexpr char kElapsed[] = "Corvane: Elapsed time %1 s\n";
 constexpr int kCrashReportWaitMs = 1500;
 
@@ -70,6 +78,8 @@ std::optional<RunOptions> parse(const QStringList &args, QString *error)
             o.debug = a == "--debug";
         } else if (a == "--notify") {
             o.notify = true;
+        } else if (a == "--quiet") {
+            app::Progress::setQuiet(true);
         } else if (a.startsWith('-') || !o.project.isEmpty()) {
             *error = QStringLiteral("unexpected argument '%1'").arg(a);
             return std::nullopt;
@@ -114,7 +124,7 @@ int runCommand(const QStringList &args)
     QString error;
     const auto options = parse(args, &error);
     if (!options) {
-        app::err() << "corvane run: " << error << "\nusage: corvane " << kUsage << "\n";
+        app::err() << "corvane run: " << error << "\n" << app::usageText("run");
         return 2;
     }
     RecordingPrompts prompts;
@@ -210,4 +220,9 @@ int runCommand(const QStringList &args)
 
 } // namespace
 
-CORVANE_COMMAND("run", kUsage, runCommand);
+CORVANE_COMMAND({.name = "run",
+                 .purpose = "run the built program in the terminal, building it first if stale",
+                 .usage = "run PROJECT [--input FILE] [--args TEXT] [-np N] [--release|--debug] "
+                          "[--notify] [--quiet]",
+                 .options = kOptions,
+                 .run = runCommand});

@@ -111,14 +111,14 @@ int showCommand(const QStringList &args)
         if (a == "--json") {
             json = true;
         } else if (a.startsWith('-') || !project.isEmpty()) {
-            err() << "corvane show: unexpected argument \"" << a << "\"\n";
+            err() << "corvane show: unexpected argument \"" << a << "\"\n" << usageText("show");
             return 2;
         } else {
             project = a;
         }
     }
     if (project.isEmpty()) {
-        err() << "usage: corvane show PROJECT [--json]\n";
+        err() << usageText("show");
         return 2;
     }
     auto opened = openProjectForCommand(project, "show");
@@ -134,7 +134,12 @@ int showCommand(const QStringList &args)
 
 } // namespace
 
-CORVANE_COMMAND("show", "show PROJECT [--json]              print a project's settings and files",
-                showCommand);
+constexpr CommandOption kOptions[] = {{"--json", nullptr, "print one JSON object for tools"}};
+
+CORVANE_COMMAND({.name = "show",
+                 .purpose = "print a project's settings, configurations and files",
+                 .usage = "show PROJECT [--json]",
+                 .options = kOptions,
+                 .run = showCommand});
 
 } // namespace corvane::app

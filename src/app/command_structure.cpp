@@ -20,11 +20,7 @@ namespace corvane::app
 namespace
 {
 
-constexpr char kUsage[] =
-    "usage: corvane structure jumplist FILE [--fixed|--free]\n"
-    "       corvane structure scope FILE LINE COL [--select N] [--fixed|--free]\n"
-    "       corvane structure complete-end FILE LINE [COL] [--fixed|--free]\n"
-    "       corvane structure bracket FILE LINE COL [--fixed|--free]\n";
+constexpr CommandOption kOptions[] = {kSelectOption, kFixedOption, kFreeOption};
 
 struct Request {
     QString mode;
@@ -174,7 +170,7 @@ int usageError(const QString &message)
 {
     if (!message.isEmpty())
         err() << "corvane structure: " << message << "\n";
-    err() << kUsage;
+    err() << usageText("structure");
     err().flush();
     return 2;
 }
@@ -234,9 +230,13 @@ int runStructure(const QStringList &args)
 
 } // namespace
 
-CORVANE_COMMAND("structure",
-                "structure jumplist|scope|complete-end|bracket FILE [LINE [COL]] [--select N] "
-                "[--fixed|--free]",
-                runStructure);
+CORVANE_COMMAND({.name = "structure",
+                 .purpose = "the editor's jump list, scope, END completion and bracket matching",
+                 .usage = "structure jumplist FILE [--fixed|--free]\n"
+                          "structure scope FILE LINE COL [--select N] [--fixed|--free]\n"
+                          "structure complete-end FILE LINE [COL] [--fixed|--free]\n"
+                          "structure bracket FILE LINE COL [--fixed|--free]",
+                 .options = kOptions,
+                 .run = runStructure});
 
 } // namespace corvane::app

@@ -6,7 +6,9 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 namespace corvane::app
@@ -37,7 +39,23 @@ const Command *findCommand(const QString &name)
 
 QList<Command> registeredCommands()
 {
-    return QList<Command>(registry().begin(), registry().end());
+    QList<Command> commands(registry().begin(), registry().end());
+    std::sort(commands.begin(), commands.end(),
+              [](const Command &a, const Command &b) { return std::strcmp(a.name, b.name) < 0; });
+    return commands;
+}
+
+QString usageText(const char *command)
+{
+    const Command *c = findCommand(QLatin1String(command));
+    if (!c)
+        return QString();
+    QString text;
+    const QStringList lines = QString::fromUtf8(c->usage).split(u'\n');
+    for (qsizetype i = 0; i < lines.size(); ++i)
+        text += (i == 0 ? QLatin1String("usage: corvane ") : QLatin1String("       corvane ")) +
+                lines[i] + u'\n';
+    return text;
 }
 
 std::unique_ptr<MyDocument> openProjectForCommand(const QString &path, const char *command)
@@ -66,7 +84,6 @@ std::unique_ptr<ProjectLock> lockProjectForCommand(const QString &path, const ch
 }
 
 std::optional<ProjectArguments> parseProjectArguments(const QStringList &args, const char *command,
-                                                      const char *usage,
                                                       const QStringList &knownFlags)
 {
     ProjectArguments parsed;
@@ -76,15 +93,15 @@ std::optional<ProjectArguments> parseProjectArguments(const QStringList &args, c
         } else if (knownFlags.contains(arg)) {
             parsed.flags << arg;
         } else if (arg.startsWith(QLatin1Char('-')) || !parsed.projectPath.isEmpty()) {
-            err() << "corvane " << command << ": unexpected argument \"" << arg
-                  << "\"\nusage: corvane " << usage << "\n";
+            err() << "corvane " << command << ": unexpected argument \"" << arg << "\"\n"
+                  << usageText(command);
             return std::nullopt;
         } else {
             parsed.projectPath = arg;
         }
     }
     if (parsed.projectPath.isEmpty()) {
-        err() << "usage: corvane " << usage << "\n";
+        err() << usageText(command);
         return std::nullopt;
     }
     return parsed;

@@ -29,12 +29,12 @@ std::shared_ptr<FortranFile> projectFileFor(const MyDocument &document, const QS
 }
 
 std::optional<CursorRequest> openCursorRequest(const QStringList &args, const char *command,
-                                               const char *usage, int &status)
+                                               int &status)
 {
     auto usageError = [&](const QString &message) {
         if (!message.isEmpty())
             err() << "corvane " << command << ": " << message << "\n";
-        err() << usage;
+        err() << usageText(command);
         err().flush();
         status = 2;
         return std::nullopt;

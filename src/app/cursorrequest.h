@@ -31,7 +31,7 @@ struct CursorRequest {
 // Reads the arguments, opens the project and reads the file. On failure the reason goes to
 // stderr and status gets the exit status (2 for a usage error, 1 otherwise).
 std::optional<CursorRequest> openCursorRequest(const QStringList &args, const char *command,
-                                               const char *usage, int &status);
+                                               int &status);
 
 // The project's record of path: the same absolute path, else the only one with its file name.
 std::shared_ptr<FortranFile> projectFileFor(const MyDocument &document, const QString &path);

@@ -14,11 +14,56 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <cstdlib>
 
 using namespace corvane;
 
 namespace
 {
+
+constexpr char kNoDisplay[] = "corvane: no display to open the window on; the subcommands work "
+                              "without one (corvane --help)\n";
+
+// A display to open windows on is named, or a platform plug-in was chosen (offscreen, vnc, ...).
+bool displayNamed()
+{
+    return !qEnvironmentVariableIsEmpty("DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+}
+
+// While the application object is made, Qt's messages are held back: a platform plug-in that
+// cannot connect ends in a fatal message, which becomes the no-display message and exit status 1
+// instead of an abort. The messages of a start that worked are passed on afterwards.
+QtMessageHandler s_previousHandler = nullptr;
+struct HeldMessage {
+    QtMsgType type;
+    QString text;
+};
+QList<HeldMessage> s_held;
+
+void holdStartMessages(QtMsgType type, const QMessageLogContext &, const QString &text)
+{
+    if (type == QtFatalMsg) {
+        std::fputs(kNoDisplay, stderr);
+        std::fflush(stderr);
+        std::_Exit(1);
+    }
+    s_held.append({type, text});
+}
+
+void passOnHeldMessages()
+{
+    qInstallMessageHandler(s_previousHandler);
+    const QMessageLogContext context;
+    for (const HeldMessage &m : std::as_const(s_held)) {
+        if (s_previousHandler)
+            s_previousHandler(m.type, context, m.text);
+        else
+            std::fprintf(stderr, "%s\n", qPrintable(m.text));
+    }
+    s_held.clear();
+}
 
 int runStandaloneEditor(QApplication &app, const QStringList &files)
 {
@@ -37,7 +82,13 @@ int runStandaloneEditor(QApplication &app, const QStringList &files)
 
 int runGui(int argc, char **argv, const QStringList &args)
 {
+    if (!displayNamed()) {
+        std::fputs(kNoDisplay, stderr);
+        return 1;
+    }
+    s_previousHandler = qInstallMessageHandler(holdStartMessages);
     QApplication app(argc, argv);
+    passOnHeldMessages();
     QApplication::setApplicationDisplayName("Corvane");
     QGuiApplication::setDesktopFileName("corvane");
     // The settings' "Monaco" is the system's fixed-pitch family here.

@@ -4,6 +4,7 @@
 #include "project/mydocument.h"
 #include "project/sourcetext.h"
 
+#include <QMutex>
 #include <QtConcurrent/QtConcurrentMap>
 
 namespace corvane
@@ -184,7 +185,7 @@ std::optional<FoundFile> searchFile(const FindSource &source, const TextMatcher 
 } // namespace
 
 ProjectFindResults findStringInProject(const QList<FindSource> &sources, const QString &text,
-                                       FindOptions options)
+                                       FindOptions options, const SearchProgress &progress)
 {
     ProjectFindResults results;
     if (text.isEmpty())
@@ -194,9 +195,18 @@ ProjectFindResults findStringInProject(const QList<FindSource> &sources, const Q
         results.patternError = matcher.errorString();
         return results;
     }
+    QMutex progressMutex;
+    qsizetype done = 0;
     const QList<std::optional<FoundFile>> found =
         QtConcurrent::blockingMapped<QList<std::optional<FoundFile>>>(
-            sources, [&matcher](const FindSource &source) { return searchFile(source, matcher); });
+            sources, [&](const FindSource &source) {
+                std::optional<FoundFile> found = searchFile(source, matcher);
+                if (progress) {
+                    const QMutexLocker locker(&progressMutex);
+                    progress(++done, sources.size());
+                }
+                return found;
+            });
     for (const std::optional<FoundFile> &file : found)
         if (file)
             results.files << *file;

@@ -100,9 +100,13 @@ void forEachLine(QStringView text, const std::function<bool(QStringView, quint64
 // A line without its leading and trailing blanks and tabs.
 QString trimBlanksAndTabs(QStringView line);
 
-// The text search of the find field. An empty text finds nothing.
+// The text search of the find field. An empty text finds nothing. progress, when given, is
+// called from the pool's threads (one at a time) after each file with the number of files
+// searched and of all files.
+using SearchProgress = std::function<void(qsizetype done, qsizetype total)>;
 ProjectFindResults findStringInProject(const QList<FindSource> &sources, const QString &text,
-                                       FindOptions options = {});
+                                       FindOptions options = {},
+                                       const SearchProgress &progress = {});
 
 // The definition search: letter case ignored, each blank of the text matching any run of blanks
 // and tabs; the first line, in project order, that does not start with "c" or "C", holds the text

@@ -11,6 +11,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QMutex>
 #include <QtConcurrent>
 
 namespace corvane
@@ -198,7 +199,7 @@ void ProjectIndexer::parsesFinished()
     }));
 }
 
-void ProjectIndexer::indexNow()
+void ProjectIndexer::indexNow(const ParseProgress &progress)
 {
     QSet<QString> all;
     for (const auto &file : m_document.projectFiles())
@@ -207,7 +208,17 @@ void ProjectIndexer::indexNow()
     m_lastParsed.clear();
     for (const Job &job : jobs)
         m_lastParsed.append(job.path);
-    const QList<Parsed> parsed = QtConcurrent::blockingMapped(jobs, &parseOne);
+    QMutex progressMutex;
+    qsizetype done = 0;
+    const QList<Parsed> parsed =
+        QtConcurrent::blockingMapped<QList<Parsed>>(jobs, [&](const Job &job) {
+            Parsed one = parseOne(job);
+            if (progress) {
+                const QMutexLocker locker(&progressMutex);
+                progress(++done, jobs.size());
+            }
+            return one;
+        });
     auto index = gatherProjectDeclarations(mergeInputs(parsed), showArgumentLists());
     index->filesParsed = int(jobs.size());
     m_isIndexing = true;

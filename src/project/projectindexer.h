@@ -13,6 +13,7 @@
 #include <QFutureWatcher>
 #include <QObject>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -38,7 +39,10 @@ public:
     bool isIndexing() const override { return m_isIndexing; }
     // The whole project in the calling thread (parses still spread over the pool) and published
     // before returning; for the command line and benchmarks. Must not overlap a background run.
-    void indexNow();
+    // progress, when given, is called from the pool's threads (one at a time) after each parse
+    // with the number of files parsed and of all files.
+    using ParseProgress = std::function<void(qsizetype done, qsizetype total)>;
+    void indexNow(const ParseProgress &progress = {});
 
     // Paths parsed by the last run, in project order.
     const QStringList &lastParsedPaths() const { return m_lastParsed; }
