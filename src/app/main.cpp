@@ -31,9 +31,12 @@ bool asksForHelp(const Command &command, const QStringList &args)
             return false;
         if (args[i] == QLatin1String("--help") || args[i] == QLatin1String("-h"))
             return true;
-        for (const CommandOption &o : command.options)
-            if (o.value && args[i] == QLatin1String(o.flag))
-                ++i;
+        for (const CommandOption &o : command.options) {
+            if (o.value && args[i] == QLatin1String(o.flag)) {
+                ++i; // its value
+                break;
+            }
+        }
     }
     return false;
 }

@@ -101,6 +101,9 @@ TEST(CommandLine, HelpOfEveryCommand)
             inOptions.insert(flag.match(line.trimmed()).captured(1));
         EXPECT_EQ(inUsage, inOptions);
     }
+    // An option that takes a value may end the arguments.
+    const auto lastValue = runProgram(corvaneExecutable(), {"lookup", "missing.corvane", "--file"});
+    EXPECT_EQ(lastValue.exitCode, 2);
     // A value that looks like --help is the option's value, not a request for help.
     const auto value =
         runProgram(corvaneExecutable(), {"run", "missing.corvane", "--args", "--help"});
