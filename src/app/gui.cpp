@@ -2,6 +2,7 @@
 
 #include "settings/defaults.h"
 #include "window/appcontroller.h"
+#include "window/applicationicon.h"
 #include "window/standaloneeditor.h"
 #include "window/startwindow.h"
 #include "window/windowprompts.h"
@@ -91,6 +92,7 @@ int runGui(int argc, char **argv, const QStringList &args)
     passOnHeldMessages();
     QApplication::setApplicationDisplayName("Corvane");
     QGuiApplication::setDesktopFileName("corvane");
+    QApplication::setWindowIcon(corvaneIcon());
     // The settings' "Monaco" is the system's fixed-pitch family here.
     Defaults::setFixedFamilyResolver(
         [] { return QFontDatabase::systemFont(QFontDatabase::FixedFont).family(); });

@@ -1,9 +1,10 @@
 #include "window/helpmenu.h"
 
+#include "settings/installpaths.h"
+
 #include <QAction>
 #include <QCoreApplication>
 #include <QDesktopServices>
-#include <QDir>
 #include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
@@ -38,12 +39,8 @@ QString aboutCorvaneText()
 
 QString readmePath()
 {
-    const QString installed = QDir(QCoreApplication::applicationDirPath())
-                                  .filePath(QStringLiteral("../share/doc/corvane/README.md"));
-    for (const QString &candidate : {installed, QStringLiteral(CORVANE_SOURCE_README)})
-        if (QFileInfo(candidate).isFile())
-            return QFileInfo(candidate).canonicalFilePath();
-    return {};
+    const QString path = installedSharePath(QStringLiteral("doc/corvane/README.md"));
+    return path.isEmpty() ? path : QFileInfo(path).canonicalFilePath();
 }
 
 QMenu *addHelpMenu(QMenuBar *bar, QWidget *window)

@@ -23,8 +23,8 @@ QString corvaneVersion();
 QString corvaneLicence();
 // The About box's text (rich text): version, Qt versions, licence.
 QString aboutCorvaneText();
-// The README to open: the installed copy (share/doc/corvane beside the program's prefix) when
-// there is one, else the source tree's; empty when neither exists.
+// The README to open: share/doc/corvane/README.md beside the program (installed, or staged in the
+// build folder); empty when it is missing.
 QString readmePath();
 
 // Adds "&Help" with "About Corvane" (object name "aboutCorvane") and "Corvane README"
