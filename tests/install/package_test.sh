@@ -24,7 +24,7 @@ field() { sed -n "s/^ $1: //p" <<<"$info"; }
 depends=$(field Depends)
 # From dpkg-shlibdeps: Qt 6's libraries, libplist, the C++ run time; named: make and gfortran.
 names=$(sed 's/ *([^)]*)//g; s/, */\n/g' <<<"$depends")
-for dep in libqt6core6 libqt6gui6 libqt6widgets6 libplist3 libstdc++6 libc6 make gfortran; do
+for dep in libqt6core6 libqt6gui6 libqt6widgets6 libqt6dbus6 libplist3 libstdc++6 libc6 make gfortran; do
   grep -qxF "$dep" <<<"$names" || fail "Depends lacks $dep: $depends"
 done
 grep -Eq 'libqt6core6 \(>= ' <<<"$depends" || fail "Depends has no versions from dpkg-shlibdeps: $depends"
