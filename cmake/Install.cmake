@@ -53,15 +53,13 @@ configure_file(${linux_dir}/${metainfo_name}.in ${stage_dir}/metainfo/${metainfo
 configure_file(${linux_dir}/corvane.1.in ${stage_dir}/man/man1/corvane.1 @ONLY)
 
 # The bash completion script is what the built program prints for "corvane completion bash".
-set(CORVANE_BASH_COMPLETION OFF)
-if(CORVANE_BASH_COMPLETION)
-  set(completion ${stage_dir}/bash-completion/completions/corvane)
-  add_custom_command(OUTPUT ${completion}
-    COMMAND ${CMAKE_COMMAND} -DPROGRAM=$<TARGET_FILE:corvane> -DOUTPUT=${completion}
-            -P ${PROJECT_SOURCE_DIR}/cmake/WriteCompletion.cmake
-    DEPENDS corvane ${PROJECT_SOURCE_DIR}/cmake/WriteCompletion.cmake VERBATIM)
-  list(APPEND staged ${completion})
-endif()
+set(completion ${stage_dir}/bash-completion/completions/corvane)
+add_custom_command(OUTPUT ${completion}
+  COMMAND ${CMAKE_COMMAND} -DPROGRAM=$<TARGET_FILE:corvane> -DOUTPUT=${completion}
+          -P ${PROJECT_SOURCE_DIR}/cmake/WriteCompletion.cmake
+  DEPENDS corvane ${PROJECT_SOURCE_DIR}/cmake/WriteCompletion.cmake VERBATIM)
+# Its own target: it needs the program, whereas the program's libraries need corvane_share.
+add_custom_target(corvane_completion ALL DEPENDS ${completion})
 
 add_custom_target(corvane_share ALL DEPENDS ${staged})
 
@@ -76,9 +74,7 @@ foreach(size ${icon_sizes})
   install(FILES ${stage_dir}/icons/hicolor/${size}x${size}/apps/corvane.png
           DESTINATION share/icons/hicolor/${size}x${size}/apps)
 endforeach()
-if(CORVANE_BASH_COMPLETION)
-  install(FILES ${completion} DESTINATION share/bash-completion/completions)
-endif()
+install(FILES ${completion} DESTINATION share/bash-completion/completions)
 
 # An install into a live prefix (no DESTDIR, as packages use) refreshes the desktop's caches so
 # that file managers know ".corvane" files at once; a missing tool is no failure.

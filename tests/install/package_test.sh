@@ -36,7 +36,7 @@ for f in ./usr/bin/corvane ./usr/share/applications/corvane.desktop \
          ./usr/share/icons/hicolor/scalable/apps/corvane.svg \
          ./usr/share/icons/hicolor/48x48/apps/corvane.png ./usr/share/icons/hicolor/128x128/apps/corvane.png \
          ./usr/share/icons/hicolor/256x256/apps/corvane.png ./usr/share/man/man1/corvane.1 \
-         ./usr/share/doc/corvane/README.md; do
+         ./usr/share/doc/corvane/README.md ./usr/share/bash-completion/completions/corvane; do
   grep -qxF "$f" <<<"$files" || fail "the package lacks $f"
 done
 grep -q '^-rwxr-xr-x root/root .* \./usr/bin/corvane$' <<<"$listing" ||
