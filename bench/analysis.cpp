@@ -5,6 +5,7 @@
 // show what preprocessing adds: compare PreprocessAndParse with ParseDirectivesAsIs, and
 // CheckAndParseNoDirectives with ParseNoDirectives.
 #include "analysis/ffileparser.h"
+#include "analysis/fincludesplicer.h"
 #include "analysis/fpreprocessor.h"
 #include "analysis/fstatementreader.h"
 
@@ -286,6 +287,9 @@ void parse(benchmark::State &state, const QString &text, bool preprocess, bool c
         QString source = text;
         if (preprocess || (check && FPreprocessor::needsPreprocessing(text)))
             source = FPreprocessor::preprocess(text, QStringLiteral("/b/f.F90"), options).text;
+        // The index also looks for INCLUDE lines in every file.
+        if (check && FIncludeSplicer::mayHaveIncludeLines(source))
+            source = FIncludeSplicer::splice(source, QStringLiteral("/b/f.F90"), {}).text;
         benchmark::DoNotOptimize(parser.declarationsInFortranFile("/b/f.F90", source, 1));
     }
     const double bytes = double(text.size()) * double(state.iterations());
