@@ -131,7 +131,22 @@ private:
 
 bool FIncludeSplicer::mayHaveIncludeLines(QStringView text)
 {
-    return text.contains(u"include", Qt::CaseInsensitive);
+    // Only the first word of each line counts: one fast search for each line end, a look at the
+    // line's first letter, and a comparison only where it is an 'i'.
+    constexpr QLatin1StringView keyword("include");
+    for (qsizetype start = 0; start < text.size();) {
+        qsizetype i = start;
+        while (i < text.size() && isBlank(text[i]))
+            ++i;
+        if (i + keyword.size() <= text.size() && (text[i] == u'i' || text[i] == u'I') &&
+            text.sliced(i, keyword.size()).compare(keyword, Qt::CaseInsensitive) == 0)
+            return true;
+        const qsizetype end = text.indexOf(u'\n', i);
+        if (end < 0)
+            break;
+        start = end + 1;
+    }
+    return false;
 }
 
 QString FIncludeSplicer::includedName(QStringView line)

@@ -64,6 +64,15 @@ TEST(FIncludeSplicer, IncludeLines)
     }
 }
 
+TEST(FIncludeSplicer, CheapTestLooksAtFirstWordsOnly)
+{
+    EXPECT_TRUE(FIncludeSplicer::mayHaveIncludeLines(u"x = 1\n  \tINCLUDE 'a.inc'\n"));
+    EXPECT_TRUE(FIncludeSplicer::mayHaveIncludeLines(u"include 'a.inc'"));
+    EXPECT_FALSE(FIncludeSplicer::mayHaveIncludeLines(u"! include 'a.inc'\ncall include_all()\n"));
+    EXPECT_FALSE(FIncludeSplicer::mayHaveIncludeLines(u"module m\nend module\n  inclu"));
+    EXPECT_FALSE(FIncludeSplicer::mayHaveIncludeLines(u""));
+}
+
 TEST(FIncludeSplicer, SplicesFoundFilesAndMapsEveryLine)
 {
     const QHash<QString, QString> files{
