@@ -85,7 +85,8 @@ int compilesToRun(const MyDocument &document, const QHash<QString, QString> &sou
 }
 
 // Passes the build's console text on and shows the compile make runs on the progress line,
-// "compiling geo.f90 (3 of 12)". The line is taken away while other text is written.
+// "compiling geo.f90 (3 of 12)", then "linking". The line is taken away while other text is
+// written.
 class CompileProgressConsole : public Console
 {
 public:
@@ -103,10 +104,15 @@ public:
         m_partial += text;
         qsizetype end;
         while ((end = m_partial.indexOf(u'\n')) >= 0) {
-            const QString source = compiledSource(m_partial.left(end), m_sources);
+            const QString line = m_partial.left(end);
+            const QString source = compiledSource(line, m_sources);
             m_partial.remove(0, end + 1);
-            if (source.isEmpty())
+            if (source.isEmpty()) {
+                // The product is linked (or archived) once the objects are made.
+                if (line.contains(QLatin1String(" -o ")) || line.startsWith(QLatin1String("ar ")))
+                    m_progress.show(QStringLiteral("linking"));
                 continue;
+            }
             ++m_done;
             m_progress.show(
                 m_total >= m_done

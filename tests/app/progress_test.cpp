@@ -105,6 +105,7 @@ TEST(Progress, BuildCountsTheCompilesMakeRuns)
     EXPECT_TRUE(
         first.contains(QRegularExpression("compiling (geo|util|main)\\.f90 \\([123] of 3\\)")))
         << first.toStdString();
+    EXPECT_TRUE(first.contains(QRegularExpression("\rlinking\x1b\\[K"))) << first.toStdString();
     EXPECT_TRUE(first.contains("Compilation successful")) << first.toStdString();
 
     writeFile(dir.filePath("util.f90"), "subroutine hello()\n  print *, 'hello'\nend subroutine\n");
