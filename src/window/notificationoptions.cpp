@@ -168,12 +168,11 @@ void NotificationOptions::showNotificationHelp(std::optional<QPoint> at)
     }
     m_helpPanel->adjustSize();
     QPoint topLeft = at ? *at : m_help->mapToGlobal(QPoint(0, m_help->height()));
-    if (!at) {
-        // Below the button, kept on its screen.
-        if (const QScreen *screen = m_help->screen()) {
-            const QRect area = screen->availableGeometry();
-            topLeft.setX(qMax(area.left(), qMin(topLeft.x(), area.right() - m_helpPanel->width())));
-        }
+    // Kept on the screen: near the right or bottom edge the panel moves in as far as needed.
+    if (const QScreen *screen = m_help->screen()) {
+        const QRect area = screen->availableGeometry();
+        topLeft.setX(qMax(area.left(), qMin(topLeft.x(), area.right() + 1 - m_helpPanel->width())));
+        topLeft.setY(qMax(area.top(), qMin(topLeft.y(), area.bottom() + 1 - m_helpPanel->height())));
     }
     m_helpPanel->move(topLeft);
     m_helpPanel->show();
