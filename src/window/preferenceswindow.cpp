@@ -1,6 +1,7 @@
 #include "window/preferenceswindow.h"
 
 #include "build/compilerdiscovery.h"
+#include "build/notificationtext.h"
 #include "project/prompts.h"
 #include "settings/defaults.h"
 #include "settings/settingskeys.h"
@@ -200,6 +201,10 @@ QWidget *PreferencesWindow::consolePane()
     form->addRow(tr("Background:"), colourControl(keys::consoleWindowColor));
     form->addRow(boolControl(keys::clearConsoleOnCompile, tr("Clear the console before a build")));
     form->addRow(boolControl(keys::saveConsoleSessions, tr("Save the console with the project")));
+    QCheckBox *sticky = boolControl(notificationtexts::kStickyKey,
+                                    tr("Desktop notifications of ended runs stay until dismissed"));
+    sticky->setObjectName(notificationtexts::kStickyKey);
+    form->addRow(sticky);
     return formPage(form);
 }
 

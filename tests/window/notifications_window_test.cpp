@@ -5,7 +5,9 @@
 #include "build/interactiveconsolecontroller.h"
 #include "build/notifier.h"
 #include "build/rundriver.h"
+#include "settings/defaults.h"
 #include "support/privatebus.h"
+#include "window/preferenceswindow.h"
 #include "window/notificationoptions.h"
 #include "window/optionspane.h"
 #include "windowtestutil.h"
@@ -161,6 +163,21 @@ TEST(NotificationsInWindow, TheOptionsSectionEditsTheProjectsSettings)
     EXPECT_EQ(m->addressEdit()->text(), "me@example.org");
     EXPECT_EQ(m->headerEdit()->text(), "Heat done");
     EXPECT_EQ(m->bodyEdit()->toPlainText(), "<documentName> x < y");
+}
+
+TEST(NotificationsInWindow, StickyNotificationsAreChosenInThePreferences)
+{
+    Defaults &d = Defaults::instance();
+    d.remove("makeNotificationsSticky");
+    RecordingPrompts prompts;
+    PreferencesWindow window(&prompts);
+    window.show();
+    auto *sticky = window.findChild<QCheckBox *>("makeNotificationsSticky");
+    ASSERT_NE(sticky, nullptr);
+    EXPECT_FALSE(sticky->isChecked());
+    QTest::mouseClick(sticky, Qt::LeftButton, {}, QPoint(8, sticky->height() / 2));
+    EXPECT_TRUE(d.boolValue("makeNotificationsSticky"));
+    d.remove("makeNotificationsSticky");
 }
 
 } // namespace
