@@ -175,18 +175,29 @@ void Notifier::failEmail(const QString &brief)
     emit emailFinished(false, message);
 }
 
+void Notifier::failEmailLater(const QString &brief)
+{
+    // The alert waits for the event loop: it must not hold up the run's completion handling
+    // (its console lines, the window's state) while the user has not answered it.
+    workStarted();
+    QTimer::singleShot(0, this, [this, brief] {
+        failEmail(brief);
+        workEnded();
+    });
+}
+
 void Notifier::sendEmailNotificationTo(const QString &address, const QString &subject,
                                        const QString &body)
 {
     const QString to = cleanAddress(address);
     if (!isPlainAddress(to)) {
-        failEmail(text(notifiertexts::kBadAddress).arg(headerFieldText(address)));
+        failEmailLater(text(notifiertexts::kBadAddress).arg(headerFieldText(address)));
         return;
     }
     const QProcessEnvironment environment = Unix::environmentDictionary();
     const QString sendmail = findSendmail(environment);
     if (sendmail.isEmpty()) {
-        failEmail(text(notifiertexts::kNoSendmail));
+        failEmailLater(text(notifiertexts::kNoSendmail));
         return;
     }
 

@@ -72,7 +72,8 @@ public:
     // when no notification service answers.
     void sendGrowlNotificationWithTitle(const QString &title, const QString &description);
     // Checks the address, then hands the message to sendmail in the background. A refused
-    // address, a missing sendmail, a failure or the time limit ends in the alert.
+    // address, a missing sendmail, a failure or the time limit ends in the alert, always shown
+    // from the event loop after this returns.
     void sendEmailNotificationTo(const QString &address, const QString &subject,
                                  const QString &body);
 
@@ -99,6 +100,7 @@ signals:
 private:
     void updateBadge();
     void failEmail(const QString &brief);
+    void failEmailLater(const QString &brief);
     void workStarted() { ++m_pending; }
     void workEnded();
 

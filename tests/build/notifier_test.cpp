@@ -257,7 +257,10 @@ TEST(Notifier, AMissingSendmailEndsInTheAlert)
     Notifier n(&prompts, QDBusConnection::connectToBus("unix:path=/nonexistent/corvane-bus", "nobus4"));
     n.sendEmailNotificationTo("me@example.org", "Done", "body");
     qputenv("PATH", oldPath);
-    EXPECT_FALSE(n.hasPendingWork());
+    // (we had this bug) The alert was shown inside the run's completion handling, whose console
+    // line then waited for the user's answer.
+    EXPECT_TRUE(prompts.alerts.isEmpty()) << "not before the caller has finished";
+    ASSERT_TRUE(waitUntil([&] { return !n.hasPendingWork(); }));
     EXPECT_EQ(prompts.alerts, QStringList{"The e-mail notification was not sent: sendmail was "
                                           "found neither on the search path nor in /usr/sbin."});
 }
