@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
@@ -82,12 +83,23 @@ OptionsPane::OptionsPane(MyDocument *document, QWidget *parent)
     rule->setFrameShape(QFrame::HLine);
     rule->setFrameShadow(QFrame::Sunken);
 
-    auto *layout = new QVBoxLayout(this);
+    // The settings scroll when the window is lower than they are tall, so that they never set
+    // the window's minimum height.
+    auto *content = new QWidget;
+    auto *layout = new QVBoxLayout(content);
     layout->addWidget(title);
     layout->addLayout(form);
     layout->addWidget(rule);
     layout->addWidget(m_notifications);
     layout->addStretch(1);
+    auto *scroll = new QScrollArea;
+    scroll->setObjectName("optionsScroll");
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setWidget(content);
+    auto *outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->addWidget(scroll);
 
     refresh();
 
