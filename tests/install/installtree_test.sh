@@ -42,7 +42,7 @@ desktop=$usr/share/applications/corvane.desktop
 desktop-file-validate "$desktop" || fail "desktop-file-validate rejects corvane.desktop"
 for field in "Type=Application" "Name=Corvane" "GenericName=Fortran IDE" "Exec=corvane %F" \
              "Icon=corvane" "Categories=Development;IDE;" \
-             "MimeType=application/x-corvane-project;" "StartupWMClass=corvane"; do
+             "MimeType=application/x-corvane-project;" "StartupWMClass=Corvane"; do
   grep -qxF "$field" "$desktop" || fail "corvane.desktop lacks the line '$field'"
 done
 
@@ -66,6 +66,16 @@ if update-mime-database "$mime" >"$work/mime.log" 2>&1; then
     fail "the MIME database has no *.corvane glob for application/x-corvane-project"
   grep -aq 'bplist00' "$mime/magic" || fail "the MIME database has no bplist00 magic"
   grep -q '^application/x-corvane-project$' "$mime/types" || fail "the MIME type is not listed"
+  # A file manager's view (GIO): by the name, and by the content under another name.
+  cp "$build/share/icons/hicolor/48x48/apps/corvane.png" "$work/not-a-project.corvane.png"
+  printf 'bplist00\xd1\x01\x02' >"$work/renamed-project"
+  printf 'bplist00' >"$work/Empty.corvane"
+  for f in Empty.corvane:application/x-corvane-project renamed-project:application/x-corvane-project \
+           not-a-project.corvane.png:image/png; do
+    type=$(XDG_DATA_HOME=$work/none XDG_DATA_DIRS=$work:/usr/share \
+           gio info -a standard::content-type "$work/${f%%:*}" | sed -n 's/.*content-type: //p')
+    [ "$type" = "${f#*:}" ] || fail "${f%%:*} is seen as '$type', not ${f#*:}"
+  done
 else
   cat "$work/mime.log" >&2
   fail "update-mime-database rejects corvane.xml"
