@@ -1,6 +1,8 @@
-// corvane makefile PROJECT [--debug|--release]: prints the Makefile text the next build of the
-// project would write (the project's own configuration unless one is chosen). Warnings about
-// object files that several sources compile to go to standard error.
+// corvane makefile PROJECT [--debug|--release] [--classic]: prints the Makefile text the next
+// build of the project would write (the project's own configuration unless one is chosen);
+// --classic prints the Makefile whose objects depend on the objects of the modules they use,
+// whatever the project's setting. Warnings about object files that several sources compile to
+// go to standard error.
 #include "build/makefilegenerator.h"
 #include "commands.h"
 #include "project/mydocument.h"
@@ -11,11 +13,15 @@ namespace corvane::app
 namespace
 {
 
-constexpr CommandOption kOptions[] = {kDebugOption, kReleaseOption};
+constexpr CommandOption kOptions[] = {
+    kDebugOption,
+    kReleaseOption,
+    {"--classic", nullptr, "objects depend on the objects of the modules they use"},
+};
 
 int makefileCommand(const QStringList &args)
 {
-    const auto parsed = parseProjectArguments(args, "makefile");
+    const auto parsed = parseProjectArguments(args, "makefile", {"--classic"});
     if (!parsed)
         return 2;
     auto opened = openProjectForCommand(*parsed, "makefile");
@@ -23,7 +29,10 @@ int makefileCommand(const QStringList &args)
         return 1;
     MyDocument &document = *opened;
 
-    const MakefileGenerator generator = MakefileGenerator::initWithDocument(document);
+    MakefileSettings settings = MakefileGenerator::settingsOfDocument(document);
+    if (parsed->flags.contains(QLatin1String("--classic")))
+        settings.moduleAwareRebuilds = false;
+    const MakefileGenerator generator(settings);
     const QStringList files = document.fileNames();
     const DependenciesMap dependencies = generator.dependenciesForFiles(files);
     const ModuleFilesMap moduleFiles = generator.filesForModuleNames(files);
@@ -45,7 +54,7 @@ int makefileCommand(const QStringList &args)
 
 CORVANE_COMMAND({.name = "makefile",
                  .purpose = "print the Makefile the next build writes",
-                 .usage = "makefile PROJECT [--debug|--release]",
+                 .usage = "makefile PROJECT [--debug|--release] [--classic]",
                  .options = kOptions,
                  .run = makefileCommand});
 

@@ -36,7 +36,8 @@ QString removeObjectFiles(const QString &buildDir, const QSet<QString> &keep)
     const QDir dir(buildDir);
     for (const QString &name : entriesOf(buildDir)) {
         const QString ext = extensionOf(name);
-        if (ext != QLatin1String("mod") && ext != QLatin1String("o") && ext != QLatin1String("f90"))
+        if (ext != QLatin1String("mod") && ext != QLatin1String("o") &&
+            ext != QLatin1String("f90") && ext != QLatin1String(kStampExtension))
             continue;
         const QString path = dir.filePath(name);
         if (keep.contains(QDir::cleanPath(path)))
@@ -68,7 +69,9 @@ QStringList removeProductsWrittenSince(const QString &buildDir, const QDateTime 
          dir.entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name)) {
         const QString ext = extensionOf(name);
         const bool candidate = ext == QLatin1String("o") || ext == QLatin1String("mod") ||
-                               ext == QLatin1String("smod") || productNames.contains(name);
+                               ext == QLatin1String("smod") ||
+                               ext == QLatin1String(kStampExtension) ||
+                               productNames.contains(name);
         if (!candidate)
             continue;
         const QFileInfo info(dir.filePath(name));

@@ -16,17 +16,19 @@ namespace corvane::buildfiles
 {
 
 inline constexpr char kCompilerMarker[] = "CompilerForObjectFiles";
+// The module stamps of a module-aware Makefile (NAME.mod.stamp).
+inline constexpr char kStampExtension[] = "stamp";
 
-// Removes each entry of buildDir whose extension is exactly "mod", "o" or "f90" (case-sensitive),
-// except the paths in keep (project sources that happen to live there). Stops at the first
+// Removes each entry of buildDir whose extension is exactly "mod", "o", "f90" or "stamp"
+// (case-sensitive), except the paths in keep (project sources that happen to live there). Stops at the first
 // removal that fails and answers its message; an unreadable folder removes nothing. Null: done.
 QString removeObjectFiles(const QString &buildDir, const QSet<QString> &keep = {});
 
 // True when buildDir holds an entry with extension "mod" or "o" (the trash shows full).
 bool holdsBuildProducts(const QString &buildDir);
 
-// Removes objects, module files and the named products in buildDir modified at or after since:
-// what an aborted build may have left half written. Answers the names removed.
+// Removes objects, module files, module stamps and the named products in buildDir modified at or
+// after since: what an aborted build may have left half written. Answers the names removed.
 QStringList removeProductsWrittenSince(const QString &buildDir, const QDateTime &since,
                                        const QStringList &productNames);
 

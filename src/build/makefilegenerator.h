@@ -44,6 +44,19 @@ struct MakefileSettings {
     QString buildDirectoryPath;
     // The compiler, for the macros it predefines when the scan preprocesses a file.
     QString compilerPath;
+    // Readers of a module depend on its module file (or a stamp of it), not on the defining
+    // object, so that a compile that leaves the module's interface as it was rebuilds none of
+    // them. Off: every reader depends on the defining object.
+    bool moduleAwareRebuilds = false;
+};
+
+// How a module-aware Makefile learns that a module's interface changed.
+enum class ModuleFileScheme {
+    // The compiler leaves an unchanged module file untouched: readers depend on NAME.mod.
+    ModuleFile,
+    // The compiler may rewrite it every time: after each compile NAME.mod is compared with its
+    // last copy NAME.mod.stamp, which is replaced (and so newer) only when the content changed.
+    Stamp,
 };
 
 class MakefileGenerator
@@ -76,6 +89,9 @@ public:
     Result<QString> makefileForFiles(const QStringList &paths, const DependenciesMap &dependencies,
                                      const ModuleFilesMap &moduleFiles,
                                      const QString &compiler) const;
+    // gfortran keeps a module file whose content did not change; for every other compiler (and
+    // the MPI and coarray wrappers, whose compiler is not known) the stamp is used.
+    static ModuleFileScheme moduleFileSchemeFor(const QString &compiler);
     // One warning line per object file name that several sources compile to.
     QStringList objectNameCollisions(const QStringList &paths) const;
 

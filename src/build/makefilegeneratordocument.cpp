@@ -22,6 +22,7 @@ MakefileSettings MakefileGenerator::settingsOfDocument(const MyDocument &documen
     settings.docDirectoryPath = document.docDirectoryPath();
     settings.buildDirectoryPath = document.buildDirectoryPath();
     settings.compilerPath = document.projectCompilerPath();
+    settings.moduleAwareRebuilds = document.moduleAwareRebuilds();
     if (settings.compilerPath.isEmpty())
         settings.compilerPath =
             Defaults::instance().stringValue(QString::fromLatin1(keys::compilerPath));

@@ -5,6 +5,8 @@
 
 #include <QFileInfo>
 #include <QHash>
+#include <QRegularExpression>
+#include <QSet>
 
 namespace corvane
 {
@@ -18,9 +20,38 @@ const QLatin1String kRulesBanner("\n#######################################\n# O
                                  "and compilation #\n#######################################\n");
 const QLatin1String kCompileRecipe("\n\t$(F90) -c $(FFLAGS) $(INCLUDES) -o $@ ");
 
+const QLatin1String kModuleRulesNote(
+    "# Readers of a module depend on its module file, remade by the compile of the object that\n"
+    "# defines it; its empty recipe makes make read the file's time again afterwards, so a\n"
+    "# compile that leaves the module's interface as it was rebuilds none of its readers.\n");
+
 QString refusal(const QString &path, const QString &reason)
 {
     return QStringLiteral("Cannot write \"%1\" into the Makefile: %2.").arg(path, reason);
+}
+
+// The file a reader of the module (lower-cased name) depends on; null for a name no compiler
+// would write a module file for, whose readers then depend on the defining object.
+QString moduleTarget(const QString &module, ModuleFileScheme scheme)
+{
+    static const QRegularExpression fortranName(QStringLiteral("^[a-z][a-z0-9_]*$"));
+    if (!fortranName.match(module).hasMatch())
+        return QString();
+    return module + QLatin1String(scheme == ModuleFileScheme::Stamp ? ".mod.stamp" : ".mod");
+}
+
+// The recipe line that replaces each stamp only when its module file's content changed (and
+// always when the module file is not where it was expected, so that readers are not missed).
+QString stampRecipe(const QStringList &modules)
+{
+    QStringList commands;
+    for (const QString &module : modules) {
+        const QString mod = module + QLatin1String(".mod");
+        const QString stamp = mod + QLatin1String(".stamp");
+        commands << QStringLiteral("if [ -f %1 ]; then cmp -s %1 %2 || cp %1 %2; else touch %2; fi")
+                        .arg(mod, stamp);
+    }
+    return QLatin1String("\n\t@") + commands.join(QLatin1String("; "));
 }
 
 } // namespace
@@ -88,15 +119,41 @@ Result<QString> MakefileGenerator::makefileForFiles(const QStringList &paths,
     }
 
     text += kRulesBanner;
+    const bool moduleAware = m_settings.moduleAwareRebuilds;
+    const ModuleFileScheme scheme = moduleFileSchemeFor(compiler);
+    // Module-aware: the modules each source defines that another source reads.
+    QHash<QString, QStringList> readModulesOf;
+    if (moduleAware) {
+        QSet<QString> seen;
+        for (const QString &path : sources) {
+            const FileDependencies *needs = dependencies.find(path.toLower());
+            if (!needs)
+                continue;
+            for (const QString &module : needs->modules) {
+                const QString lower = module.toLower();
+                const QString *definingFile = moduleFiles.find(lower);
+                if (definingFile && *definingFile != path && !seen.contains(lower) &&
+                    !moduleTarget(lower, scheme).isNull()) {
+                    seen.insert(lower);
+                    readModulesOf[*definingFile] << lower;
+                }
+            }
+        }
+        text += kModuleRulesNote;
+    }
     for (const QString &path : sources) {
-        text +=
-            objectFileNameForPath(path) + QLatin1String(" : ") + makequoting::prerequisite(path);
+        const QString object = objectFileNameForPath(path);
+        text += object + QLatin1String(" : ") + makequoting::prerequisite(path);
         const FileDependencies *needs = dependencies.find(path.toLower());
         if (needs) {
             for (const QString &module : needs->modules) {
                 const QString *definingFile = moduleFiles.find(module.toLower());
-                if (definingFile && *definingFile != path)
-                    text += QLatin1String(" \\\n") + objectFileNameForPath(*definingFile);
+                if (!definingFile || *definingFile == path)
+                    continue;
+                const QString target =
+                    moduleAware ? moduleTarget(module.toLower(), scheme) : QString();
+                text += QLatin1String(" \\\n") +
+                        (target.isNull() ? objectFileNameForPath(*definingFile) : target);
             }
             // Include files are prerequisites too, so that editing one rebuilds its readers.
             for (const QString &include : needs->includeFiles) {
@@ -105,9 +162,27 @@ Result<QString> MakefileGenerator::makefileForFiles(const QStringList &paths,
                 text += QLatin1String(" \\\n") + makequoting::prerequisite(include);
             }
         }
-        text += kCompileRecipe + makequoting::shellWord(path) + QLatin1String("\n\n");
+        text += kCompileRecipe + makequoting::shellWord(path);
+        const QStringList defined = readModulesOf.value(path);
+        if (scheme == ModuleFileScheme::Stamp && !defined.isEmpty())
+            text += stampRecipe(defined);
+        text += QLatin1String("\n\n");
+        for (const QString &module : defined)
+            text += moduleTarget(module, scheme) + QLatin1String(" : ") + object +
+                    QLatin1String(" ;\n");
+        if (!defined.isEmpty())
+            text += QLatin1Char('\n');
     }
     return text;
+}
+
+ModuleFileScheme MakefileGenerator::moduleFileSchemeFor(const QString &compiler)
+{
+    // "gfortran", "gfortran-12", "x86_64-linux-gnu-gfortran-12"; not "pgfortran".
+    static const QRegularExpression gfortran(QStringLiteral("(^|-)gfortran(-[0-9.]+)?$"));
+    const QString name = QFileInfo(compiler.trimmed()).fileName().toLower();
+    return gfortran.match(name).hasMatch() ? ModuleFileScheme::ModuleFile
+                                           : ModuleFileScheme::Stamp;
 }
 
 QStringList MakefileGenerator::objectNameCollisions(const QStringList &paths) const

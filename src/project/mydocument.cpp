@@ -385,6 +385,15 @@ void MyDocument::setContinuouslyUpdateConsole(bool on)
     setting("continuouslyUpdateConsole");
 }
 
+void MyDocument::setModuleAwareRebuilds(bool on)
+{
+    // The other scheme's stamps are missing or stale: start from clean objects.
+    if (on != m_moduleAwareRebuilds)
+        m_needsFullRecompile = true;
+    m_moduleAwareRebuilds = on;
+    setting("moduleAwareRebuilds");
+}
+
 // --- notifications --------------------------------------------------------------------------
 
 void MyDocument::setNotifyWhenComplete(bool on)

@@ -141,6 +141,10 @@ public:
     void setInputFileWasEdited(bool edited) { m_inputFileWasEdited = edited; }
     bool continuouslyUpdateConsole() const { return m_continuouslyUpdateConsole; }
     void setContinuouslyUpdateConsole(bool on);
+    // The Makefile makes readers of a module depend on its module file rather than on the
+    // object that defines it (on unless the project turned it off).
+    bool moduleAwareRebuilds() const { return m_moduleAwareRebuilds; }
+    void setModuleAwareRebuilds(bool on);
 
     // --- notifications --------------------------------------------------------------------
     bool notifyWhenComplete() const { return m_notifyWhenComplete; }
@@ -239,6 +243,7 @@ private:
     QString m_makeFile, m_pathToMakefile;
     bool m_needsFullRecompile = false;
     bool m_continuouslyUpdateConsole = false;
+    bool m_moduleAwareRebuilds = true;
     bool m_colorAsF90 = false;
     bool m_notifyWhenComplete = false, m_notifyByEmail = false, m_notifyByDock = false;
     QString m_notificationEmailAddress{""}, m_notificationHeader{""}, m_notificationBody{""};

@@ -44,6 +44,7 @@ const char numberOfProcessors[] = "numberOfProcessors";
 const char compiler[] = "compiler";
 const char continuouslyUpdateConsole[] = "ContinuouslyUpdateConsole";
 const char compileForLibrary[] = "compileForLibrary";
+const char moduleAwareRebuilds[] = "moduleAwareRebuilds";
 const char windowStates[] = "windowStates";
 const char shelf[] = "bookmarkFilesForShelf";
 const char userNotificationInfo[] = "userNotificationInfo";
@@ -181,6 +182,7 @@ Result<void> MyDocument::read(const QString &path, Prompts &prompts)
         boolAt(root, key::continuouslyUpdateConsole).value_or(m_continuouslyUpdateConsole);
     if (auto v = boolAt(root, key::compileForLibrary))
         m_compileForLibrary = *v;
+    m_moduleAwareRebuilds = boolAt(root, key::moduleAwareRebuilds).value_or(true);
     if (root.value(key::windowStates).typeId() == QMetaType::QVariantMap)
         m_windowStates = root.value(key::windowStates).toMap();
     if (root.value(key::shelf).typeId() == QMetaType::QVariantList) {
@@ -347,6 +349,7 @@ Result<void> MyDocument::write(const QString &path)
     root.insert(key::continuouslyUpdateConsole, m_continuouslyUpdateConsole);
     if (m_compileForLibrary)
         root.insert(key::compileForLibrary, *m_compileForLibrary);
+    root.insert(key::moduleAwareRebuilds, m_moduleAwareRebuilds);
     root.insert(key::windowStates,
                 window.windowStates.isEmpty() ? defaultWindowStates() : window.windowStates);
     if (window.shelfFiles && !window.shelfFiles->isEmpty()) {

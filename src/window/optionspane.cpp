@@ -29,7 +29,9 @@ OptionsPane::OptionsPane(MyDocument *document, QWidget *parent)
       m_linkerFlags(new QLineEdit), m_includeFlags(new QLineEdit), m_arguments(new QLineEdit),
       m_processorsLabel(new QLabel(tr("Processes:"))), m_processors(new QSpinBox),
       m_library(new QCheckBox(tr("Build a static library"))),
-      m_continuous(new QCheckBox(tr("Update the console continuously"))), m_inputFile(new QLabel),
+      m_continuous(new QCheckBox(tr("Update the console continuously"))),
+      m_moduleAware(new QCheckBox(tr("Rebuild only the readers of changed module interfaces"))),
+      m_inputFile(new QLabel),
       m_editInput(new QPushButton(tr("Edit")))
 {
     m_compiler->setEditable(true);
@@ -76,6 +78,12 @@ OptionsPane::OptionsPane(MyDocument *document, QWidget *parent)
     connect(create, &QPushButton::clicked, this, &OptionsPane::newInputFileRequested);
     connect(m_editInput, &QPushButton::clicked, this, &OptionsPane::editInputFileRequested);
     form->addRow(m_library);
+    m_moduleAware->setObjectName("moduleAwareRebuilds");
+    m_moduleAware->setToolTip(
+        tr("Objects depend on the module files they read, so an edit that leaves a module's "
+           "interface as it was recompiles only its own file. Off: every file that uses a "
+           "module is recompiled when the module's file is."));
+    form->addRow(m_moduleAware);
     form->addRow(m_continuous);
 
     m_notifications = new NotificationOptions(document);
@@ -133,6 +141,10 @@ OptionsPane::OptionsPane(MyDocument *document, QWidget *parent)
         if (!m_refreshing)
             m_document->setCompileForLibrary(on);
     });
+    connect(m_moduleAware, &QCheckBox::toggled, this, [this](bool on) {
+        if (!m_refreshing)
+            m_document->setModuleAwareRebuilds(on);
+    });
     connect(m_continuous, &QCheckBox::toggled, this, [this](bool on) {
         if (!m_refreshing)
             m_document->setContinuouslyUpdateConsole(on);
@@ -175,6 +187,7 @@ void OptionsPane::refresh()
     m_input->setCurrentIndex(inputIndex);
     m_library->setChecked(d.compileForLibrary().value_or(false));
     m_continuous->setChecked(d.continuouslyUpdateConsole());
+    m_moduleAware->setChecked(d.moduleAwareRebuilds());
     m_refreshing = false;
 }
 

@@ -1,8 +1,8 @@
 // OptionsPane: the project settings beside the work area: compiler, configuration, flags,
 // include folders, process count (only for MPI, coarray or OpenMP builds), program arguments,
-// input and console mode, and how a run that ends unseen is told (NotificationOptions). Every
-// control writes straight to the document, which marks itself changed; controls follow the
-// document when it changes a setting itself.
+// input, library, module-aware rebuilds and console mode, and how a run that ends unseen is told
+// (NotificationOptions). Every control writes straight to the document, which marks itself
+// changed; controls follow the document when it changes a setting itself.
 #pragma once
 
 #include <QWidget>
@@ -51,7 +51,7 @@ private:
     QLineEdit *m_compilerFlags, *m_linkerFlags, *m_includeFlags, *m_arguments;
     QLabel *m_processorsLabel;
     QSpinBox *m_processors;
-    QCheckBox *m_library, *m_continuous;
+    QCheckBox *m_library, *m_continuous, *m_moduleAware;
     QLabel *m_inputFile;
     QPushButton *m_editInput;
     NotificationOptions *m_notifications;

@@ -30,12 +30,14 @@ TEST(MakefileCommand, PrintsTheMakefileOfEachConfiguration)
     }
     struct Case {
         QStringList args;
-        QString target, flags;
+        QString target, flags, mainNeeds;
     };
     const Case cases[] = {
-        {{"--release"}, "DemoRunning", "FFLAGS = -O2\n"},
-        {{"--debug"}, "DemoTesting", "FFLAGS = -g\n"},
-        {{}, "DemoRunning", "FFLAGS = -O2\n"},
+        {{"--release"}, "DemoRunning", "FFLAGS = -O2\n", "alpha.mod"},
+        {{"--debug"}, "DemoTesting", "FFLAGS = -g\n", "alpha.mod"},
+        {{}, "DemoRunning", "FFLAGS = -O2\n", "alpha.mod"},
+        {{"--classic"}, "DemoRunning", "FFLAGS = -O2\n", "alpha.o"},
+        {{"--debug", "--classic"}, "DemoTesting", "FFLAGS = -g\n", "alpha.o"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.args.join(' ').toStdString());
@@ -45,8 +47,23 @@ TEST(MakefileCommand, PrintsTheMakefileOfEachConfiguration)
         const QString text = QString::fromUtf8(r.out);
         EXPECT_TRUE(text.startsWith("F90 = gfortran\n" + c.flags)) << r.out.toStdString();
         EXPECT_TRUE(text.contains(c.target + " : $(OBJS)\n")) << r.out.toStdString();
-        EXPECT_TRUE(text.contains("main.o : " + main + " \\\nalpha.o\n")) << r.out.toStdString();
+        EXPECT_TRUE(text.contains("main.o : " + main + " \\\n" + c.mainNeeds + "\n"))
+            << r.out.toStdString();
+        EXPECT_EQ(text.contains("alpha.mod : alpha.o ;\n"), c.mainNeeds == "alpha.mod");
     }
+
+    // The classic text is the described Makefile, line for line.
+    const test::ProgramResult classic = test::runProgram(test::corvaneExecutable(),
+                                                         {"makefile", project, "--classic"});
+    EXPECT_EQ(QString::fromUtf8(classic.out),
+              "F90 = gfortran\nFFLAGS = -O2\n##########################\n# Object Files for "
+              "build #\n##########################\n\nOBJS = \\\nalpha.o \\\nmain.o \\\n\n"
+              "DemoRunning : $(OBJS)\n\t ${F90}  -o $@ $(OBJS)\n\n"
+              "#######################################\n# Object dependencies and compilation "
+              "#\n#######################################\nalpha.o : " +
+                  alpha + "\n\t$(F90) -c $(FFLAGS) $(INCLUDES) -o $@ " + alpha + "\n\nmain.o : " +
+                  main + " \\\nalpha.o\n\t$(F90) -c $(FFLAGS) $(INCLUDES) -o $@ " + main +
+                  "\n\n");
 
     const test::ProgramResult missing =
         test::runProgram(test::corvaneExecutable(), {"makefile", dir.path() + "/none.corvane"});

@@ -240,7 +240,8 @@ TEST(BuildDriver, CleanRemovesObjectsModulesAndExecutableOnly)
     // A project source that lives in the build folder is never removed.
     p.addSource("Build_Running/kept.f90", "subroutine s\nend\n");
     // The build folder's own copies of the products go too; the library folder is not touched.
-    const QStringList removed = {"a.o", "b.mod", "gen.f90", "DemoRunning", "libDemoRunning.a"};
+    const QStringList removed = {"a.o",         "b.mod",           "gen.f90",
+                                 "DemoRunning", "libDemoRunning.a", "b.mod.stamp"};
     const QStringList kept = {"c.F90", "d.O", "CompilerForObjectFiles", "Demo.mak", "kept.f90",
                               "e.smod"};
     writeFile(p.path("DemoRunningLib/libDemoRunning.a"), "placed library");
@@ -569,7 +570,8 @@ TEST(BuildFiles, RemovesOnlyWhatWasWrittenSinceTheStart)
     } files[] = {
         {"old.o", 60, false},   {"new.o", 0, true},       {"new.mod", 0, true},
         {"new.smod", 0, true},  {"DemoRunning", 0, true}, {"notes.txt", 0, false},
-        {"main.f90", 0, false}, {"Demo.mak", 0, false},
+        {"main.f90", 0, false}, {"Demo.mak", 0, false},  {"new.mod.stamp", 0, true},
+        {"old.mod.stamp", 60, false},
     };
     for (const auto &f : files) {
         writeFile(tmp.filePath(f.name), "x");

@@ -169,6 +169,44 @@ TEST(IncrementalBuild, AFailedBuildKeepsTheEarlierProductAndClaimsNoSuccess)
     EXPECT_EQ(runProgram(p.path("DemoRunning"), {}).out, QByteArray("1\n"));
 }
 
+TEST(IncrementalBuild, ModuleAwareByDefaultWithStampsCleanedAndTheClassicSettingDescribed)
+{
+    if (!haveTools())
+        GTEST_SKIP() << "make or gfortran missing";
+    // A compiler whose name says nothing of gfortran gets module stamps.
+    QTemporaryDir bin;
+    const QString fc = bin.filePath("fc");
+    writeFile(fc, "#!/bin/sh\nexec gfortran \"$@\"\n");
+    QFile(fc).setPermissions(QFile::ReadOwner | QFile::ExeOwner);
+    Project p;
+    p.doc.setProjectCompilerPath(fc);
+    p.addSource("alpha.f90", "module alpha\n  integer :: a = 7\nend module\n");
+    p.addSource("main.f90", "program main\n  use alpha\n  print '(i0)', a\nend\n");
+    ASSERT_TRUE(p.buildAndWait()) << p.console.text().toStdString();
+    EXPECT_TRUE(p.doc.makeFile().contains("main.o : " + p.path("main.f90") +
+                                          " \\\nalpha.mod.stamp\n"))
+        << p.doc.makeFile().toStdString();
+    EXPECT_TRUE(QFileInfo::exists(p.buildFile("alpha.mod.stamp")));
+    ASSERT_TRUE(p.buildAndWait());
+    EXPECT_TRUE(p.driver.hadNothingToBuild()) << p.console.text().toStdString();
+
+    EXPECT_TRUE(p.driver.clean());
+    EXPECT_TRUE(QDir(p.doc.buildDirectoryPath()).entryList({"*.stamp", "*.o", "*.mod"}).isEmpty());
+
+    // The classic setting writes objects that depend on objects, and cleans first.
+    ASSERT_TRUE(p.buildAndWait());
+    p.doc.setModuleAwareRebuilds(false);
+    ASSERT_TRUE(p.buildAndWait()) << p.console.text().toStdString();
+    const QString classic = p.doc.makeFile();
+    EXPECT_TRUE(classic.endsWith("main.o : " + p.path("main.f90") + " \\\nalpha.o\n\t$(F90) -c "
+                                 "$(FFLAGS) $(INCLUDES) -o $@ " + p.path("main.f90") + "\n\n"))
+        << classic.toStdString();
+    EXPECT_FALSE(classic.contains(".mod"));
+    EXPECT_FALSE(QFileInfo::exists(p.buildFile("alpha.mod.stamp")));
+    EXPECT_EQ(readFile(p.buildFile("Demo.mak")), classic.toUtf8());
+    EXPECT_EQ(runProgram(p.path("DemoRunning"), {}).out, QByteArray("7\n"));
+}
+
 TEST(ProductPlacement, ReplacesOnlyAChangedProductAndNeverHalfWay)
 {
     QTemporaryDir tmp;

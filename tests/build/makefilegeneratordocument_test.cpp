@@ -64,7 +64,11 @@ TEST(MakefileGeneratorDocument, ReadsTheActiveConfiguration)
         EXPECT_EQ(got.libraryName, c.want.libraryName);
         EXPECT_EQ(got.docDirectoryPath, c.want.docDirectoryPath);
         EXPECT_EQ(got.buildDirectoryPath, c.want.buildDirectoryPath);
+        EXPECT_TRUE(got.moduleAwareRebuilds);
     }
+    document.setModuleAwareRebuilds(false);
+    EXPECT_FALSE(MakefileGenerator::initWithDocument(document).settings().moduleAwareRebuilds);
+    EXPECT_TRUE(document.needsFullRecompile()) << "the other scheme's stamps are not there";
 }
 
 TEST(MakefileGeneratorDocument, ModuleLookupUsesEnvironmentVariablesSetting)

@@ -65,6 +65,86 @@ TEST(MakefileText, WorkedExample)
     EXPECT_EQ(makefile(releaseDemo(), {"/p/alpha.f90", "/p/main.f90"}, deps, modules), want);
 }
 
+TEST(MakefileText, ModuleAwareRulesForEachScheme)
+{
+    DependenciesMap deps;
+    deps.insert("/p/alpha.f90", {});
+    // beta reads alpha and a module it defines itself; main reads both and one from nowhere.
+    deps.insert("/p/beta.f90", {{"Alpha", "beta_inner"}, {}});
+    deps.insert("/p/main.f90", {{"alpha", "BETA", "beta_inner", "netcdf"}, {"/p/main.inc"}});
+    ModuleFilesMap modules;
+    modules.insert("alpha", "/p/alpha.f90");
+    modules.insert("beta", "/p/beta.f90");
+    modules.insert("beta_inner", "/p/beta.f90");
+    const QStringList paths = {"/p/alpha.f90", "/p/beta.f90", "/p/main.f90"};
+    MakefileSettings settings = releaseDemo();
+    settings.moduleAwareRebuilds = true;
+    const QString note =
+        "# Readers of a module depend on its module file, remade by the compile of the object that\n"
+        "# defines it; its empty recipe makes make read the file's time again afterwards, so a\n"
+        "# compile that leaves the module's interface as it was rebuilds none of its readers.\n";
+    const QString compile = "\t$(F90) -c $(FFLAGS) $(INCLUDES) -o $@ ";
+    struct Case {
+        const char *compiler;
+        QString rules;
+    };
+    const QString stampAlpha = "\t@if [ -f alpha.mod ]; then cmp -s alpha.mod alpha.mod.stamp || "
+                               "cp alpha.mod alpha.mod.stamp; else touch alpha.mod.stamp; fi\n";
+    const Case cases[] = {
+        {"gfortran",
+         "alpha.o : /p/alpha.f90\n" + compile + "/p/alpha.f90\n\nalpha.mod : alpha.o ;\n\n"
+         "beta.o : /p/beta.f90 \\\nalpha.mod\n" + compile + "/p/beta.f90\n\n"
+         "beta.mod : beta.o ;\nbeta_inner.mod : beta.o ;\n\n"
+         "main.o : /p/main.f90 \\\nalpha.mod \\\nbeta.mod \\\nbeta_inner.mod \\\n/p/main.inc\n" +
+             compile + "/p/main.f90\n\n"},
+        {"/opt/intel/bin/ifort",
+         "alpha.o : /p/alpha.f90\n" + compile + "/p/alpha.f90\n" + stampAlpha +
+             "\nalpha.mod.stamp : alpha.o ;\n\n"
+             "beta.o : /p/beta.f90 \\\nalpha.mod.stamp\n" + compile + "/p/beta.f90\n"
+             "\t@if [ -f beta.mod ]; then cmp -s beta.mod beta.mod.stamp || cp beta.mod "
+             "beta.mod.stamp; else touch beta.mod.stamp; fi; if [ -f beta_inner.mod ]; then cmp "
+             "-s beta_inner.mod beta_inner.mod.stamp || cp beta_inner.mod beta_inner.mod.stamp; "
+             "else touch beta_inner.mod.stamp; fi\n\n"
+             "beta.mod.stamp : beta.o ;\nbeta_inner.mod.stamp : beta.o ;\n\n"
+             "main.o : /p/main.f90 \\\nalpha.mod.stamp \\\nbeta.mod.stamp \\\n"
+             "beta_inner.mod.stamp \\\n/p/main.inc\n" + compile + "/p/main.f90\n\n"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.compiler);
+        const QString text = makefile(settings, paths, deps, modules, c.compiler);
+        EXPECT_TRUE(text.endsWith(kRules + note + c.rules)) << text.toStdString();
+        // Everything before the rules is the same as without module-aware rebuilds.
+        const QString classic = makefile(releaseDemo(), paths, deps, modules, c.compiler);
+        EXPECT_EQ(text.left(text.indexOf(kRules)), classic.left(classic.indexOf(kRules)));
+    }
+
+    // A name no module file can have keeps the object prerequisite.
+    DependenciesMap odd;
+    odd.insert("/p/main.f90", {{"w$x"}, {}});
+    ModuleFilesMap oddModules;
+    oddModules.insert("w$x", "/p/alpha.f90");
+    const QString text =
+        makefile(settings, {"/p/alpha.f90", "/p/main.f90"}, odd, oddModules, "gfortran");
+    EXPECT_TRUE(text.contains("main.o : /p/main.f90 \\\nalpha.o\n")) << text.toStdString();
+    EXPECT_FALSE(text.contains(" ;\n"));
+}
+
+TEST(MakefileText, ModuleFileSchemes)
+{
+    using S = ModuleFileScheme;
+    const std::pair<const char *, S> cases[] = {
+        {"gfortran", S::ModuleFile},          {"/usr/bin/gfortran-12\n", S::ModuleFile},
+        {"x86_64-linux-gnu-gfortran", S::ModuleFile}, {"ifort", S::Stamp},
+        {"ifx", S::Stamp},                    {"nagfor", S::Stamp},
+        {"pgfortran", S::Stamp},              {"g95", S::Stamp},
+        {"af95", S::Stamp},                   {"mpif90", S::Stamp},
+        {"/usr/bin/caf", S::Stamp},           {"/opt/gfortran/bin/ifort", S::Stamp},
+        {"gfortran-wrapper", S::Stamp},
+    };
+    for (const auto &[compiler, scheme] : cases)
+        EXPECT_EQ(MakefileGenerator::moduleFileSchemeFor(compiler), scheme) << compiler;
+}
+
 TEST(MakefileText, SettingsVariants)
 {
     struct Case {

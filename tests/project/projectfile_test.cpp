@@ -70,6 +70,7 @@ TEST_F(ProjectFileTest, EveryKeySurvivesARoundTrip)
     doc.setInputFileName(source("input.txt"));
     doc.setCompileForLibrary(true);
     doc.setContinuouslyUpdateConsole(true);
+    doc.setModuleAwareRebuilds(false);
     doc.setUserNotificationInfo({{"notifyWhenComplete", true},
                                  {"notifyByEmail", true},
                                  {"notificationEmailAddress", "me@example.org"},
@@ -113,6 +114,7 @@ TEST_F(ProjectFileTest, EveryKeySurvivesARoundTrip)
     EXPECT_EQ(back.inputFileDisplayName(), "input.txt");
     EXPECT_EQ(back.compileForLibrary(), std::optional<bool>(true));
     EXPECT_TRUE(back.continuouslyUpdateConsole());
+    EXPECT_FALSE(back.moduleAwareRebuilds());
     EXPECT_EQ(back.includeFlags(), doc.includeFlags());
     EXPECT_EQ(back.userNotificationInfo(), doc.userNotificationInfo());
     EXPECT_EQ(back.notificationBody(), ""); // missing inside the dictionary: ""
@@ -153,7 +155,7 @@ TEST_F(ProjectFileTest, AnEmptyProjectWritesNoFileListAndReadsDefaults)
         EXPECT_FALSE(root.contains(absent)) << absent;
     for (const char *present : {"isDebugBuild", "inputOption", "numberOfProcessors", "compiler",
                                 "ContinuouslyUpdateConsole", "windowStates", "userNotificationInfo",
-                                "ProjectCompilerPath"})
+                                "ProjectCompilerPath", "moduleAwareRebuilds"})
         EXPECT_TRUE(root.contains(present)) << present;
     EXPECT_EQ(root.value("ProjectCompilerPath").toString(), "gfortran");
 
@@ -168,6 +170,7 @@ TEST_F(ProjectFileTest, AnEmptyProjectWritesNoFileListAndReadsDefaults)
     EXPECT_EQ(d.numberOfProcessors(), 1);
     EXPECT_EQ(d.projectCompilerPath(), "gfortran");
     EXPECT_FALSE(d.compileForLibrary().has_value());
+    EXPECT_TRUE(d.moduleAwareRebuilds()) << "projects written before the setting get it on";
     EXPECT_FALSE(d.windowStates().has_value());
     EXPECT_TRUE(d.releaseCompilerFlags().isNull());
     EXPECT_TRUE(d.consoleString().isNull());
