@@ -7,6 +7,7 @@
 #include <QHash>
 #include <QRegularExpression>
 #include <QSet>
+#include <QStandardPaths>
 
 namespace corvane
 {
@@ -178,11 +179,20 @@ Result<QString> MakefileGenerator::makefileForFiles(const QStringList &paths,
 
 ModuleFileScheme MakefileGenerator::moduleFileSchemeFor(const QString &compiler)
 {
-    // "gfortran", "gfortran-12", "x86_64-linux-gnu-gfortran-12"; not "pgfortran".
+    // "gfortran", "gfortran-12", "x86_64-linux-gnu-gfortran-12"; not "pgfortran". A link such
+    // as /usr/bin/f95 is followed to the compiler it names.
     static const QRegularExpression gfortran(QStringLiteral("(^|-)gfortran(-[0-9.]+)?$"));
-    const QString name = QFileInfo(compiler.trimmed()).fileName().toLower();
-    return gfortran.match(name).hasMatch() ? ModuleFileScheme::ModuleFile
-                                           : ModuleFileScheme::Stamp;
+    const QString given = compiler.trimmed();
+    auto isGfortran = [](const QString &path) {
+        return gfortran.match(QFileInfo(path).fileName().toLower()).hasMatch();
+    };
+    if (isGfortran(given))
+        return ModuleFileScheme::ModuleFile;
+    const QString found =
+        given.contains(QLatin1Char('/')) ? given : QStandardPaths::findExecutable(given);
+    const QString resolved = found.isEmpty() ? QString() : QFileInfo(found).canonicalFilePath();
+    return !resolved.isEmpty() && isGfortran(resolved) ? ModuleFileScheme::ModuleFile
+                                                       : ModuleFileScheme::Stamp;
 }
 
 QStringList MakefileGenerator::objectNameCollisions(const QStringList &paths) const

@@ -30,7 +30,7 @@ OptionsPane::OptionsPane(MyDocument *document, QWidget *parent)
       m_processorsLabel(new QLabel(tr("Processes:"))), m_processors(new QSpinBox),
       m_library(new QCheckBox(tr("Build a static library"))),
       m_continuous(new QCheckBox(tr("Update the console continuously"))),
-      m_moduleAware(new QCheckBox(tr("Rebuild only the readers of changed module interfaces"))),
+      m_moduleAware(new QCheckBox(tr("Module-aware rebuilds"))),
       m_inputFile(new QLabel),
       m_editInput(new QPushButton(tr("Edit")))
 {

@@ -1,5 +1,7 @@
 #include "build/makefilegenerator.h"
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace corvane
@@ -143,6 +145,17 @@ TEST(MakefileText, ModuleFileSchemes)
     };
     for (const auto &[compiler, scheme] : cases)
         EXPECT_EQ(MakefileGenerator::moduleFileSchemeFor(compiler), scheme) << compiler;
+
+    // A link is followed to the compiler it names (as /usr/bin/f95 names gfortran).
+    QTemporaryDir dir;
+    const QString real = dir.filePath("x86_64-linux-gnu-gfortran-12");
+    QFile file(real);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    ASSERT_TRUE(QFile::link(real, dir.filePath("f95")));
+    ASSERT_TRUE(QFile::link(dir.filePath("f95"), dir.filePath("fc")));
+    EXPECT_EQ(MakefileGenerator::moduleFileSchemeFor(dir.filePath("fc")), S::ModuleFile);
+    EXPECT_EQ(MakefileGenerator::moduleFileSchemeFor(dir.filePath("missing")), S::Stamp);
 }
 
 TEST(MakefileText, SettingsVariants)
