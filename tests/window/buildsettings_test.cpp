@@ -1,6 +1,8 @@
-// The preferences window's parallel-build controls, driven with real mouse and key events.
+// Build settings in windows, driven with real mouse and key events: the preferences window's
+// parallel-build controls and the options pane's module-aware switch.
 #include "settings/defaults.h"
 #include "settings/settingskeys.h"
+#include "window/optionspane.h"
 #include "window/preferenceswindow.h"
 #include "windowtestutil.h"
 
@@ -49,6 +51,24 @@ TEST(PreferencesWindow, ParallelJobsBesideTheSwitchAreStoredAndUsedOnlyWhenItIsO
     EXPECT_TRUE(again.findChild<QSpinBox *>("parallelJobs")->isEnabled());
     d.remove(keys::parallelBuild);
     d.remove(keys::parallelJobs);
+}
+
+TEST(OptionsPane, ModuleAwareSwitchFollowsAndSetsTheProject)
+{
+    MyDocument document;
+    OptionsPane pane(&document);
+    pane.show();
+    auto *box = pane.findChild<QCheckBox *>("moduleAwareRebuilds");
+    ASSERT_TRUE(box);
+    EXPECT_TRUE(box->isChecked());
+    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2));
+    EXPECT_FALSE(document.moduleAwareRebuilds());
+    EXPECT_TRUE(document.needsFullRecompile());
+    document.setModuleAwareRebuilds(true);
+    EXPECT_TRUE(box->isChecked()) << "the pane follows the document";
+    box->setFocus();
+    QTest::keyClick(box, Qt::Key_Space);
+    EXPECT_FALSE(document.moduleAwareRebuilds());
 }
 
 } // namespace
