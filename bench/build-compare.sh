@@ -191,9 +191,10 @@ json() {
         -DJSONFORTRAN_ENABLE_TESTS=OFF >/dev/null
     # Corvane builds the same sources with the flags CMake compiles them with.
     local flags
-    flags="$(ninja -C "$work/json/build" -t commands jsonfortran-static | grep -m1 -- '-fpreprocessed -c' |
+    ninja -C "$work/json/build" -t commands jsonfortran-static >"$work/json/commands"
+    flags="$(grep -m1 -- '-fpreprocessed -c' "$work/json/commands" |
         tr ' ' '\n' | grep -E '^-(O|f|g|W|std)' | grep -v -- '-fpreprocessed' | tr '\n' ' ')"
-    flags="$(ninja -C "$work/json/build" -t commands jsonfortran-static | grep -m1 -- ' -E ' |
+    flags="$(grep -m1 -- ' -E ' "$work/json/commands" |
         tr ' ' '\n' | grep -E '^-D' | tr '\n' ' ')$flags"
     "$corvane" new "$copy/src/Json.corvane" "$copy/src" >/dev/null
     set_project "$copy/src/Json.corvane" releaseCompilerFlags "${flags% }" compileForLibrary true

@@ -169,8 +169,10 @@ Result<QString> MakefileGenerator::makefileForFiles(const QStringList &paths,
             text += stampRecipe(defined);
         text += QLatin1String("\n\n");
         for (const QString &module : defined)
+            // "+" marks the empty recipe as one that even make -n runs, so that a dry run reads
+            // the module file's time again too and foresees the same compiles.
             text += moduleTarget(module, scheme) + QLatin1String(" : ") + object +
-                    QLatin1String(" ;\n");
+                    QLatin1String(" ; +\n");
         if (!defined.isEmpty())
             text += QLatin1Char('\n');
     }

@@ -94,20 +94,20 @@ TEST(MakefileText, ModuleAwareRulesForEachScheme)
                                "cp alpha.mod alpha.mod.stamp; else touch alpha.mod.stamp; fi\n";
     const Case cases[] = {
         {"gfortran",
-         "alpha.o : /p/alpha.f90\n" + compile + "/p/alpha.f90\n\nalpha.mod : alpha.o ;\n\n"
+         "alpha.o : /p/alpha.f90\n" + compile + "/p/alpha.f90\n\nalpha.mod : alpha.o ; +\n\n"
          "beta.o : /p/beta.f90 \\\nalpha.mod\n" + compile + "/p/beta.f90\n\n"
-         "beta.mod : beta.o ;\nbeta_inner.mod : beta.o ;\n\n"
+         "beta.mod : beta.o ; +\nbeta_inner.mod : beta.o ; +\n\n"
          "main.o : /p/main.f90 \\\nalpha.mod \\\nbeta.mod \\\nbeta_inner.mod \\\n/p/main.inc\n" +
              compile + "/p/main.f90\n\n"},
         {"/opt/intel/bin/ifort",
          "alpha.o : /p/alpha.f90\n" + compile + "/p/alpha.f90\n" + stampAlpha +
-             "\nalpha.mod.stamp : alpha.o ;\n\n"
+             "\nalpha.mod.stamp : alpha.o ; +\n\n"
              "beta.o : /p/beta.f90 \\\nalpha.mod.stamp\n" + compile + "/p/beta.f90\n"
              "\t@if [ -f beta.mod ]; then cmp -s beta.mod beta.mod.stamp || cp beta.mod "
              "beta.mod.stamp; else touch beta.mod.stamp; fi; if [ -f beta_inner.mod ]; then cmp "
              "-s beta_inner.mod beta_inner.mod.stamp || cp beta_inner.mod beta_inner.mod.stamp; "
              "else touch beta_inner.mod.stamp; fi\n\n"
-             "beta.mod.stamp : beta.o ;\nbeta_inner.mod.stamp : beta.o ;\n\n"
+             "beta.mod.stamp : beta.o ; +\nbeta_inner.mod.stamp : beta.o ; +\n\n"
              "main.o : /p/main.f90 \\\nalpha.mod.stamp \\\nbeta.mod.stamp \\\n"
              "beta_inner.mod.stamp \\\n/p/main.inc\n" + compile + "/p/main.f90\n\n"},
     };
@@ -128,7 +128,7 @@ TEST(MakefileText, ModuleAwareRulesForEachScheme)
     const QString text =
         makefile(settings, {"/p/alpha.f90", "/p/main.f90"}, odd, oddModules, "gfortran");
     EXPECT_TRUE(text.contains("main.o : /p/main.f90 \\\nalpha.o\n")) << text.toStdString();
-    EXPECT_FALSE(text.contains(" ;\n"));
+    EXPECT_FALSE(text.contains(" ; +\n"));
 }
 
 TEST(MakefileText, ModuleFileSchemes)
