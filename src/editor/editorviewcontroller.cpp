@@ -13,6 +13,7 @@
 #include "settings/vocabulary.h"
 
 #include <QKeyEvent>
+#include <QMenu>
 #include <QPlainTextDocumentLayout>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -121,6 +122,22 @@ EditorViewController::~EditorViewController()
 FindBar *EditorViewController::findBar() const
 {
     return m_findBar;
+}
+
+std::pair<QAction *, QAction *> EditorViewController::fillEditMenu(QMenu *menu)
+{
+    QAction *undoAction = menu->addAction(tr("&Undo"), QKeySequence::Undo, this,
+                                          &EditorViewController::undo);
+    QAction *redoAction = menu->addAction(tr("&Redo"), QKeySequence::Redo, this,
+                                          &EditorViewController::redo);
+    menu->addSeparator();
+    for (QAction *action : {m_navigator->completeProcedureAction(),
+                            m_navigator->nextInsertMarkerAction(), m_navigator->goToLineAction()})
+        menu->addAction(action);
+    menu->addSeparator();
+    menu->addAction(m_findBar->findAction());
+    menu->addAction(m_findBar->replaceAction());
+    return {undoAction, redoAction};
 }
 
 MarkerLineNumberView *EditorViewController::lineNumberView() const

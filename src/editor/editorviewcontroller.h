@@ -18,9 +18,13 @@
 #include <QPointer>
 
 #include <memory>
+#include <utility>
 
 class QTextDocument;
 class QKeyEvent;
+
+class QAction;
+class QMenu;
 
 namespace corvane
 {
@@ -52,6 +56,9 @@ public:
     EditorCommands *commands() const { return m_commands; }
     // The find and replace bar under the text (placed by the navigator's editor page).
     FindBar *findBar() const;
+    // Fills an Edit menu with the editor's part: Undo, Redo, the navigator's commands, Find and
+    // Replace; gives back the Undo and Redo actions.
+    std::pair<QAction *, QAction *> fillEditMenu(QMenu *menu);
     // The shown text as plain text with "\n" line ends, kept up to date with every change.
     const QString &currentText() const { return m_tracker.text(); }
     // The text above with its line bookkeeping (line of an offset, number of line feeds).

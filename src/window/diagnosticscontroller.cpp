@@ -6,6 +6,7 @@
 #include "project/fortranfile.h"
 #include "project/mydocument.h"
 #include "window/diagnosticspane.h"
+#include "window/commandaction.h"
 #include "window/docwindowcontroller.h"
 #include "window/errorpopovercontroller.h"
 
@@ -63,12 +64,8 @@ QAction *DiagnosticsController::addAction(const char *name, const QString &text,
                                           const QKeySequence &key,
                                           void (DiagnosticsController::*slot)())
 {
-    auto *action = new QAction(text, this);
-    action->setObjectName(QString::fromLatin1(name));
-    action->setShortcut(key);
-    connect(action, &QAction::triggered, this, slot);
-    m_actions << action;
-    return action;
+    m_actions << commandAction(this, QString::fromLatin1(name), text, key, slot);
+    return m_actions.last();
 }
 
 QColor DiagnosticsController::errorPopoverColor()

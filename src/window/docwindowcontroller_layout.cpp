@@ -1,5 +1,6 @@
 // The project window's widgets, commands, toolbar and menus.
 #include "window/docwindowcontroller.h"
+#include "window/commandaction.h"
 #include "window/lookupcommands.h"
 
 #include "build/builddriver.h"
@@ -202,12 +203,7 @@ QAction *DocWindowController::addCommand(const QString &name, const QString &tex
                                          const QKeySequence &shortcut,
                                          void (DocWindowController::*slot)())
 {
-    auto *a = new QAction(text, this);
-    a->setObjectName(name);
-    if (!shortcut.isEmpty())
-        a->setShortcut(shortcut);
-    if (slot)
-        connect(a, &QAction::triggered, this, slot);
+    QAction *a = commandAction(this, name, text, shortcut, slot);
     addAction(a);
     m_actions.insert(name, a);
     return a;
@@ -365,20 +361,9 @@ void DocWindowController::buildMenus()
     file->addAction(m_actions["quit"]);
 
     QMenu *edit = menuBar()->addMenu(tr("&Edit"));
-    auto *undo = edit->addAction(tr("&Undo"), QKeySequence::Undo, m_editorController,
-                                 &EditorViewController::undo);
-    auto *redo = edit->addAction(tr("&Redo"), QKeySequence::Redo, m_editorController,
-                                 &EditorViewController::redo);
+    const auto [undo, redo] = m_editorController->fillEditMenu(edit);
     undo->setShortcutContext(Qt::WidgetShortcut);
     redo->setShortcutContext(Qt::WidgetShortcut);
-    edit->addSeparator();
-    const EditorNavigator *navigator = m_editorController->navigator();
-    for (QAction *action : {navigator->completeProcedureAction(), navigator->nextInsertMarkerAction(),
-                            navigator->goToLineAction()})
-        edit->addAction(action);
-    edit->addSeparator();
-    edit->addAction(m_editorController->findBar()->findAction());
-    edit->addAction(m_editorController->findBar()->replaceAction());
     edit->addSeparator();
     edit->addAction(m_actions["preferences"]);
 

@@ -5,6 +5,7 @@
 #include "editor/corvanetextview.h"
 #include "editor/editorviewcontroller.h"
 #include "window/consoleview.h"
+#include "window/commandaction.h"
 #include "window/docwindowcontroller.h"
 #include "window/filenamefield.h"
 #include "window/findpane.h"
@@ -48,12 +49,8 @@ FindController::FindController(DocWindowController &window, QTabWidget *sidePane
 QAction *FindController::addAction(const char *name, const QString &text, const QKeySequence &key,
                                    void (FindController::*slot)())
 {
-    auto *action = new QAction(text, this);
-    action->setObjectName(QString::fromLatin1(name));
-    action->setShortcut(key);
-    connect(action, &QAction::triggered, this, slot);
-    m_actions << action;
-    return action;
+    m_actions << commandAction(this, QString::fromLatin1(name), text, key, slot);
+    return m_actions.last();
 }
 
 void FindController::findInProject()

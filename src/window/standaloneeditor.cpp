@@ -4,7 +4,6 @@
 #include "editor/editorcommands.h"
 #include "editor/editornavigator.h"
 #include "editor/editorviewcontroller.h"
-#include "editor/findbar.h"
 #include "project/fortranfile.h"
 #include "settings/safefile.h"
 #include "window/helpmenu.h"
@@ -63,19 +62,7 @@ StandaloneEditor::StandaloneEditor(const QString &path, Prompts *prompts, QWidge
     QMenu *fileMenu = menuBar()->addMenu(tr("&File"));
     fileMenu->addAction(tr("&Save"), QKeySequence::Save, this, [this] { save(); });
     fileMenu->addAction(tr("&Close"), QKeySequence::Close, this, &QWidget::close);
-    QMenu *edit = menuBar()->addMenu(tr("&Edit"));
-    edit->addAction(tr("&Undo"), QKeySequence::Undo, m_editorController,
-                    &EditorViewController::undo);
-    edit->addAction(tr("&Redo"), QKeySequence::Redo, m_editorController,
-                    &EditorViewController::redo);
-    edit->addSeparator();
-    const EditorNavigator *navigator = m_editorController->navigator();
-    for (QAction *action : {navigator->completeProcedureAction(), navigator->nextInsertMarkerAction(),
-                            navigator->goToLineAction()})
-        edit->addAction(action);
-    edit->addSeparator();
-    edit->addAction(m_editorController->findBar()->findAction());
-    edit->addAction(m_editorController->findBar()->replaceAction());
+    m_editorController->fillEditMenu(menuBar()->addMenu(tr("&Edit")));
     // The editing commands; their keys work while this window is active.
     EditorCommands *commands = m_editorController->commands();
     commands->fillMenu(menuBar()->addMenu(tr("F&ormat")));
