@@ -1,5 +1,7 @@
 #include "analysis/fincludesplicer.h"
 
+#include "analysis/includepath.h"
+
 #include <QDir>
 
 namespace corvane
@@ -10,19 +12,6 @@ namespace
 
 // gcc's own limit on nested includes.
 constexpr int kMaxIncludeDepth = 200;
-
-QString folderOf(const QString &path)
-{
-    const qsizetype slash = path.lastIndexOf(u'/');
-    return slash < 0 ? QString() : path.left(slash);
-}
-
-QString joinPath(const QString &folder, const QString &name)
-{
-    if (folder.isEmpty())
-        return name;
-    return folder.endsWith(u'/') ? folder + name : folder + u'/' + name;
-}
 
 bool isBlank(QChar c)
 {

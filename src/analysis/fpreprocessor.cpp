@@ -1,5 +1,7 @@
 #include "fpreprocessor.h"
 
+#include "analysis/includepath.h"
+
 #include <QHash>
 
 #include <limits>
@@ -61,19 +63,6 @@ qsizetype quotedEnd(QStringView s, qsizetype i)
         if (s[i] == quote)
             return i + 1;
     return s.size();
-}
-
-QString folderOf(const QString &path)
-{
-    const qsizetype slash = path.lastIndexOf(u'/');
-    return slash < 0 ? QString() : path.left(slash);
-}
-
-QString joinPath(const QString &folder, const QString &name)
-{
-    if (folder.isEmpty())
-        return name;
-    return folder.endsWith(u'/') ? folder + name : folder + u'/' + name;
 }
 
 // Removes C comments outside quotes from a directive's text.

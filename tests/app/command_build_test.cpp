@@ -15,11 +15,7 @@ using namespace corvane::test;
 namespace
 {
 
-bool haveTools()
-{
-    return !QStandardPaths::findExecutable("make").isEmpty() &&
-           !QStandardPaths::findExecutable("gfortran").isEmpty();
-}
+using test::haveTools;
 
 // A saved project "Demo" of the given sources in a temporary folder.
 struct CliProject {

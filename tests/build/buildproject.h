@@ -30,11 +30,6 @@ inline QString gfortran()
     return QStandardPaths::findExecutable("gfortran");
 }
 
-inline bool haveTools()
-{
-    return !QStandardPaths::findExecutable("make").isEmpty() && !gfortran().isEmpty();
-}
-
 // A saved project in a temporary folder with the window's collaborators.
 struct Project {
     QTemporaryDir dir;

@@ -18,11 +18,7 @@ namespace
 using test::runProgram;
 using test::writeFile;
 
-bool haveTools()
-{
-    return !QStandardPaths::findExecutable("make").isEmpty() &&
-           !QStandardPaths::findExecutable("gfortran").isEmpty();
-}
+using test::haveTools;
 
 // Scans the sources, writes BUILD/Demo.mak and runs make there; returns make's result.
 test::ProgramResult generateAndMake(const QStringList &paths, const MakefileSettings &settings,

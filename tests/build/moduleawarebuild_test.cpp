@@ -23,11 +23,7 @@ namespace
 using test::runProgram;
 using test::writeFile;
 
-bool haveTools()
-{
-    return !QStandardPaths::findExecutable("make").isEmpty() &&
-           !QStandardPaths::findExecutable("gfortran").isEmpty();
-}
+using test::haveTools;
 
 // A three-module chain (bottom <- middle <- top program); middle reads an include file in a
 // procedure body.

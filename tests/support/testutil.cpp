@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QStandardPaths>
 #include <gtest/gtest.h>
 
 namespace corvane::test {
@@ -85,6 +86,12 @@ bool processEnded(qint64 pid)
         return true;
     const QByteArray text = stat.readAll();
     return text.mid(text.lastIndexOf(')') + 2, 1) == "Z";
+}
+
+bool haveTools()
+{
+    return !QStandardPaths::findExecutable("make").isEmpty() &&
+           !QStandardPaths::findExecutable("gfortran").isEmpty();
 }
 
 } // namespace corvane::test

@@ -31,6 +31,9 @@ QString corvaneExecutable();
 // The process is gone, or is a zombie that nobody has reaped yet.
 bool processEnded(qint64 pid);
 
+// make and gfortran are on the search path (tests that build for real skip without them).
+bool haveTools();
+
 } // namespace corvane::test
 
 // Readable failure messages for Qt strings (found by GoogleTest through argument lookup).
