@@ -187,6 +187,23 @@ void EditorViewController::showDocument(QTextDocument *doc)
     connect(doc, &QTextDocument::contentsChange, this, &EditorViewController::onContentsChange);
 }
 
+void EditorViewController::loadShownText(const QString &text)
+{
+    if (!m_document || m_document == m_placeholder)
+        return;
+    disconnect(m_document, &QTextDocument::contentsChange, this,
+               &EditorViewController::onContentsChange);
+    const bool undo = m_document->isUndoRedoEnabled();
+    m_document->setUndoRedoEnabled(false);
+    m_document->setPlainText(text);
+    m_document->setUndoRedoEnabled(undo);
+    m_document->setModified(false);
+    m_tracker.reset(m_document->toPlainText());
+    m_typedChange.reset();
+    connect(m_document, &QTextDocument::contentsChange, this,
+            &EditorViewController::onContentsChange);
+}
+
 void EditorViewController::displayText()
 {
     readOutNeedsUpdate();

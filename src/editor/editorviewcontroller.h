@@ -68,6 +68,10 @@ public:
     // Shows doc (giving it a plain-text layout and the editor font); nullptr shows an empty,
     // read-only placeholder so that no detached text is edited through the view.
     void showDocument(QTextDocument *doc);
+    // Fills the document shown with a file's text as read: no edit, no undo step, unmodified.
+    // Loading into a document already in the view spares Qt a second layout pass over every
+    // line of a long file.
+    void loadShownText(const QString &text);
     QTextDocument *document() const;
     // Marks the read-out and jump list for update and colours the whole text.
     void displayText();

@@ -35,14 +35,13 @@ StandaloneEditor::StandaloneEditor(const QString &path, Prompts *prompts, QWidge
     auto *doc = new QTextDocument(this);
 
     QFile file(path);
+    QString text;
     if (file.open(QIODevice::ReadOnly)) {
         const QByteArray bytes = file.readAll();
         QStringDecoder utf8(QStringDecoder::Utf8);
-        QString text = utf8.decode(bytes);
+        text = utf8.decode(bytes);
         if (utf8.hasError())
             text = QString::fromLatin1(bytes);
-        doc->setPlainText(text);
-        doc->setModified(false);
         m_loaded = true;
     } else if (!QFileInfo::exists(path)) {
         // A new file: created on the first save.
@@ -52,7 +51,9 @@ StandaloneEditor::StandaloneEditor(const QString &path, Prompts *prompts, QWidge
                                     .arg(QFileInfo(path).fileName(), file.errorString()));
     }
     if (m_loaded) {
+        // The text goes into the document once the view holds it (one layout pass, not two).
         m_editorController->showDocument(doc);
+        m_editorController->loadShownText(text);
         m_editorController->displayText();
     }
     setWindowTitle(QFileInfo(path).fileName() + "[*]");

@@ -235,6 +235,32 @@ TEST_F(EditorTest, LongTextsAreColouredInTheBackgroundWithoutGaps)
     EXPECT_FALSE(m_doc->isModified());
 }
 
+// A file's text loaded into the document the view already shows is no edit and no undo step;
+// the next keystroke is one change at the right line of the loaded text.
+TEST_F(EditorTest, TextLoadedIntoTheShownDocumentIsNoEdit)
+{
+    QSignalSpy changed(m_editor.get(), &EditorViewController::fortranFileHasChanged);
+    m_editor->showDocument(nullptr);
+    m_doc = std::make_unique<QTextDocument>();
+    m_editor->showDocument(m_doc.get());
+    m_editor->loadShownText("program p\n  x = 1\nend program p\n");
+    m_editor->displayText();
+    EXPECT_EQ(m_doc->toPlainText(), "program p\n  x = 1\nend program p\n");
+    EXPECT_EQ(changed.count(), 0);
+    EXPECT_FALSE(m_doc->isModified());
+    EXPECT_FALSE(m_doc->isUndoAvailable());
+    EXPECT_EQ(colourAt(0), setting(keys::KeywordColor));
+
+    QTextCursor c(m_doc->findBlockByNumber(1));
+    c.movePosition(QTextCursor::EndOfBlock);
+    view()->setTextCursor(c);
+    QTest::keyClick(view(), Qt::Key_Return);
+    EXPECT_EQ(changed.count(), 1);
+    EXPECT_EQ(m_editor->lineChange().numberOfLinesAddedOrDeleted, 1);
+    EXPECT_EQ(m_editor->lineChange().affectedLineNumber, 3u);
+    EXPECT_TRUE(m_doc->isModified());
+}
+
 TEST_F(EditorTest, ColouringIsNoEdit)
 {
     QSignalSpy changed(m_editor.get(), &EditorViewController::fortranFileHasChanged);
