@@ -52,15 +52,6 @@ public:
         }
     }
 
-    int fileIndexOf(const QString &path)
-    {
-        const qsizetype at = m_result.files.indexOf(path);
-        if (at >= 0)
-            return int(at);
-        m_result.files.append(path);
-        return int(m_result.files.size() - 1);
-    }
-
     QStringList stack; // the files being spliced, outermost first
 
 private:
@@ -99,7 +90,7 @@ private:
             if (!m_result.includedFiles.contains(path))
                 m_result.includedFiles.append(path);
             const int saved = m_file;
-            m_file = fileIndexOf(path);
+            m_file = m_result.fileIndexOf(path);
             stack.append(path);
             run(*text, nullptr, depth + 1);
             stack.removeLast();
@@ -176,7 +167,7 @@ FIncludeSplicer::Result FIncludeSplicer::splice(const QString &text, const QStri
         result.includedFiles = input->includedFiles;
     }
     Splicer splicer(options, result);
-    splicer.fileIndexOf(path);
+    result.fileIndexOf(path);
     splicer.stack.append(path);
     result.text.reserve(text.size());
     splicer.run(text, input ? &input->lineMap : nullptr, 0);

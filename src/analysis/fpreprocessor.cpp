@@ -386,15 +386,6 @@ private:
         m_result.lineMap.append({file.fileIndex, int(line + 1)});
     }
 
-    int fileIndexOf(const QString &path)
-    {
-        const qsizetype at = m_result.files.indexOf(path);
-        if (at >= 0)
-            return int(at);
-        m_result.files.append(path);
-        return int(m_result.files.size() - 1);
-    }
-
     bool isActive() const { return m_conditions.isEmpty() || m_conditions.back().active; }
 
     void directive(FileState &file, const QString &text, int depth, qsizetype line);
@@ -463,7 +454,7 @@ void Engine::runFile(const QString &text, const QString &path, int depth)
     if (text.endsWith(u'\n'))
         file.lines.removeLast();
     file.path = path;
-    file.fileIndex = fileIndexOf(path);
+    file.fileIndex = m_result.fileIndexOf(path);
     m_includeStack.append(path);
     const qsizetype conditionsAtStart = m_conditions.size();
 

@@ -55,6 +55,16 @@ public:
         QStringList files;         // files[0] is the main file, then each included file
         QList<SourceLine> lineMap; // one entry per output line
         QStringList includedFiles; // paths read by #include, in order, without repeats
+
+        // The index of path in files, added at the end when it is not there yet.
+        int fileIndexOf(const QString &path)
+        {
+            const qsizetype at = files.indexOf(path);
+            if (at >= 0)
+                return int(at);
+            files.append(path);
+            return int(files.size() - 1);
+        }
     };
 
     // True when some line of text starts with '#': only such files need preprocessing.

@@ -35,6 +35,8 @@ namespace corvane
 namespace
 {
 
+using test::pressToolbarItem;
+
 constexpr int kBuildTimeoutMs = 120000;
 constexpr int kRunTimeoutMs = 30000;
 
@@ -126,20 +128,7 @@ protected:
 
     std::unique_ptr<DocWindowController> openShown(const QString &path)
     {
-        auto window = fx.open(path);
-        window->resize(1280, 800);
-        window->show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
-        return window;
-    }
-
-    // Presses a toolbar item the way a user does.
-    static void press(DocWindowController *window, const char *command)
-    {
-        QWidget *button = window->toolbar()->widgetForAction(window->action(command));
-        ASSERT_NE(button, nullptr) << command;
-        ASSERT_TRUE(button->isEnabled()) << command;
-        QTest::mouseClick(button, Qt::LeftButton);
+        return fx.openShown(path);
     }
 
     static bool waitIdle(DocWindowController *window, int timeoutMs)
@@ -158,7 +147,7 @@ TEST_F(BuildInWindow, BuildThenRunWithTypedInputAbortAndAnInputFile)
     ConsoleView *console = window->console();
     EXPECT_FALSE(window->action("run")->isEnabled());
 
-    press(window.get(), "build");
+    pressToolbarItem(window.get(), "build");
     // make runs: the window is busy and cannot be closed through its command.
     EXPECT_EQ(window->progressText(), "Building...");
     EXPECT_TRUE(window->runDriver()->processIsRunning());
@@ -191,12 +180,12 @@ TEST_F(BuildInWindow, BuildThenRunWithTypedInputAbortAndAnInputFile)
 
     // A run waiting for typed input is a long run: Abort ends it and the window is idle again.
     doc->setInputOption(2);
-    press(window.get(), "run");
+    pressToolbarItem(window.get(), "run");
     EXPECT_EQ(window->progressText(), "Running...");
     EXPECT_TRUE(console->hasFocus() || !QApplication::focusWidget());
     QTest::qWait(300);
     ASSERT_TRUE(window->runDriver()->processIsRunning());
-    press(window.get(), "abort");
+    pressToolbarItem(window.get(), "abort");
     EXPECT_FALSE(window->runDriver()->processIsRunning());
     EXPECT_FALSE(window->runner()->isRunningExecutable());
     EXPECT_TRUE(console->toPlainText().endsWith("Corvane: Execution aborted.\n"));
@@ -205,7 +194,7 @@ TEST_F(BuildInWindow, BuildThenRunWithTypedInputAbortAndAnInputFile)
     EXPECT_TRUE(window->closeButtonEnabled());
 
     // Typed input reaches the program; the elapsed time counts while it waits.
-    press(window.get(), "run");
+    pressToolbarItem(window.get(), "run");
     QTest::qWait(1200);
     console->setFocus();
     QTest::keyClicks(console, "50 1.0 1.0 0.1 0.9");
@@ -225,14 +214,14 @@ TEST_F(BuildInWindow, BuildThenRunWithTypedInputAbortAndAnInputFile)
     doc->setInputFileName(fx.path("input.txt"));
     doc->setInputOption(0);
     console->clear();
-    press(window.get(), "run");
+    pressToolbarItem(window.get(), "run");
     ASSERT_TRUE(waitIdle(window.get(), kRunTimeoutMs));
     QTRY_VERIFY_WITH_TIMEOUT(console->toPlainText().contains("Execution completed"), 5000);
     EXPECT_TRUE(console->toPlainText().contains("heat: agrees with the analytic solution"))
         << console->toPlainText().toStdString();
 
     // Clean empties the trash and takes the program away.
-    press(window.get(), "clean");
+    pressToolbarItem(window.get(), "clean");
     EXPECT_FALSE(window->trashIsFull());
     EXPECT_FALSE(showsFullTrash(window.get()));
     EXPECT_FALSE(window->action("run")->isEnabled());
@@ -260,7 +249,7 @@ TEST_F(BuildInWindow, FailedBuildsShowDiagnosticsOrLoaderMessagesAndKeepRunDisab
         fx.dir.remove();
         ASSERT_TRUE(QDir().mkpath(fx.dir.path()));
         auto window = openShown(makeProject({{"main.f90", c.source}}));
-        press(window.get(), "build");
+        pressToolbarItem(window.get(), "build");
         ASSERT_TRUE(waitIdle(window.get(), kBuildTimeoutMs));
 
         const QString text = window->console()->toPlainText();
@@ -316,7 +305,7 @@ TEST_F(BuildInWindow, ClosingDuringABuildAsksThenAbortsTheWholeBuild)
         ASSERT_TRUE(opened.value()->write(path).ok());
     }
     auto window = openShown(path);
-    press(window.get(), "build");
+    pressToolbarItem(window.get(), "build");
     ASSERT_TRUE(window->runner()->isRunningExecutable());
     EXPECT_FALSE(window->action("close")->isEnabled());
 
@@ -349,7 +338,7 @@ TEST_F(BuildInWindow, DebugAndReleaseBuildIntoTheirOwnFolders)
 
     // The dependency report and the Makefile go to the console when asked for.
     window->action("verboseOutput")->trigger();
-    press(window.get(), "build");
+    pressToolbarItem(window.get(), "build");
     ASSERT_TRUE(waitIdle(window.get(), kBuildTimeoutMs));
     EXPECT_TRUE(window->console()->toPlainText().contains("\nCorvane: Module Files:\n"));
     EXPECT_EQ(colourOf(window->console(), "Corvane: Module Files:"), kNormal);
@@ -363,7 +352,7 @@ TEST_F(BuildInWindow, DebugAndReleaseBuildIntoTheirOwnFolders)
     EXPECT_FALSE(doc->isDebugBuild());
     EXPECT_TRUE(doc->buildDirectoryPath().endsWith("/Build_Running"));
     EXPECT_FALSE(window->action("run")->isEnabled());
-    press(window.get(), "build");
+    pressToolbarItem(window.get(), "build");
     ASSERT_TRUE(waitIdle(window.get(), kBuildTimeoutMs));
     EXPECT_TRUE(QFileInfo::exists(fx.path("Build_Running/main.o")));
     EXPECT_TRUE(QFileInfo::exists(fx.path("DemoRunning")));
@@ -423,13 +412,13 @@ TEST_F(BuildInWindow, MpiProgramRunsUnderMpirunWithTheChosenProcessCount)
     EXPECT_EQ(doc->numberOfProcessors(), 3);
     doc->setInputOption(2);
 
-    press(window.get(), "build");
+    pressToolbarItem(window.get(), "build");
     ASSERT_TRUE(waitIdle(window.get(), kBuildTimeoutMs));
     ASSERT_TRUE(window->action("run")->isEnabled())
         << window->console()->toPlainText().toStdString();
     EXPECT_EQ(doc->compiler(), 1);
 
-    press(window.get(), "run");
+    pressToolbarItem(window.get(), "run");
     ASSERT_TRUE(waitIdle(window.get(), kRunTimeoutMs));
     QTRY_VERIFY_WITH_TIMEOUT(window->console()->toPlainText().contains("Execution completed"),
                              5000);

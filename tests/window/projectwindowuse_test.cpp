@@ -28,6 +28,8 @@ namespace corvane
 namespace
 {
 
+using test::pressToolbarItem;
+
 constexpr int kBuildTimeoutMs = 120000;
 
 const QColor kInfo("#0000ff");
@@ -84,20 +86,9 @@ protected:
         doc.setDebugCompilerFlags(flags);
         doc.setIsDebugBuild(true);
         EXPECT_TRUE(doc.write(path).ok());
-        auto window = fx.open(path);
-        window->resize(1280, 800);
-        window->show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
-        return window;
+        return fx.openShown(path);
     }
 
-    static void press(DocWindowController *window, const char *command)
-    {
-        QWidget *button = window->toolbar()->widgetForAction(window->action(command));
-        ASSERT_NE(button, nullptr) << command;
-        ASSERT_TRUE(button->isEnabled()) << command;
-        QTest::mouseClick(button, Qt::LeftButton);
-    }
 
     static bool waitIdle(DocWindowController *window, int timeoutMs = kBuildTimeoutMs)
     {
@@ -144,7 +135,7 @@ TEST_F(WindowUse, AFailedSaveStopsTheBuildWithTheErrorInTheConsole)
     ASSERT_TRUE(QFile::remove(fx.path("p.f90")));
     ASSERT_TRUE(QDir().mkdir(fx.path("p.f90")));
 
-    press(window.get(), "build");
+    pressToolbarItem(window.get(), "build");
     ASSERT_TRUE(waitIdle(window.get()));
     ConsoleView *console = window->console();
     const QString text = console->toPlainText();
@@ -173,9 +164,9 @@ TEST_F(WindowUse, RunBuildsAStaleProgramFirstAndFeedsTheInputTabsText)
     doc->setInputFileName(fx.path("input.txt"));
     ConsoleView *console = window->console();
 
-    press(window.get(), "build");
+    pressToolbarItem(window.get(), "build");
     ASSERT_TRUE(waitIdle(window.get())) << console->toPlainText().toStdString();
-    press(window.get(), "run");
+    pressToolbarItem(window.get(), "run");
     ASSERT_TRUE(QTest::qWaitFor([&] { return console->toPlainText().contains("v1 got 1"); },
                                 kBuildTimeoutMs))
         << console->toPlainText().toStdString();
@@ -193,7 +184,7 @@ TEST_F(WindowUse, RunBuildsAStaleProgramFirstAndFeedsTheInputTabsText)
     QTest::keyClicks(input, "7");
     ASSERT_TRUE(doc->inputFileWasEdited());
 
-    press(window.get(), "run");
+    pressToolbarItem(window.get(), "run");
     ASSERT_TRUE(QTest::qWaitFor([&] { return console->toPlainText().contains("got 7"); },
                                 kBuildTimeoutMs))
         << console->toPlainText().toStdString();
@@ -209,7 +200,7 @@ TEST_F(WindowUse, RunBuildsAStaleProgramFirstAndFeedsTheInputTabsText)
     EXPECT_FALSE(doc->inputFileWasEdited());
 
     // Up to date now: Run runs at once.
-    press(window.get(), "run");
+    pressToolbarItem(window.get(), "run");
     ASSERT_TRUE(waitIdle(window.get()));
     EXPECT_EQ(console->toPlainText().count("built first"), 1);
     EXPECT_EQ(console->toPlainText().count("v2 got 7"), 2);
@@ -221,12 +212,12 @@ TEST_F(WindowUse, RunRunsNothingWhenTheBuildItStartedFails)
     if (!haveCompiler())
         GTEST_SKIP() << "gfortran and make are needed";
     auto window = openProject({{"p.f90", "program p\n  print *, 'previous build'\nend program p\n"}});
-    press(window.get(), "build");
+    pressToolbarItem(window.get(), "build");
     ASSERT_TRUE(waitIdle(window.get()));
     test::writeFile(fx.path("p.f90"), "program p\n  print *, 'new'\n  call \nend program p\n");
     makeOlder({"DemoTesting", "Build_Testing/p.o"});
     window->document()->setInputOption(2);
-    press(window.get(), "run");
+    pressToolbarItem(window.get(), "run");
     ASSERT_TRUE(waitIdle(window.get()));
     QTest::qWait(200);
     EXPECT_FALSE(window->runDriver()->processIsRunning());
@@ -335,7 +326,7 @@ TEST_F(WindowUse, BuildWarningsTakeTheInfoColourAndAFailedBuildIsNotCompleted)
         {{"w.f90", "program w\n  integer :: unused\n  print *, 1\nend program w\n"}},
         "-O0 -Wall");
     ConsoleView *console = window->console();
-    press(window.get(), "build");
+    pressToolbarItem(window.get(), "build");
     ASSERT_TRUE(waitIdle(window.get()));
     QString text = console->toPlainText();
     ASSERT_TRUE(text.contains("Warning: Unused variable")) << text.toStdString();
@@ -346,7 +337,7 @@ TEST_F(WindowUse, BuildWarningsTakeTheInfoColourAndAFailedBuildIsNotCompleted)
     EXPECT_TRUE(text.endsWith("Corvane: Execution completed.\n")) << text.toStdString();
 
     test::writeFile(fx.path("w.f90"), "program w\n  call\nend program w\n");
-    press(window.get(), "build");
+    pressToolbarItem(window.get(), "build");
     ASSERT_TRUE(waitIdle(window.get()));
     QTest::qWait(100);
     text = console->toPlainText();

@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolBar>
 #include <gtest/gtest.h>
 
 #include <deque>
@@ -67,6 +68,25 @@ struct ProjectFixture {
         window->setAttribute(Qt::WA_DeleteOnClose, false);
         return window;
     }
+
+    // The project's window, opened at a desktop size and shown on the screen.
+    std::unique_ptr<DocWindowController> openShown(const QString &projectPath)
+    {
+        auto window = open(projectPath);
+        window->resize(1280, 800);
+        window->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        return window;
+    }
 };
+
+// Presses a toolbar item the way a user does: it must be there and enabled.
+inline void pressToolbarItem(DocWindowController *window, const char *command)
+{
+    QWidget *button = window->toolbar()->widgetForAction(window->action(command));
+    ASSERT_NE(button, nullptr) << command;
+    ASSERT_TRUE(button->isEnabled()) << command;
+    QTest::mouseClick(button, Qt::LeftButton);
+}
 
 } // namespace corvane::test
