@@ -71,7 +71,8 @@ int compilesToRun(const MyDocument &document, const QHash<QString, QString> &sou
     QProcess dryRun;
     dryRun.setWorkingDirectory(document.buildDirectoryPath());
     dryRun.setStandardErrorFile(QProcess::nullDevice());
-    dryRun.start(make, {QStringLiteral("-n"), QStringLiteral("-f"), document.pathToMakefile()});
+    dryRun.start(make, {QStringLiteral("-n"), QStringLiteral("-r"), QStringLiteral("-f"),
+                        document.pathToMakefile()});
     if (!dryRun.waitForFinished(30000)) {
         dryRun.kill();
         dryRun.waitForFinished();

@@ -313,7 +313,7 @@ QStringList BuildDriver::makeArguments(bool parallel, int jobs, const QString &m
     QStringList arguments;
     if (parallel)
         arguments << QStringLiteral("-j%1").arg(std::max(1, jobs));
-    arguments << QStringLiteral("-f") << makefile;
+    arguments << QStringLiteral("-r") << QStringLiteral("-f") << makefile;
     return arguments;
 }
 

@@ -100,7 +100,9 @@ public:
     // "parallelBuild" and "parallelJobs" settings.
     void setParallelBuildOverride(std::optional<bool> parallel) { m_parallelOverride = parallel; }
     void setParallelJobsOverride(std::optional<int> jobs) { m_jobsOverride = jobs; }
-    // make's arguments: "-jN" first for a parallel build (N at least 1), then "-f" and the path.
+    // make's arguments: "-jN" first for a parallel build (N at least 1), then "-r" and "-f" and
+    // the path. The Makefile spells out every rule; without make's built-in ones make does not
+    // look for a way to remake each source, which on a large project was most of a no-op build.
     static QStringList makeArguments(bool parallel, int jobs, const QString &makefile);
 
     const QStringList &moduleNames() const { return m_moduleNames; }

@@ -260,7 +260,11 @@ bool FileOperations::saveMakefile()
     const QString name = QFileInfo(m_document.fileName()).completeBaseName() + ".mak";
     const QString path = QDir(m_document.buildDirectoryPath()).filePath(name);
     QDir().mkpath(m_document.buildDirectoryPath());
-    if (!writeText(path, m_document.makeFile()))
+    // A Makefile that already says the same is left alone: no write and sync on every build,
+    // and its time stays that of the last change.
+    const QByteArray bytes = m_document.makeFile().toUtf8();
+    const Result<QByteArray> existing = SafeFile::readRegular(path, bytes.size() + 1);
+    if ((!existing.ok() || *existing != bytes) && !writeText(path, m_document.makeFile()))
         return false;
     m_document.setPathToMakefile(path);
     return true;

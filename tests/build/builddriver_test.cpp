@@ -400,7 +400,7 @@ TEST(BuildDriver, ParallelMakeGetsABoundedDashJFirst)
         p.buildAndWait();
         const QString makefile = p.buildFile("Demo.mak");
         const QByteArray expected =
-            (c.dashJ.isEmpty() ? QByteArray() : c.dashJ + "\n") + "-f\n" + makefile.toUtf8() + "\n";
+            (c.dashJ.isEmpty() ? QByteArray() : c.dashJ + "\n") + "-r\n-f\n" + makefile.toUtf8() + "\n";
         EXPECT_EQ(readFile(p.buildFile("make-args")), expected);
         Defaults::instance().remove("environmentVariables");
         Defaults::instance().remove("parallelBuild");

@@ -9,6 +9,7 @@
 #include <QTextStream>
 
 #include <algorithm>
+#include <functional>
 
 using namespace corvane;
 using namespace corvane::test;
@@ -149,6 +150,46 @@ TEST(IncrementalBuild, SecondBuildDoesNothingAndAnEditRebuildsTheProductBesideTh
         EXPECT_FALSE(QFileInfo::exists(p.buildFile(name)));
         EXPECT_EQ(QFileInfo::exists(placed), library);
     }
+}
+
+TEST(IncrementalBuild, TheMakefileIsWrittenOnlyWhenItsTextChanges)
+{
+    if (!haveTools())
+        GTEST_SKIP() << "make or gfortran missing";
+    Project p;
+    p.addSource("main.f90", "program main\n  include 'answer.inc'\n  print '(i0)', answer\nend\n");
+    QDir(p.dir.path()).mkpath("inc");
+    QDir(p.dir.path()).mkpath("more");
+    writeFile(p.path("inc/answer.inc"), "integer, parameter :: answer = 42\n");
+    writeFile(p.path("more/answer.inc"), "integer, parameter :: answer = 43\n");
+    p.doc.setIncludeFlags(p.path("inc"));
+    ASSERT_TRUE(p.buildAndWait()) << p.console.text().toStdString();
+    const QString makefile = p.doc.pathToMakefile();
+    ASSERT_TRUE(QFileInfo::exists(makefile));
+
+    const struct {
+        const char *name;
+        std::function<void()> change;
+        bool rewritten;
+    } cases[] = {
+        {"nothing changed", [] {}, false},
+        {"another include folder", [&] { p.doc.setIncludeFlags(p.path("more")); }, true},
+        {"the same again", [] {}, false},
+        {"other compiler flags", [&] { p.doc.setCompilerFlags("-O1"); }, true},
+        {"edited by hand", [&] { writeFile(makefile, readFile(makefile) + "# mine\n"); }, true},
+        {"removed", [&] { QFile::remove(makefile); }, true},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        // An hour old, so that a rewrite shows in the time stamp however coarse the clock.
+        const QDateTime old = QDateTime::currentDateTime().addSecs(-3600);
+        setModified(makefile, old);
+        c.change();
+        ASSERT_TRUE(p.buildAndWait()) << p.console.text().toStdString();
+        EXPECT_EQ(QFileInfo(makefile).lastModified() > old.addSecs(1), c.rewritten);
+        EXPECT_EQ(QString::fromUtf8(readFile(makefile)), p.doc.makeFile());
+    }
+    EXPECT_TRUE(p.doc.makeFile().contains("-I" + p.path("more")));
 }
 
 TEST(IncrementalBuild, AFailedBuildKeepsTheEarlierProductAndClaimsNoSuccess)

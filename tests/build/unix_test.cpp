@@ -1,4 +1,5 @@
-// The child environment, `which`, and the stored-compiler-path helpers.
+// The child environment, `which`, the stored-compiler-path helpers and the count of a process
+// group.
 #include "build/unix.h"
 #include "support/testutil.h"
 
@@ -6,6 +7,10 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace corvane;
 
@@ -76,4 +81,36 @@ TEST(Unix, StoredCompilerPathsBecomePrograms)
         EXPECT_EQ(Unix::programForCompilerPath(c.stored), c.program);
         EXPECT_EQ(Unix::directoryOf(c.stored), c.directory);
     }
+}
+
+TEST(Unix, ProcessesInGroupCountsTheLivingOnly)
+{
+    // A group of two sleeping children, then the same two as zombies, then reaped.
+    auto sleeper = [](pid_t group) {
+        const pid_t child = ::fork();
+        if (child == 0) {
+            ::setpgid(0, group);
+            ::pause();
+            ::_exit(0);
+        }
+        ::setpgid(child, group); // also here, so that it holds before the count below
+        return child;
+    };
+    const pid_t leader = sleeper(0);
+    ASSERT_GT(leader, 0);
+    EXPECT_EQ(Unix::processesInGroup(leader), 1);
+    const pid_t member = sleeper(leader);
+    ASSERT_GT(member, 0);
+    EXPECT_EQ(Unix::processesInGroup(leader), 2);
+
+    ::kill(-leader, SIGKILL);
+    for (const pid_t pid : {leader, member}) {
+        siginfo_t info{};
+        ::waitid(P_PID, id_t(pid), &info, WEXITED | WNOWAIT); // ended, not reaped
+    }
+    EXPECT_EQ(Unix::processesInGroup(leader), 0) << "zombies";
+    for (const pid_t pid : {leader, member})
+        ::waitpid(pid, nullptr, 0);
+    EXPECT_EQ(Unix::processesInGroup(leader), 0) << "gone";
+    EXPECT_EQ(Unix::processesInGroup(0), 0);
 }
