@@ -89,6 +89,11 @@ TEST(LineScanner, PassesTakeEachLineOnce)
         {"text ending in a break ends cleanly", "use a\nend\n", {"use|a"}},
         {"no hit in empty text", "", {}},
         {"old Mac line ends", "use a\ruse b\r", {"use|a", "use|b"}},
+        {"a hit far into a line", "x = 1 + 2 + 3 + 4 + 5 ! then uSe\nend\n",
+         {"x|=|1|+|2|+|3|+|4|+|5|!|then|uSe"}},
+        {"the keyword ends the text", "x = 1\n            USE", {"USE"}},
+        {"the keyword cut off by the end", "x = 1\n            us", {"us"}},
+        {"only ASCII letters change case", "\u00daSE u\u017fe @SE [se\n", {}},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
