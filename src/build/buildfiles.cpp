@@ -98,9 +98,10 @@ std::optional<QString> readCompilerMarker(const QString &buildDir, QString *erro
 
 bool writeCompilerMarker(const QString &buildDir, const QString &compilerPath)
 {
-    return SafeFile::overwrite(QDir(buildDir).filePath(QLatin1String(kCompilerMarker)),
-                               compilerPath.toUtf8())
-        .ok();
+    // Written after every build: left alone when it already names the compiler.
+    const QString path = QDir(buildDir).filePath(QLatin1String(kCompilerMarker));
+    const QByteArray bytes = compilerPath.toUtf8();
+    return SafeFile::holds(path, bytes) || SafeFile::overwrite(path, bytes).ok();
 }
 
 QString loaderText(const QString &errorText)

@@ -262,9 +262,8 @@ bool FileOperations::saveMakefile()
     QDir().mkpath(m_document.buildDirectoryPath());
     // A Makefile that already says the same is left alone: no write and sync on every build,
     // and its time stays that of the last change.
-    const QByteArray bytes = m_document.makeFile().toUtf8();
-    const Result<QByteArray> existing = SafeFile::readRegular(path, bytes.size() + 1);
-    if ((!existing.ok() || *existing != bytes) && !writeText(path, m_document.makeFile()))
+    if (!SafeFile::holds(path, m_document.makeFile().toUtf8()) &&
+        !writeText(path, m_document.makeFile()))
         return false;
     m_document.setPathToMakefile(path);
     return true;

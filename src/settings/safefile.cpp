@@ -109,6 +109,13 @@ Result<void> SafeFile::overwrite(const QString &path, const QByteArray &bytes)
     return systemError(failure);
 }
 
+bool SafeFile::holds(const QString &path, const QByteArray &bytes)
+{
+    // One byte over the size is read, so a longer file is not mistaken for its start.
+    const Result<QByteArray> existing = readRegular(path, bytes.size() + 1);
+    return existing.ok() && *existing == bytes;
+}
+
 Result<QByteArray> SafeFile::readRegular(const QString &path, qint64 maxBytes)
 {
     const QByteArray native = QFile::encodeName(path);

@@ -29,6 +29,10 @@ public:
     // message naming the limit.
     static Result<QByteArray> readRegular(const QString &path, qint64 maxBytes);
 
+    // True when path is a regular file that holds exactly bytes: a writer can leave it, and its
+    // time stamp, alone.
+    static bool holds(const QString &path, const QByteArray &bytes);
+
     // The text of an errno value, as the system words it.
     static QString errorText(int errorNumber);
 };

@@ -143,3 +143,30 @@ TEST(SafeFile, ReadsOnlyRegularFilesUpToTheLimit)
         }
     }
 }
+
+TEST(SafeFile, HoldsOnlyTheSameBytesInARegularFile)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath("Demo.mak");
+    test::writeFile(file, "F90 = gfortran\n");
+    const QString fifo = dir.filePath("pipe.mak");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo), 0600), 0);
+    const struct {
+        const char *name;
+        QString path;
+        QByteArray bytes;
+        bool holds;
+    } cases[] = {
+        {"the same", file, "F90 = gfortran\n", true},
+        {"its start only", file, "F90 = gfortran", false},
+        {"longer", file, "F90 = gfortran\n\n", false},
+        {"other text of the same size", file, "F90 = gfortrax\n", false},
+        {"missing", dir.filePath("none"), "", false},
+        {"a folder", dir.path(), "", false},
+        {"a pipe, never opened for reading", fifo, "", false},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(SafeFile::holds(c.path, c.bytes), c.holds);
+    }
+}
