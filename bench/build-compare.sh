@@ -7,17 +7,22 @@
 #   impl    an edit inside a procedure of the lowest module (its interface unchanged)
 #   iface   an edit of the lowest module's interface
 #   touch   a module in the middle touched, content unchanged (200-module project only)
-# Each case runs REPEAT times (default 5); the medians, the ratio corvane / cmake+ninja and the
-# number of files each compiled (median) are printed, with the load average before and after.
+# Each case runs REPEAT times (default 5); the no-op build runs NOOP_RUNS times more (default 10)
+# at the end, corvane and ninja one after the other, so that each pair sees the same load. The
+# medians, the ratio corvane / cmake+ninja and the number of files each compiled (median) are
+# printed, with the load average before and after. Times are wall times read from the shell's
+# own clock ($EPOCHREALTIME), so that no clock program's start is counted.
 #
 #   bench/build-compare.sh [CORVANE_EXECUTABLE]      (default: build/release/src/corvane)
 #   JSON_FORTRAN=DIR (default ../shared/corpora/json-fortran beside the checkout; skipped when
-#   missing), REPEAT=N, ONLY=generated|json-fortran
+#   missing), REPEAT=N, NOOP_RUNS=N, ONLY=generated|json-fortran
 set -euo pipefail
+export LC_NUMERIC=C # a point in $EPOCHREALTIME, which bc reads
 
 root="$(cd "$(dirname "$0")/.." && pwd)"
 corvane="${1:-$root/build/release/src/corvane}"
 repeat="${REPEAT:-5}"
+noop_runs="${NOOP_RUNS:-10}"
 jobs=2
 json_fortran="${JSON_FORTRAN:-$root/../shared/corpora/json-fortran}"
 layers=10
@@ -31,18 +36,18 @@ done
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 
-now() { date +%s.%N; }
 median() { printf '%s\n' "$@" | sort -g | awk '{a[NR]=$1} END {print (NR%2 ? a[(NR+1)/2] : (a[NR/2]+a[NR/2+1])/2)}'; }
 # Runs a command quietly, keeps its output in $work/last.log and prints its wall time in seconds.
 timed() {
-    local t0 t1
-    t0="$(now)"
-    if ! "$@" >"$work/last.log" 2>&1; then
+    local t0 t1 status=0
+    t0=$EPOCHREALTIME
+    "$@" >"$work/last.log" 2>&1 || status=$?
+    t1=$EPOCHREALTIME
+    if [ $status -ne 0 ]; then
         echo "build-compare: failed: $*" >&2
         tail -20 "$work/last.log" >&2
         exit 1
     fi
-    t1="$(now)"
     echo "$t1 - $t0" | bc -l
 }
 # Files compiled by the last timed build: make echoes each compile, ninja names each object.
@@ -177,8 +182,12 @@ EOF
             measure generated touch $tool "${cmd[@]}"
         done
     done
+    for ((r = 0; r < noop_runs; r++)); do
+        measure generated noop corvane "${cv[@]}"
+        measure generated noop ninja "${nj[@]}"
+    done
     report generated full noop impl iface touch
-    echo "($((layers * width)) modules and a program, median of $repeat runs, -j$jobs for both)"
+    echo "($((layers * width)) modules and a program, median of $repeat runs ($((repeat + noop_runs)) for noop), -j$jobs for both)"
 }
 
 # --- json-fortran ------------------------------------------------------------------------------
@@ -225,8 +234,12 @@ json() {
             measure json-fortran iface $tool "${cmd[@]}"
         done
     done
+    for ((r = 0; r < noop_runs; r++)); do
+        measure json-fortran noop corvane "${cv[@]}"
+        measure json-fortran noop ninja "${nj[@]}"
+    done
     report json-fortran full noop impl iface
-    echo "(6 modules, static library, median of $repeat runs, -j$jobs for both)"
+    echo "(6 modules, static library, median of $repeat runs ($((repeat + noop_runs)) for noop), -j$jobs for both)"
 }
 
 case "${ONLY:-}" in
