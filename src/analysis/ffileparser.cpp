@@ -85,15 +85,15 @@ bool FFileParser::isIntrinsicModuleName(QStringView name)
 
 bool FFileParser::readStatement(Statement &s)
 {
-    std::optional<QString> text = nextFortranStatement();
+    const std::optional<QStringView> text = nextStatementView(s.buffer);
     if (!text) {
-        s.text.clear();
+        s.text = QStringView();
         s.tokens.clear();
         s.kind = StatementClass::EmptyStmt;
         return false;
     }
-    s.text = std::move(*text);
-    FTTokenizer::tokenize(s.text, s.tokens);
+    s.text = *text;
+    s.tokens.tokenize(s.text);
     s.kind = classifyStatementFromTokens(s.tokens);
     return true;
 }

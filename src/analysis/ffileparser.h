@@ -25,7 +25,7 @@ namespace corvane
 class FFileParser : public FStatementReader
 {
 public:
-    using Tokens = QList<QStringView>;
+    using Tokens = TokenList;
 
     // Parses fileString (fileType 1 free form, 0 fixed form). The result's name is path.
     // sourceMap, when fileString was preprocessed or had INCLUDE files spliced in, gives the file
@@ -42,7 +42,9 @@ public:
     static QString accumulateParenthetical(QChar open, const Tokens &tokens, qsizetype start,
                                            qsizetype &end);
     // Joins an initial value after the "=" or "=>" at start, up to the "," or ")" that ends it
-    // (end receives its position, or the token count): "= f(1, 2), y"  ->  "f(1,2)".
+    // (end receives its position, or the token count): "= f(1, 2), y"  ->  "f(1,2)". A value
+    // longer than kMaxValueLength characters (a generated table) keeps that many, then "...".
+    static constexpr qsizetype kMaxValueLength = qsizetype(1) << 16;
     static QString accumulateValue(const Tokens &tokens, qsizetype start, qsizetype &end);
     // A generic spec at i as written, "operator(==)", "operator(/=)", "assignment(=)"; end
     // receives the position of its last token. A null string when tokens[i] starts none.
@@ -80,8 +82,14 @@ private:
     qsizetype m_linePosition = 0;
     qsizetype m_lineIndex = 0;
 
+    // One statement read: a view of the source text when it stands in one piece there (a
+    // statement of one long line is never copied), else of buffer, which holds it joined.
     struct Statement {
-        QString text;
+        Statement() = default;
+        Statement(const Statement &) = delete; // text may view buffer
+        Statement &operator=(const Statement &) = delete;
+        QString buffer;
+        QStringView text;
         Tokens tokens; // views into text
         StatementClass kind = StatementClass::EmptyStmt;
     };

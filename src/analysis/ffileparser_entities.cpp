@@ -4,6 +4,8 @@
 
 #include "analysis/tokenmatch.h"
 
+#include <limits>
+
 namespace corvane
 {
 
@@ -42,28 +44,64 @@ bool isBindAttribute(const FFileParser::Tokens &t, qsizetype i)
 
 } // namespace
 
-QString FFileParser::accumulateParenthetical(QChar open, const Tokens &tokens, qsizetype start,
-                                             qsizetype &end)
+namespace
+{
+
+// Text joined from tokens, kept to at most limit characters (a surrogate pair is never split);
+// cut tells that something was left out.
+struct JoinedText {
+    qsizetype limit;
+    QString text;
+    bool cut = false;
+
+    void append(QStringView piece)
+    {
+        if (cut)
+            return;
+        const qsizetype room = limit - text.size();
+        if (piece.size() <= room) {
+            text += piece;
+            return;
+        }
+        cut = true;
+        qsizetype kept = room;
+        if (kept > 0 && piece[kept - 1].isHighSurrogate())
+            --kept;
+        text += piece.first(kept);
+    }
+};
+
+void joinGroup(QChar open, const FFileParser::Tokens &tokens, qsizetype start, qsizetype &end,
+               JoinedText &text)
 {
     const char16_t openChar = open.unicode();
     const char16_t closeChar = openChar == u'[' ? u']' : u')';
-    QString text(open);
+    text.append(QStringView(&open, 1));
     int depth = 0;
     for (qsizetype i = start + 1; i < tokens.size(); ++i) {
         const QStringView tok = tokens[i];
-        text += tok;
+        text.append(tok);
         if (isChar(tok, openChar)) {
             ++depth;
         } else if (isChar(tok, closeChar)) {
             if (depth == 0) {
                 end = i;
-                return text;
+                return;
             }
             --depth;
         }
     }
     end = tokens.size();
-    return text;
+}
+
+} // namespace
+
+QString FFileParser::accumulateParenthetical(QChar open, const Tokens &tokens, qsizetype start,
+                                             qsizetype &end)
+{
+    JoinedText text{std::numeric_limits<qsizetype>::max()};
+    joinGroup(open, tokens, start, end, text);
+    return text.text;
 }
 
 QString FFileParser::genericSpec(const Tokens &tokens, qsizetype i, qsizetype &end)
@@ -92,26 +130,31 @@ QString FFileParser::genericSpec(const Tokens &tokens, qsizetype i, qsizetype &e
 
 QString FFileParser::accumulateValue(const Tokens &tokens, qsizetype start, qsizetype &end)
 {
-    QString text;
+    JoinedText text{kMaxValueLength};
+    const auto finish = [&text] {
+        if (text.cut)
+            text.text += QLatin1StringView("...");
+        return text.text;
+    };
     for (qsizetype i = start + 1; i < tokens.size(); ++i) {
         const QStringView tok = tokens[i];
         const char16_t first = tok.isEmpty() ? 0 : tok[0].unicode();
         if (first == u')' || first == u',') {
             end = i;
-            return text;
+            return finish();
         }
         if (isChar(tok, u'(') || isChar(tok, u'[')) {
             qsizetype close = tokens.size();
-            text += accumulateParenthetical(tok[0], tokens, i, close);
+            joinGroup(tok[0], tokens, i, close, text);
             i = close;
             continue;
         }
         if (first == u'>')
             continue;
-        text += tok;
+        text.append(tok);
     }
     end = tokens.size();
-    return text;
+    return finish();
 }
 
 OrderedMap<std::shared_ptr<FVariable>>

@@ -9,6 +9,7 @@
 
 #include "fttokenizer.h"
 #include "statementclass.h"
+#include "tokenlist.h"
 
 #include <QSet>
 #include <QString>
@@ -66,6 +67,7 @@ public:
     StatementClass classifyStatement(const QString &statement) const;
     static StatementClass classifyStatementFromTokens(const QStringList &tokens);
     static StatementClass classifyStatementFromTokens(const QList<QStringView> &tokens);
+    static StatementClass classifyStatementFromTokens(const TokenList &tokens);
 
     // True for ProgramStmt, FunctionStmt, SubroutineStmt and ModuleStmt.
     static bool isProgramUnitStatement(StatementClass c);

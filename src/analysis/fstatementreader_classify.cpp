@@ -198,7 +198,7 @@ struct TokenSummary {
     QStringView first, second;
     qsizetype count = 0;
     QStringView unitWord;
-    const QList<QStringView> *list = nullptr; // the unit word is looked for only when asked
+    const TokenList *list = nullptr; // the unit word is looked for only when asked
 
     void add(QStringView token)
     {
@@ -214,8 +214,8 @@ struct TokenSummary {
     QStringView firstUnitWord() const
     {
         if (list)
-            for (QStringView token : *list)
-                if (isUnitWord(token))
+            for (qsizetype i = 0; i < list->size(); ++i)
+                if (const QStringView token = (*list)[i]; isUnitWord(token))
                     return token;
         return unitWord;
     }
@@ -308,6 +308,11 @@ StatementClass FStatementReader::classifyStatementFromTokens(const QStringList &
 }
 
 StatementClass FStatementReader::classifyStatementFromTokens(const QList<QStringView> &tokens)
+{
+    return classifyStatementFromTokens(TokenList(tokens));
+}
+
+StatementClass FStatementReader::classifyStatementFromTokens(const TokenList &tokens)
 {
     TokenSummary summary;
     summary.count = tokens.size();
