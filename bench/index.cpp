@@ -18,7 +18,7 @@
 // and LAPACK from the shared corpora (all its .f files, no modules).
 //
 // One heavy file: 200 MB of LAPACK routines in one source, and one free-form line of 50 MB (a
-// table), read and parsed, and the first indexed as a project; peak_per_source is the peak
+// table as an array constructor, or as a DATA statement of short tokens), read and parsed, and the first indexed as a project; peak_per_source is the peak
 // memory over the file's size.
 //
 //   bench_index                                 run the benchmarks
@@ -341,22 +341,27 @@ bool writeHugeSource(const QString &path, qint64 bytes)
     return true;
 }
 
-// One free-form line of bytes: a generated table as one array constructor in a module.
-bool writeHugeLine(const QString &path, qint64 bytes)
+// One free-form line of bytes in a module: a generated table as one array constructor (a single
+// token), or with shortTokens as a DATA statement (a token every two or three characters).
+bool writeHugeLine(const QString &path, qint64 bytes, bool shortTokens)
 {
     QFile out(path);
     if (!out.open(QIODevice::WriteOnly))
         return false;
-    out.write("module table\n  implicit none\n  real, parameter :: t(*) = [");
+    out.write(shortTokens ? "module table\n  implicit none\n  real :: t(9999999)\n  data t / "
+                          : "module table\n  implicit none\n  real, parameter :: t(*) = [");
     QByteArray piece;
     for (qint64 i = 0; out.size() + piece.size() < bytes; ++i) {
-        piece += QByteArray::number(i % 9973) + "." + QByteArray::number(i % 1000) + "e-3, ";
+        if (shortTokens)
+            piece += QByteArray::number(i % 97) + ", ";
+        else
+            piece += QByteArray::number(i % 9973) + "." + QByteArray::number(i % 1000) + "e-3, ";
         if (piece.size() > (1 << 16)) {
             out.write(piece);
             piece.clear();
         }
     }
-    out.write(piece + "0.0]\nend module table\n");
+    out.write(piece + (shortTokens ? "0 /\nend module table\n" : "0.0]\nend module table\n"));
     return true;
 }
 
@@ -365,10 +370,11 @@ bool writeHugeLine(const QString &path, qint64 bytes)
 void BM_ReadAndParseHeavyFile(benchmark::State &state)
 {
     QTemporaryDir dir;
-    const bool hugeLine = state.range(0) == 1;
+    const bool hugeLine = state.range(0) >= 1;
     const QString path = dir.filePath(hugeLine ? "table.f90" : "lapack.f");
     const qint64 bytes = state.range(1) << 20;
-    if (!(hugeLine ? writeHugeLine(path, bytes) : writeHugeSource(path, bytes))) {
+    if (!(hugeLine ? writeHugeLine(path, bytes, state.range(0) == 2)
+                   : writeHugeSource(path, bytes))) {
         state.SkipWithError("cannot write the source (is the LAPACK corpus there?)");
         return;
     }
@@ -392,7 +398,8 @@ void BM_ReadAndParseHeavyFile(benchmark::State &state)
 BENCHMARK(BM_ReadAndParseHeavyFile)
     ->ArgNames({"line", "MB"})
     ->Args({0, 200}) // 200 MB of LAPACK routines in one file
-    ->Args({1, 50})  // one line of 50 MB
+    ->Args({1, 50})  // one line of 50 MB, one array constructor
+    ->Args({2, 50})  // one line of 50 MB, a DATA statement of short tokens
     ->Iterations(1)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
