@@ -18,8 +18,8 @@
 // and LAPACK from the shared corpora (all its .f files, no modules).
 //
 // One heavy file: 200 MB of LAPACK routines in one source, and one free-form line of 50 MB (a
-// table as an array constructor, or as a DATA statement of short tokens), read and parsed, and the first indexed as a project; peak_per_source is the peak
-// memory over the file's size.
+// table as an array constructor, or as a DATA statement of short tokens), read and parsed, and the
+// first indexed as a project; peak_per_source is the peak memory over the file's size.
 //
 //   bench_index                                 run the benchmarks
 //   bench_index --generate DIR [FILES [SHAPE]]  only write the generated sources into DIR

@@ -57,13 +57,15 @@ QStringView TokenList::compactAt(qsizetype i) const
     if (i == m_lastIndex)
         return m_last;
     // The word where token i starts: the one found last, the next, or a binary search.
-    const auto holds = [this, i](qsizetype w) { return m_before[size_t(w)] <= i && i < m_before[size_t(w) + 1]; };
+    const auto holds = [this, i](qsizetype w) {
+        return m_before[size_t(w)] <= i && i < m_before[size_t(w) + 1];
+    };
     qsizetype w = m_word;
     if (!holds(w)) {
         if (w + 1 < qsizetype(m_starts.size()) && holds(w + 1))
             ++w;
         else
-            w = qsizetype(std::upper_bound(m_before.begin(), m_before.end(), i) - m_before.begin()) - 1;
+            w = std::upper_bound(m_before.begin(), m_before.end(), i) - m_before.begin() - 1;
     }
     quint64 bits = m_starts[size_t(w)];
     for (qsizetype skip = i - m_before[size_t(w)]; skip > 0; --skip)

@@ -44,8 +44,8 @@ TEST(FFileParserLongStatements, InitialValuesAreCutAtTheLimitAndTheRestOfTheStat
         qsizetype wantLength; // with "..." when cut
         bool cut;
     } cases[] = {
-        {"one huge token", "real, parameter :: t(*) = [" + table + "0.0], u = 1", "t", "[0.5, 1.5, ",
-         limit + 3, true},
+        {"one huge token", "real, parameter :: t(*) = [" + table + "0.0], u = 1", "t",
+         "[0.5, 1.5, ", limit + 3, true},
         {"many short tokens", "integer, parameter :: k = " + sum + "1, u = 1", "k", "1+1+1",
          limit + 3, true},
         {"a value of the limit exactly", "character(*), parameter :: s = '" + exact + "', u = 1",
@@ -65,7 +65,8 @@ TEST(FFileParserLongStatements, InitialValuesAreCutAtTheLimitAndTheRestOfTheStat
         ASSERT_TRUE(v);
         ASSERT_TRUE(u);
         // Tokens are joined without the blanks between them; "[...]" is one token.
-        EXPECT_TRUE(v->declaredValue.startsWith(c.wantStart)) << qPrintable(v->declaredValue.left(40));
+        EXPECT_TRUE(v->declaredValue.startsWith(c.wantStart))
+            << qPrintable(v->declaredValue.left(40));
         EXPECT_EQ(v->declaredValue.size(), c.wantLength);
         EXPECT_EQ(v->declaredValue.endsWith(u"..."), c.cut);
         EXPECT_EQ(u->declaredValue, u"1");
@@ -82,12 +83,14 @@ TEST(FFileParserLongStatements, LongStatementsAreParsedAsShortOnesAre)
     });
     const QString arguments = repeated(kLong, [](int i) { return QString("x%1, ").arg(i); });
     const QString call = repeated(kLong, [](int i) { return QString("%1, ").arg(i % 10); });
-    const QString source = "module m\n  integer :: " + continued + "zlast\n"
-                           "contains\n  integer function f(" + arguments + "xlast)\n"
-                           "    call g(" + call + "0)\n"
-                           "    data f / " + call + "0 /\n"
-                           "  end function f\n"
-                           "  subroutine after\n  end subroutine after\nend module m\n";
+    const QString source = QStringLiteral("module m\n  integer :: %1zlast\n"
+                                          "contains\n  integer function f(%2xlast)\n"
+                                          "    call g(%3 0)\n"
+                                          "    data f / %3 0 /\n"
+                                          "  end function f\n"
+                                          "  subroutine after\n  end subroutine after\n"
+                                          "end module m\n")
+                               .arg(continued, arguments, call);
     FFileParser parser;
     const auto d = parser.declarationsInFortranFile("/p/t.f90", source, 1);
     const auto m = unitOf(*d, "m");
