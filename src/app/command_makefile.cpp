@@ -34,8 +34,7 @@ int makefileCommand(const QStringList &args)
         settings.moduleAwareRebuilds = false;
     const MakefileGenerator generator(settings);
     const QStringList files = document.fileNames();
-    const DependenciesMap dependencies = generator.dependenciesForFiles(files);
-    const ModuleFilesMap moduleFiles = generator.filesForModuleNames(files);
+    const auto [dependencies, moduleFiles] = generator.scanProject(files);
     const Result<QString> text = generator.makefileForFiles(files, dependencies, moduleFiles,
                                                             document.projectCompilerPath());
     if (!text.ok()) {

@@ -147,8 +147,7 @@ bool BuildDriver::scanAndWriteMakefile(const QString &firstLine)
     appendText(text(buildtexts::kScanning), Console::Role::Info);
 
     const QStringList files = m_document->fileNames();
-    const DependenciesMap dependencies = generator.dependenciesForFiles(files);
-    const ModuleFilesMap moduleFiles = generator.filesForModuleNames(files);
+    const auto [dependencies, moduleFiles] = generator.scanProject(files);
     m_moduleNames = moduleFiles.keys();
 
     for (const QString &file : files) {

@@ -53,11 +53,23 @@ struct MakefileGenerator::DirectScan {
     QStringList includes;
 };
 
-// Each file's direct scan, kept for one scan so that a shared include file is read once.
+// Each file's direct scan, kept for one scan so that a shared include file is read once; and
+// the text of a file already read for its MODULE lines, until its own scan takes it.
 class MakefileGenerator::ScanCache
 {
 public:
     QHash<QString, DirectScan> scans;
+    QHash<QString, QString> readAhead;
+
+    QString take(const QString &path)
+    {
+        auto it = readAhead.find(path);
+        if (it == readAhead.end())
+            return readText(path);
+        QString text = std::move(*it);
+        readAhead.erase(it);
+        return text;
+    }
 };
 
 MakefileGenerator::MakefileGenerator(MakefileSettings settings)
@@ -90,12 +102,11 @@ std::optional<QStringList> MakefileGenerator::tokensFromLineWithKeyword(QStringV
     return scanner.tokensFromLineWithKeyword(keyword);
 }
 
-MakefileGenerator::DirectScan MakefileGenerator::scanFile(const QString &path) const
+MakefileGenerator::DirectScan MakefileGenerator::scanFile(const QString &path, QString text) const
 {
     DirectScan scan;
     // The compiler reads a file with directives preprocessed: a use in an inactive branch is no
     // dependency, and #include'd files are prerequisites like INCLUDE files.
-    QString text = readText(path);
     if (FPreprocessor::needsPreprocessing(text)) {
         FPreprocessor::Result preprocessed = FPreprocessor::preprocess(text, path, m_preprocessor);
         text = std::move(preprocessed.text);
@@ -147,7 +158,7 @@ FileDependencies MakefileGenerator::collectDependencies(const QString &path, Sca
     auto direct = [&](const QString &file) -> const DirectScan & {
         auto it = cache.scans.find(file);
         if (it == cache.scans.end())
-            it = cache.scans.insert(file, scanFile(file));
+            it = cache.scans.insert(file, scanFile(file, cache.take(file)));
         return *it;
     };
     FileDependencies result;
@@ -193,25 +204,46 @@ DependenciesMap MakefileGenerator::dependenciesForFiles(const QStringList &paths
     return map;
 }
 
+void MakefileGenerator::addModulesOf(const QString &path, const QString &text,
+                                     ModuleFilesMap &map) const
+{
+    LineScanner scanner(text);
+    while (!scanner.atEnd()) {
+        const std::optional<QStringList> tokens = scanner.tokensFromLineWithKeyword(u"module");
+        if (!tokens)
+            break;
+        if (tokens->size() < 2 || tokens->at(0).toLower() != QLatin1String("module"))
+            continue;
+        const QString name = tokens->at(1).toLower();
+        if (name != QLatin1String("procedure"))
+            map.insert(name, path);
+    }
+}
+
 ModuleFilesMap MakefileGenerator::filesForModuleNames(const QStringList &paths) const
 {
     ModuleFilesMap map;
+    for (const QString &path : paths)
+        if (!isIncludeFile(path))
+            addModulesOf(path, readText(path), map);
+    return map;
+}
+
+MakefileGenerator::ProjectScan MakefileGenerator::scanProject(const QStringList &paths) const
+{
+    ProjectScan result;
+    ScanCache cache;
     for (const QString &path : paths) {
         if (isIncludeFile(path))
             continue;
-        LineScanner scanner(readText(path));
-        while (!scanner.atEnd()) {
-            const std::optional<QStringList> tokens = scanner.tokensFromLineWithKeyword(u"module");
-            if (!tokens)
-                break;
-            if (tokens->size() < 2 || tokens->at(0).toLower() != QLatin1String("module"))
-                continue;
-            const QString name = tokens->at(1).toLower();
-            if (name != QLatin1String("procedure"))
-                map.insert(name, path);
-        }
+        QString text = readText(path);
+        addModulesOf(path, text, result.moduleFiles);
+        // A file another one included has been scanned already; its text is not needed then.
+        if (!cache.scans.contains(path))
+            cache.readAhead.insert(path, std::move(text));
+        result.dependencies.insert(path.toLower(), collectDependencies(path, cache));
     }
-    return map;
+    return result;
 }
 
 std::optional<QString> MakefileGenerator::pathOfIncludefile(const QString &name,

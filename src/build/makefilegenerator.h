@@ -78,6 +78,12 @@ public:
     FileDependencies dependenciesForFileAndItsIncludes(const QString &path) const;
     // MODULE lines of the non-include files; a later file defining a name wins.
     ModuleFilesMap filesForModuleNames(const QStringList &paths) const;
+    // Both of the above from one read of each file.
+    struct ProjectScan {
+        DependenciesMap dependencies;
+        ModuleFilesMap moduleFiles;
+    };
+    ProjectScan scanProject(const QStringList &paths) const;
     static std::optional<QStringList> tokensFromLineWithKeyword(QStringView keyword,
                                                                 LineScanner &scanner);
     // The include file named in usedInFile: beside it, else in the include-flag directories.
@@ -99,7 +105,8 @@ private:
     struct DirectScan;
     class ScanCache;
     FileDependencies collectDependencies(const QString &path, ScanCache &cache) const;
-    DirectScan scanFile(const QString &path) const;
+    DirectScan scanFile(const QString &path, QString text) const;
+    void addModulesOf(const QString &path, const QString &text, ModuleFilesMap &map) const;
 
     MakefileSettings m_settings;
     QSet<QString> m_libraryModules;

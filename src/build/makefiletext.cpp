@@ -9,6 +9,8 @@
 #include <QSet>
 #include <QStandardPaths>
 
+#include <algorithm>
+
 namespace corvane
 {
 
@@ -35,8 +37,15 @@ QString refusal(const QString &path, const QString &reason)
 // would write a module file for, whose readers then depend on the defining object.
 QString moduleTarget(const QString &module, ModuleFileScheme scheme)
 {
-    static const QRegularExpression fortranName(QStringLiteral("^[a-z][a-z0-9_]*$"));
-    if (!fortranName.match(module).hasMatch())
+    // A Fortran name: a letter, then letters, digits and underscores (a loop: this runs for
+    // every use of every module, where a regular expression match was a noticeable cost).
+    auto isLetter = [](QChar c) { return c >= QLatin1Char('a') && c <= QLatin1Char('z'); };
+    auto isNameCharacter = [&](QChar c) {
+        return isLetter(c) || (c >= QLatin1Char('0') && c <= QLatin1Char('9')) ||
+               c == QLatin1Char('_');
+    };
+    if (module.isEmpty() || !isLetter(module.front()) ||
+        !std::all_of(module.begin(), module.end(), isNameCharacter))
         return QString();
     return module + QLatin1String(scheme == ModuleFileScheme::Stamp ? ".mod.stamp" : ".mod");
 }

@@ -139,6 +139,32 @@ TEST_F(DependencyScan, ModuleFilesMap)
     EXPECT_FALSE(map.contains("hidden"));
 }
 
+TEST_F(DependencyScan, OneReadOfEachFileFindsWhatTheTwoScansFind)
+{
+    // A source another one INCLUDEs (scanned before its own turn), one listed twice, an include
+    // file in the list, a preprocessed one, a missing one and a module defined twice.
+    const QString main = write("main.f90", "program p\n  include 'part.f90'\n  use a\nend\n");
+    const QString part = write("part.f90", "use from_part\nmodule part_m\nend module\n");
+    const QString a = write("a.F90", "module a\n#ifdef NEVER\nuse never\n#endif\nuse b\nend module\n");
+    const QString b = write("b.f90", "module b\nend module\nmodule a\nend module\n");
+    const QString inc = write("defs.inc", "module hidden\nuse physics\n");
+    const QStringList paths = {main, part, a, b, inc, part, path("gone.f90")};
+    const MakefileGenerator gen = generator();
+    const MakefileGenerator::ProjectScan scan = gen.scanProject(paths);
+    const DependenciesMap dependencies = gen.dependenciesForFiles(paths);
+    EXPECT_EQ(scan.moduleFiles, gen.filesForModuleNames(paths));
+    EXPECT_EQ(scan.moduleFiles.value("a"), b);
+    ASSERT_EQ(scan.dependencies.keys(), dependencies.keys());
+    for (const QString &key : dependencies.keys()) {
+        SCOPED_TRACE(key.toStdString());
+        EXPECT_EQ(scan.dependencies.find(key)->modules, dependencies.find(key)->modules);
+        EXPECT_EQ(scan.dependencies.find(key)->includeFiles, dependencies.find(key)->includeFiles);
+    }
+    EXPECT_EQ(scan.dependencies.find(main.toLower())->modules, (QStringList{"a", "from_part"}));
+    EXPECT_EQ(scan.dependencies.find(part.toLower())->modules, QStringList{"from_part"});
+    EXPECT_EQ(scan.dependencies.find(a.toLower())->modules, QStringList{"b"});
+}
+
 TEST_F(DependencyScan, IncludeSearchOrder)
 {
     const QString src = write("src/main.f90", "");

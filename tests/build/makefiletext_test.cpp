@@ -121,14 +121,23 @@ TEST(MakefileText, ModuleAwareRulesForEachScheme)
     }
 
     // A name no module file can have keeps the object prerequisite.
-    DependenciesMap odd;
-    odd.insert("/p/main.f90", {{"w$x"}, {}});
-    ModuleFilesMap oddModules;
-    oddModules.insert("w$x", "/p/alpha.f90");
-    const QString text =
-        makefile(settings, {"/p/alpha.f90", "/p/main.f90"}, odd, oddModules, "gfortran");
-    EXPECT_TRUE(text.contains("main.o : /p/main.f90 \\\nalpha.o\n")) << text.toStdString();
-    EXPECT_FALSE(text.contains(" ; +\n"));
+    const std::pair<const char *, const char *> names[] = {
+        {"w$x", nullptr}, {"_lead", nullptr}, {"9lives", nullptr}, {"t\u00e9", nullptr},
+        {"a", "a.mod"},   {"z_9", "z_9.mod"},
+    };
+    for (const auto &[name, moduleFile] : names) {
+        SCOPED_TRACE(name);
+        DependenciesMap odd;
+        odd.insert("/p/main.f90", {{name}, {}});
+        ModuleFilesMap oddModules;
+        oddModules.insert(name, "/p/alpha.f90");
+        const QString text =
+            makefile(settings, {"/p/alpha.f90", "/p/main.f90"}, odd, oddModules, "gfortran");
+        const QString prerequisite = moduleFile ? moduleFile : "alpha.o";
+        EXPECT_TRUE(text.contains("main.o : /p/main.f90 \\\n" + prerequisite + "\n"))
+            << text.toStdString();
+        EXPECT_EQ(text.contains(" ; +\n"), moduleFile != nullptr);
+    }
 }
 
 TEST(MakefileText, ModuleFileSchemes)
