@@ -919,7 +919,12 @@ QString Engine::expand(QString buffer, FileState *file, bool fortranCode, qsizet
 
 bool FPreprocessor::needsPreprocessing(QStringView text)
 {
-    return text.startsWith(u'#') || text.contains(u"\n#");
+    // A search for the one character is many times faster than for "\n#", and '#' is rare in
+    // Fortran outside directives.
+    for (qsizetype at = text.indexOf(u'#'); at >= 0; at = text.indexOf(u'#', at + 1))
+        if (at == 0 || text[at - 1] == u'\n')
+            return true;
+    return false;
 }
 
 FMacroDefinition FPreprocessor::defineFromFlag(QStringView argument)

@@ -50,8 +50,7 @@ public:
     // the header stands in one); 0 when unknown.
     int line = 0;
     std::optional<QStringList> modulesUsed;
-    // The USE statements as written, in order (ONLY lists and renames); modulesUsed of a module
-    // becomes its resolved chain during indexing, these stay as the source has them.
+    // The USE statements as written, in order (ONLY lists and renames).
     std::optional<QList<FUseStatement>> useStatements;
     DeclarationMap<FVariable> variables;
     DeclarationMap<FDerivedType> types;

@@ -67,12 +67,18 @@ qsizetype lineEndLength(const QChar *d, qsizetype i, qsizetype n)
     return d[i] == u'\n' ? 1 : 0;
 }
 
-// First index at or after i that holds a line end, or n.
+// First index at or after i that holds a line end, or n. Two vectorised searches over the line
+// (for '\n', then for a '\r' before it) cost less than a look at every character.
 qsizetype findLineEnd(const QChar *d, qsizetype i, qsizetype n)
 {
-    while (i < n && !isLineEnd(d[i]))
-        ++i;
-    return i;
+    if (i >= n)
+        return n;
+    const QStringView rest(d + i, n - i);
+    qsizetype end = rest.indexOf(u'\n');
+    if (end < 0)
+        end = rest.size();
+    const qsizetype cr = rest.first(end).indexOf(u'\r');
+    return i + (cr < 0 ? end : cr);
 }
 
 // Skips characters that cannot start a statement (blanks, line ends, '&', ';', '<', '$', ...).

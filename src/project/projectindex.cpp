@@ -101,16 +101,38 @@ void linkSubmodules(const FFileDeclarations &file, const ModulesDictionary &modu
     }
 }
 
-void cleanUpUseChains(ModulesDictionary &modules, QString &errorMessage)
+void cleanUpUseChains(const ModulesDictionary &modules, QString &errorMessage)
 {
     QList<ModuleUses> uses;
     uses.reserve(modules.size());
     for (const auto &entry : modules)
         uses.append({entry.second->name, entry.second->modulesUsed.value_or(QStringList())});
-    const UseChain chain(uses);
-    for (auto &entry : modules)
-        entry.second->modulesUsed = chain.usedModuleNamesForModuleNamed(entry.first);
-    errorMessage = chain.errorMessage();
+    errorMessage = UseChain(uses, UseChain::OnlyCycles).errorMessage();
+}
+
+std::optional<QStringList> resolvedUseChain(const ModulesDictionary &modules, const QString &name)
+{
+    // Only the modules reachable from the named one take part: their chain does not depend on
+    // the rest of the project, nor does whether a cycle is met on the way.
+    QList<ModuleUses> uses;
+    QSet<QString> seen;
+    QList<QString> pending{name.toLower()};
+    while (!pending.isEmpty()) {
+        const QString key = pending.takeLast();
+        if (seen.contains(key))
+            continue;
+        seen.insert(key);
+        const auto module = modules.value(key);
+        if (!module)
+            continue;
+        const QStringList used = module->modulesUsed.value_or(QStringList());
+        uses.append({module->name, used});
+        for (const QString &next : used)
+            pending.append(next.toLower());
+    }
+    if (uses.isEmpty())
+        return std::nullopt;
+    return UseChain(uses).usedModuleNamesForModuleNamed(name);
 }
 
 void setSuperclasses(const ModulesDictionary &modules, const ModulesDictionary &globals)

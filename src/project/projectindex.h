@@ -62,7 +62,14 @@ std::shared_ptr<ProjectIndex> gatherProjectDeclarations(const QList<MergeInput> 
 // symbols); variables and deeper internal procedures are shared.
 std::shared_ptr<FFileDeclarations> cloneForMerge(const FFileDeclarations &declarations);
 
-void cleanUpUseChains(ModulesDictionary &modules, QString &errorMessage);
+// Reports the circular USE chains among the modules in errorMessage (null when there is none).
+// The module records keep their USE lists as written: a module's resolved chain is worked out
+// when it is asked for (resolvedUseChain), as every module holding its transitive list would
+// grow with the project's modules times their use depth.
+void cleanUpUseChains(const ModulesDictionary &modules, QString &errorMessage);
+// The names of the project modules that the named module depends on, directly or indirectly,
+// deepest first; none when it depends on no project module or sits in a circular chain.
+std::optional<QStringList> resolvedUseChain(const ModulesDictionary &modules, const QString &name);
 // Gives each submodule of file its ancestor module as host (definingProgramUnit) and completes
 // its separate module procedures from the interfaces the ancestor declares. file is a merge's
 // own copy.

@@ -15,6 +15,18 @@ QString lastComponent(const QString &path)
     return QFileInfo(path).fileName();
 }
 
+// A module's info lists every project module it depends on, deepest first; the index keeps
+// only the USE lists as written, so the chain is resolved for the one module shown.
+FDeclaration withResolvedUses(const ProjectIndex &index, const FDeclaration &record)
+{
+    const auto *unit = std::get_if<std::shared_ptr<FProgramUnit>>(&record);
+    if (!unit || !*unit || (*unit)->pUnitType != ModuleType)
+        return record;
+    auto shown = std::make_shared<FProgramUnit>(**unit);
+    shown->modulesUsed = resolvedUseChain(index.projectModulesDictionary, shown->name);
+    return shown;
+}
+
 } // namespace
 
 LookupResult lookupDeclarationInfo(const ProjectIndex &index, const FFileDeclarations *currentFile,
@@ -33,8 +45,9 @@ LookupResult lookupDeclarationInfo(const ProjectIndex &index, const FFileDeclara
             unit = index.projectModulesDictionary.value(key);
         if (unit) {
             const QString file = unit->defInfo ? lastComponent(unit->defInfo->fileSource) : "";
-            return {LookupResult::Info, FInfoFormatter::declarationToDisplay(
-                                            unit, QString(), QString(), QString(), file)};
+            return {LookupResult::Info,
+                    FInfoFormatter::declarationToDisplay(withResolvedUses(index, unit), QString(),
+                                                         QString(), QString(), file)};
         }
     }
     if (!currentFile)
@@ -68,7 +81,8 @@ LookupResult lookupDeclarationInfo(const ProjectIndex &index, const FFileDeclara
         procedure = found->programUnit->name;
     const QString type = found->dType ? found->dType->name : QString();
     const QString text =
-        FInfoFormatter::declarationToDisplay(found->object, procedure, module, type, file);
+        FInfoFormatter::declarationToDisplay(withResolvedUses(index, found->object), procedure,
+                                             module, type, file);
     if (text.isNull())
         return {};
     return {LookupResult::Info, text};

@@ -5,7 +5,7 @@
 namespace corvane
 {
 
-UseChain::UseChain(const QList<ModuleUses> &modules)
+UseChain::UseChain(const QList<ModuleUses> &modules, Chains chains)
 {
     OrderedMap<DependencyGraphNode *> graphNodes;
     for (const ModuleUses &module : modules) {
@@ -16,17 +16,17 @@ UseChain::UseChain(const QList<ModuleUses> &modules)
         for (const QString &used : node->object().modulesUsed)
             if (DependencyGraphNode *const *target = graphNodes.find(used.toLower()))
                 node->addEdge(*target);
-    if (resolveAcyclic(graphNodes))
+    if (resolveAcyclic(graphNodes, chains))
         return;
     // A cycle somewhere: every module is walked on its own, as that walk also words the messages.
     for (const auto &[key, node] : graphNodes) {
         std::optional<NodeList> chain = dependenciesForModuleNamed(key, graphNodes);
-        if (chain)
+        if (chain && chains == KeepChains)
             m_dependencies.insert(key.toLower(), *chain);
     }
 }
 
-bool UseChain::resolveAcyclic(const OrderedMap<DependencyGraphNode *> &graphNodes)
+bool UseChain::resolveAcyclic(const OrderedMap<DependencyGraphNode *> &graphNodes, Chains chains)
 {
     // Dense numbers for the nodes, so that the walks below use arrays instead of hashed sets.
     std::vector<DependencyGraphNode *> nodes;
@@ -73,6 +73,9 @@ bool UseChain::resolveAcyclic(const OrderedMap<DependencyGraphNode *> &graphNode
             }
         }
     }
+
+    if (chains == OnlyCycles)
+        return true;
 
     // Without cycles, a module's depth-first list is the lists of the modules it uses, in the
     // order of its edges, each node kept at its first place, then the module itself: the walk

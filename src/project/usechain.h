@@ -19,8 +19,10 @@ public:
     using NodeList = DependencyGraphNode::NodeList;
 
     // One node per module (a later module with the same lower-cased name replaces an earlier
-    // one); uses of modules outside the list are ignored.
-    explicit UseChain(const QList<ModuleUses> &modules);
+    // one); uses of modules outside the list are ignored. Without keepChains only the cycles are
+    // looked for (errorMessage) and no module's chain is kept.
+    enum Chains { KeepChains, OnlyCycles };
+    explicit UseChain(const QList<ModuleUses> &modules, Chains chains = KeepChains);
     UseChain(const UseChain &) = delete;
     UseChain &operator=(const UseChain &) = delete;
 
@@ -41,7 +43,7 @@ public:
 private:
     // Fills the dependencies of every module when the graph has no cycle; false, with nothing
     // filled, when it has one.
-    bool resolveAcyclic(const OrderedMap<DependencyGraphNode *> &graphNodes);
+    bool resolveAcyclic(const OrderedMap<DependencyGraphNode *> &graphNodes, Chains chains);
 
     std::vector<std::unique_ptr<DependencyGraphNode>> m_nodes;
     OrderedMap<NodeList> m_dependencies;

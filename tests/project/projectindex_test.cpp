@@ -4,6 +4,7 @@
 #include "project/projectindex.h"
 
 #include "analysis/ffileparser.h"
+#include "project/usechain.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -43,10 +44,10 @@ QStringList sorted(const QSet<QString> &set)
 
 QStringList chainOf(const ProjectIndex &index, const QString &module)
 {
-    const auto m = index.projectModulesDictionary.value(module);
-    if (!m)
+    if (!index.projectModulesDictionary.value(module))
         return {"<no module>"};
-    return m->modulesUsed.value_or(QStringList{"<none>"});
+    return resolvedUseChain(index.projectModulesDictionary, module)
+        .value_or(QStringList{"<none>"});
 }
 
 } // namespace
@@ -141,6 +142,50 @@ TEST(ProjectIndexMerge, CircularUseKeepsOtherChains)
     EXPECT_EQ(chainOf(*index, "a"), QStringList({"<none>"}));
     EXPECT_EQ(chainOf(*index, "b"), QStringList({"<none>"}));
     EXPECT_EQ(chainOf(*index, "c"), QStringList({"d"}));
+}
+
+// A module's chain, worked out from the modules reachable from it, is the one the whole
+// project's use graph gives it: on an acyclic graph with diamonds, and with a cycle elsewhere
+// that some modules reach and others do not.
+TEST(ProjectIndexMerge, ResolvedChainMatchesTheWholeGraph)
+{
+    for (const bool withCycle : {false, true}) {
+        SCOPED_TRACE(withCycle ? "with a cycle" : "acyclic");
+        ModulesDictionary modules;
+        QList<ModuleUses> uses;
+        quint32 seed = 12345;
+        for (int k = 0; k < 40; ++k) {
+            auto m = std::make_shared<FProgramUnit>();
+            m->pUnitType = ModuleType;
+            m->name = QString("M%1").arg(k);
+            QStringList used;
+            for (int u = 0; u < 3 && k > 0; ++u) {
+                seed = seed * 1103515245u + 12345u;
+                used << QString("m%1").arg(int((seed >> 16) % quint32(k)));
+            }
+            // m5 and m30 use each other: modules above them that reach either sit on no cycle
+            // yet get no chain; the others keep theirs.
+            if (withCycle && k == 5)
+                used << "m30";
+            if (withCycle && k == 30)
+                used << "m5" << "outside";
+            m->modulesUsed = used;
+            modules.insert(m->name.toLower(), m);
+            uses.append({m->name, used});
+        }
+        const UseChain whole(uses);
+        int compared = 0;
+        for (const auto &[key, m] : modules) {
+            SCOPED_TRACE(qPrintable(key));
+            EXPECT_EQ(resolvedUseChain(modules, m->name), whole.usedModuleNamesForModuleNamed(key));
+            ++compared;
+        }
+        EXPECT_EQ(compared, 40);
+        QString message;
+        cleanUpUseChains(modules, message);
+        EXPECT_EQ(message, whole.errorMessage());
+        EXPECT_EQ(message.isNull(), !withCycle);
+    }
 }
 
 TEST(ProjectIndexMerge, ParentTypes)

@@ -19,6 +19,7 @@ const QString kGeo = "module geo\n type :: point\n  real :: x, y\n end type\n"
 const QString kMain = "module sim\n use geo\ncontains\n subroutine run(n)\n  integer :: n\n"
                       "  type(body) :: b\n  real :: sqrt_val\n end subroutine\nend module\n"
                       "subroutine helper()\nend subroutine\n";
+const QString kTop = "module top\n use sim\n use outside\nend module\n";
 
 struct Fixture {
     std::shared_ptr<ProjectIndex> index;
@@ -26,7 +27,8 @@ struct Fixture {
     {
         QList<MergeInput> inputs;
         for (const auto &[path, text] :
-             {std::pair{QString("/p/geo.f90"), kGeo}, std::pair{QString("/p/main.f90"), kMain}}) {
+             {std::pair{QString("/p/geo.f90"), kGeo}, std::pair{QString("/p/main.f90"), kMain},
+              std::pair{QString("/p/top.f90"), kTop}}) {
             FFileParser parser;
             inputs.append({path, parser.declarationsInFortranFile(path, text, 1)});
         }
@@ -58,6 +60,11 @@ TEST(ProjectLookup, Table)
          LookupResult::Info,
          " Module Name:\tgeo\n",
          "\n Declared in:\n\tFile:      geo.f90"},
+        {"a module lists every project module below it, deepest first",
+         {QString(), QString(), {"Top"}},
+         LookupResult::Info,
+         " Module Name:\ttop\n Modules USEed: \n\tgeo \n\tsim \n",
+         "\tFile:      top.f90"},
         {"global procedure by name",
          {QString(), QString(), {"Helper"}},
          LookupResult::Info,
