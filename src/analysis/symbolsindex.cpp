@@ -52,7 +52,14 @@ public:
         }
         if (l.only)
             return;
-        exports(*l.module, l.renamedAway.isEmpty() ? hidden : hidden + l.renamedAway);
+        if (l.renamedAway.isEmpty()) {
+            exports(*l.module, hidden);
+            return;
+        }
+        QSet<QString> more = hidden;
+        for (const QString &name : l.renamedAway)
+            more.insert(name);
+        exports(*l.module, more);
     }
 
     void exports(const SymbolScope &m, const QSet<QString> &hidden)
@@ -343,7 +350,8 @@ void SymbolTables::addLayers(SymbolScope &scope, const FProgramUnit &unit) const
             const QString local = t.name.toLower(), remote = t.value.toLower();
             l.names.insert(local, {t.name, remote});
             if (!use.only && local != remote)
-                l.renamedAway.insert(remote);
+                if (!l.renamedAway.contains(remote))
+                    l.renamedAway.append(remote);
         }
         // A plain item of an ONLY list under its own name is the same as a rename to itself.
         scope.layers.append(std::move(l));

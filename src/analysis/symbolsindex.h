@@ -50,7 +50,9 @@ struct UseLayer {
     // ONLY items and renames: lower-cased local name -> {local name as written, lower-cased
     // name in the module}.
     OrderedMap<std::pair<QString, QString>> names;
-    QSet<QString> renamedAway; // names of the module that a rename hides under their own name
+    // Names of the module that a rename hides under their own name: a few per statement, so a
+    // list (a hashed set costs over a kilobyte even for one name, in every module's scope).
+    QStringList renamedAway;
 };
 
 class SymbolScope

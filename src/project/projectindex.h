@@ -26,9 +26,10 @@ public:
     ModulesDictionary projectModulesDictionary;          // lower-cased name -> module
     ModulesDictionary projectGlobalProceduresDictionary; // lower-cased name -> external unit
     std::optional<SymbolsIndex> projectSymbolsIndex;
-    // Path -> the file's declarations as merged (resolved chains, linked parent types, symbols).
+    // Path -> the file's declarations as merged (linked parent types and hosts, symbols).
     QHash<QString, std::shared_ptr<const FFileDeclarations>> fileDeclarations;
-    // Path of a defining file -> paths of the project files that use its modules.
+    // Path of a defining file -> paths of the project files that use its modules; publishing
+    // the snapshot hands them over to the files' records.
     QHash<QString, QSet<QString>> dependants;
     NameSet moduleNames;
     NameSet subroutineNames; // completion entries of the global subroutines

@@ -230,9 +230,16 @@ void ProjectIndexer::publish(std::shared_ptr<ProjectIndex> index, bool showProgr
     for (const auto &file : m_document.projectFiles()) {
         if (auto declarations = index->declarationsForFile(file->filePath()))
             file->setDeclarations(std::const_pointer_cast<FFileDeclarations>(declarations));
-        const auto it = index->dependants.constFind(file->filePath());
-        if (it != index->dependants.constEnd())
-            file->dependentFileNames().unite(*it);
+        // The dependants move to the files' records, which keep them between snapshots.
+        const auto it = index->dependants.find(file->filePath());
+        if (it != index->dependants.end()) {
+            QSet<QString> &recorded = file->dependentFileNames();
+            if (recorded.isEmpty())
+                recorded = std::move(*it);
+            else
+                recorded.unite(*it);
+            index->dependants.erase(it);
+        }
     }
     const QString message = index->errorMessage;
     m_document.setProjectIndex(std::move(index));
