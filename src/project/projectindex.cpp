@@ -222,7 +222,8 @@ std::shared_ptr<ProjectIndex> gatherProjectDeclarations(const QList<MergeInput> 
         projectPaths.insert(in.path);
         if (!in.declarations)
             continue;
-        auto copy = cloneForMerge(*in.declarations);
+        auto copy = in.exclusive ? std::const_pointer_cast<FFileDeclarations>(in.declarations)
+                                 : cloneForMerge(*in.declarations);
         if (copy->modules)
             for (const auto &e : *copy->modules)
                 if (e.second)

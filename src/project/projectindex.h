@@ -52,10 +52,14 @@ public:
 struct MergeInput {
     QString path;
     std::shared_ptr<const FFileDeclarations> declarations;
+    // Nothing else reads these declarations yet (they were parsed for this merge), so the merge
+    // may link them in place instead of working on copies.
+    bool exclusive = false;
 };
 
-// Merges the files into a new snapshot: copies of the program units and types, module use chains
-// resolved, parent types linked, dependants recorded, symbols index and name sets built.
+// Merges the files into a new snapshot: copies of the program units and types (the exclusive
+// inputs themselves), circular use reported, parent types linked, dependants recorded, symbols
+// index and name sets built.
 std::shared_ptr<ProjectIndex> gatherProjectDeclarations(const QList<MergeInput> &files,
                                                         bool showArgumentLists);
 

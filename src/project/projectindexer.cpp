@@ -170,15 +170,22 @@ void ProjectIndexer::start(const QList<Job> &jobs)
 QList<MergeInput> ProjectIndexer::mergeInputs(const QList<Parsed> &parsed)
 {
     m_lastMessages.clear();
+    QSet<const FFileDeclarations *> fresh;
     for (const Parsed &p : parsed) {
         m_lastMessages += p.messages;
-        if (p.declarations) // an unreadable file keeps its previous declarations
+        if (p.declarations) { // an unreadable file keeps its previous declarations
             m_parsed.insert(p.path, p.declarations);
+            fresh.insert(p.declarations.get());
+        }
     }
+    // This round's parses are merged in place: no snapshot holds them yet, and a later merge
+    // that takes them again from m_parsed works on copies, as the published snapshot shares them.
     QList<MergeInput> inputs;
     QSet<QString> present;
     for (const auto &file : m_document.projectFiles()) {
-        inputs.append({file->filePath(), m_parsed.value(file->filePath())});
+        auto declarations = m_parsed.value(file->filePath());
+        const bool exclusive = declarations && fresh.remove(declarations.get());
+        inputs.append({file->filePath(), std::move(declarations), exclusive});
         present.insert(file->filePath());
     }
     // Forget files no longer in the project.

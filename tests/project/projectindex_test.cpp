@@ -219,6 +219,40 @@ TEST(ProjectIndexMerge, ParentTypes)
     EXPECT_EQ(sorted(sqSymbols->variableNames), QStringList({"b"}));
 }
 
+// A first merge links this round's parses in place; a later merge of the same records (which
+// the first snapshot shares) works on copies and gives the same links, leaving the first
+// snapshot as it was.
+TEST(ProjectIndexMerge, ExclusiveInputsAreLinkedInPlaceAndLaterMergesCopyThem)
+{
+    auto inputs = parseAll({
+        {"/p/a.f90", "module base\n type :: shape\n  real :: a\n end type\ncontains\n"
+                     " subroutine grow(s)\n  class(shape) :: s\n end subroutine\nend module\n"},
+        {"/p/b.f90", "module user\n use base\n type, extends(shape) :: sq\n end type\n"
+                     "end module\n"},
+    });
+    for (MergeInput &in : inputs)
+        in.exclusive = true;
+    const auto first = gatherProjectDeclarations(inputs, true);
+    const auto parsedUser = inputs[1].declarations->moduleNamed("user");
+    EXPECT_EQ(first->projectModulesDictionary.value("user"), parsedUser);
+
+    for (MergeInput &in : inputs)
+        in.exclusive = false;
+    const auto second = gatherProjectDeclarations(inputs, true);
+    EXPECT_NE(second->projectModulesDictionary.value("user"), parsedUser);
+    for (const auto &index : {first, second}) {
+        const auto base = index->projectModulesDictionary.value("base");
+        const auto user = index->projectModulesDictionary.value("user");
+        const auto sq = lookupDeclaration(user->types, "sq");
+        // Each snapshot links to its own records: parent type, host of a module procedure.
+        EXPECT_EQ(sq->superclassType, lookupDeclaration(base->types, "shape"));
+        EXPECT_EQ(lookupDeclaration(base->procedures, "grow")->definingProgramUnit.lock(), base);
+        ASSERT_TRUE(sq->symbols);
+        EXPECT_EQ(sorted(sq->symbols->variableNames), QStringList({"a"}));
+        EXPECT_EQ(index->dependants.value("/p/a.f90"), QSet<QString>{"/p/b.f90"});
+    }
+}
+
 // A submodule is hosted by its ancestor module once the files meet: its separate module
 // procedures take the interfaces over, its file depends on the module's, and its procedures'
 // completion scopes see the module's names. The parsed records are left as they were.
