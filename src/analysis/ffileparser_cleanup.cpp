@@ -210,6 +210,13 @@ void FFileParser::compactUnit(FProgramUnit &unit)
 {
     compactList(unit.modulesUsed, m_pool);
     compactList(unit.attributes, m_pool);
+    // USE lists grow one statement and one name at a time; a module of many uses would keep
+    // up to half its lists' room unused.
+    if (unit.useStatements) {
+        unit.useStatements->squeeze();
+        for (FUseStatement &use : *unit.useStatements)
+            use.names.squeeze();
+    }
     const auto compactVariable = [this](FVariable &v) { compactList(v.attributes, m_pool); };
     compactMap(unit.variables, compactVariable);
     if (unit.arguments) {
