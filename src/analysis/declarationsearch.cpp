@@ -421,9 +421,9 @@ DeclarationSearch::symbolsForProjectFiles(const QList<std::shared_ptr<FFileDecla
                         const auto &p = pe.second;
                         if (!p)
                             continue;
-                        const SymbolScope *scope = t.scopeFor(*p);
                         setSymbolsForTypesInProgramUnit(p);
-                        index.insert(symbolsIndexKey(m->name, p->name), scope);
+                        index.insert(symbolsIndexKey(m->name, p->name),
+                                     std::shared_ptr<const FProgramUnit>(p));
                     }
                 }
                 setSymbolsForTypesInProgramUnit(m);
@@ -435,7 +435,7 @@ DeclarationSearch::symbolsForProjectFiles(const QList<std::shared_ptr<FFileDecla
                     continue;
                 const QString key = symbolsIndexKey(QString(), entry.second->name);
                 if (!key.isNull()) // an unnamed main program has no scope key
-                    index.insert(key, t.scopeFor(*entry.second));
+                    index.insert(key, std::shared_ptr<const FProgramUnit>(entry.second));
             }
         }
     }

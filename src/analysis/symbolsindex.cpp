@@ -281,6 +281,12 @@ const SymbolScope *SymbolTables::moduleScope(const QString &name) const
 
 const SymbolScope *SymbolTables::scopeFor(const FProgramUnit &unit)
 {
+    const std::lock_guard lock(m_mutex);
+    return scopeForLocked(unit);
+}
+
+const SymbolScope *SymbolTables::scopeForLocked(const FProgramUnit &unit)
+{
     if (const SymbolScope *known = m_byRecord.value(&unit))
         return known;
     SymbolScope &s = build(unit);
@@ -289,7 +295,7 @@ const SymbolScope *SymbolTables::scopeFor(const FProgramUnit &unit)
         resolveAccessOnlyEntities(s, unit);
     else if (const auto host = unit.definingProgramUnit.lock())
         if (host->pUnitType == ModuleType || host->pUnitType == SubmoduleType)
-            s.host = scopeFor(*host); // a submodule's host is its ancestor module
+            s.host = scopeForLocked(*host); // a submodule's host is its ancestor module
     s.finish();
     return &s;
 }
@@ -385,6 +391,16 @@ QStringList SymbolsIndex::keys() const
     for (const auto &entry : m_scopes)
         keys.append(entry.first);
     return keys;
+}
+
+const SymbolScope *SymbolsIndex::scope(const QString &key) const
+{
+    const Slot *slot = m_scopes.find(key);
+    if (!slot)
+        return nullptr;
+    if (slot->scope || !slot->unit || !m_tables)
+        return slot->scope;
+    return m_tables->scopeFor(*slot->unit);
 }
 
 std::shared_ptr<FSymbols> SymbolsIndex::symbols(const QString &key) const

@@ -24,6 +24,7 @@
 #include <functional>
 #include <initializer_list>
 #include <memory>
+#include <mutex>
 
 namespace corvane
 {
@@ -129,11 +130,12 @@ public:
 
     // The scope of a module record (any record of a module, also one the dictionary shadows),
     // made on first request; for other units a scope of their own, with the module of a module
-    // procedure as host.
+    // procedure as host. Safe to call from several threads: made scopes never change.
     const SymbolScope *scopeFor(const FProgramUnit &unit);
     const SymbolScope *moduleScope(const QString &name) const; // by name in the dictionary
 
 private:
+    const SymbolScope *scopeForLocked(const FProgramUnit &unit);
     SymbolScope &build(const FProgramUnit &unit);
     void addLayers(SymbolScope &scope, const FProgramUnit &unit) const;
     void resolveAccessOnlyEntities(SymbolScope &scope, const FProgramUnit &module);
@@ -142,6 +144,7 @@ private:
     std::deque<SymbolScope> m_scopes; // stable addresses
     QHash<const FProgramUnit *, const SymbolScope *> m_byRecord;
     QHash<QString, const SymbolScope *> m_byName;
+    std::mutex m_mutex; // scopes made after construction
 };
 
 class SymbolsIndex
@@ -150,12 +153,18 @@ public:
     SymbolsIndex() = default;
     explicit SymbolsIndex(std::shared_ptr<SymbolTables> tables) : m_tables(std::move(tables)) {}
 
-    void insert(const QString &key, const SymbolScope *scope) { m_scopes.insert(key, scope); }
+    void insert(const QString &key, const SymbolScope *scope) { m_scopes.insert(key, {scope, {}}); }
+    // A scope the tables make from unit when it is first asked for: most procedures' scopes are
+    // never looked at, and each costs as much as the unit's names.
+    void insert(const QString &key, std::shared_ptr<const FProgramUnit> unit)
+    {
+        m_scopes.insert(key, {nullptr, std::move(unit)});
+    }
     bool isEmpty() const { return m_scopes.isEmpty(); }
     qsizetype size() const { return m_scopes.size(); }
     bool contains(const QString &key) const { return m_scopes.contains(key); }
     QStringList keys() const;
-    const SymbolScope *scope(const QString &key) const { return m_scopes.value(key); }
+    const SymbolScope *scope(const QString &key) const;
 
     // The FSymbols view of the scope under key, or null; built on each call.
     std::shared_ptr<FSymbols> symbols(const QString &key) const;
@@ -171,8 +180,12 @@ public:
                     bool derivedTypesOnly = false) const;
 
 private:
+    struct Slot {
+        const SymbolScope *scope = nullptr;
+        std::shared_ptr<const FProgramUnit> unit; // made on request when scope is null
+    };
     std::shared_ptr<SymbolTables> m_tables;
-    OrderedMap<const SymbolScope *> m_scopes;
+    OrderedMap<Slot> m_scopes;
 };
 
 } // namespace corvane

@@ -9,6 +9,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <thread>
+#include <vector>
+
 using namespace corvane;
 using ::testing::ElementsAre;
 using ::testing::UnorderedElementsAre;
@@ -251,6 +255,42 @@ TEST(ProjectIndexMerge, ExclusiveInputsAreLinkedInPlaceAndLaterMergesCopyThem)
         EXPECT_EQ(sorted(sq->symbols->variableNames), QStringList({"a"}));
         EXPECT_EQ(index->dependants.value("/p/a.f90"), QSet<QString>{"/p/b.f90"});
     }
+}
+
+// Procedure scopes are made when first asked for, possibly by several threads at once: each
+// key gets one scope, and a module procedure's scope sees its module's private names.
+TEST(ProjectIndexMerge, ProcedureScopesMadeOnRequestFromSeveralThreads)
+{
+    QString source = "module m\n private\n real :: hidden\n public :: p0\ncontains\n";
+    for (int i = 0; i < 40; ++i)
+        source += QString(" subroutine p%1(a%1)\n  real :: a%1\n end subroutine\n").arg(i);
+    source += "end module\nsubroutine outer(z)\n use m\n integer :: z\nend subroutine\n";
+    const auto index = gatherProjectDeclarations(parseAll({{"/p/m.f90", source}}), true);
+    ASSERT_TRUE(index->projectSymbolsIndex);
+    const SymbolsIndex &symbols = *index->projectSymbolsIndex;
+    const QStringList keys = symbols.keys();
+    ASSERT_EQ(keys.size(), 42);
+    std::vector<std::vector<const SymbolScope *>> seen(4);
+    std::vector<std::thread> threads;
+    for (auto &mine : seen)
+        threads.emplace_back([&symbols, &keys, &mine] {
+            for (const QString &key : keys)
+                mine.push_back(symbols.scope(key));
+        });
+    for (auto &t : threads)
+        t.join();
+    for (const auto &mine : seen) {
+        EXPECT_EQ(mine, seen.front());
+        EXPECT_EQ(std::count(mine.begin(), mine.end(), nullptr), 0);
+    }
+    const auto p7 = symbols.symbols(symbolsIndexKey("m", "p7"));
+    ASSERT_TRUE(p7 && p7->variableNames);
+    EXPECT_TRUE(p7->variableNames->contains("a7"));
+    EXPECT_TRUE(p7->variableNames->contains("hidden"));
+    const auto outer = symbols.symbols(symbolsIndexKey(QString(), "outer"));
+    ASSERT_TRUE(outer && outer->variableNames);
+    EXPECT_TRUE(outer->variableNames->contains("z"));
+    EXPECT_FALSE(outer->variableNames->contains("hidden"));
 }
 
 // A submodule is hosted by its ancestor module once the files meet: its separate module
