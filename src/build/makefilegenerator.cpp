@@ -3,9 +3,9 @@
 #include "build/parser.h"
 
 #include "project/indexpreprocessing.h"
+#include "settings/safefile.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 
@@ -17,12 +17,13 @@ namespace corvane
 namespace
 {
 
+// The text of a regular file; none for anything else (a FIFO named like a source would block
+// the scan until some program writes to it) or a file too large to be a source.
 QString readText(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QString();
-    return QString::fromUtf8(file.readAll());
+    constexpr qint64 kMaxSourceBytes = qint64(1) << 30;
+    const Result<QByteArray> bytes = SafeFile::readRegular(path, kMaxSourceBytes);
+    return bytes.ok() ? QString::fromUtf8(*bytes) : QString();
 }
 
 QString directoryOf(const QString &path)

@@ -3,8 +3,11 @@
 #include "support/testutil.h"
 
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 namespace corvane
 {
@@ -122,6 +125,19 @@ TEST_F(DependencyScan, UnreadableAndMissingFilesContributeNothing)
     const DependenciesMap map = generator().dependenciesForFiles({path("gone.f90")});
     ASSERT_TRUE(map.find(path("gone.f90").toLower()));
     EXPECT_TRUE(map.find(path("gone.f90").toLower())->modules.isEmpty());
+
+    // A FIFO named like a source or an include file is not read (reading would wait for a
+    // writer), nor is a folder.
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path("pipe.f90")), 0600), 0);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path("pipe.inc")), 0600), 0);
+    QDir(m_dir.path()).mkpath("folder.f90");
+    const QString reader = write("reader.f90", "include 'pipe.inc'\nuse b\n");
+    const MakefileGenerator::ProjectScan scan =
+        generator().scanProject({path("pipe.f90"), path("folder.f90"), reader});
+    EXPECT_TRUE(scan.dependencies.find(path("pipe.f90").toLower())->modules.isEmpty());
+    EXPECT_TRUE(scan.dependencies.find(path("folder.f90").toLower())->modules.isEmpty());
+    EXPECT_EQ(scan.dependencies.find(reader.toLower())->modules, QStringList{"b"});
+    EXPECT_TRUE(scan.moduleFiles.keys().isEmpty());
 }
 
 TEST_F(DependencyScan, ModuleFilesMap)
