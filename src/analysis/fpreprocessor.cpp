@@ -356,6 +356,53 @@ struct Conditional {
     bool seenElse = false;
 };
 
+// The lines of a text, found as they are asked for: a preprocessor reads them in order, so each
+// line end is searched once, and no list of every line of a long file is made. Asking for an
+// earlier line than the last one starts the search again from the top.
+class TextLines
+{
+public:
+    TextLines() = default;
+    explicit TextLines(QStringView text) : m_text(text), m_end(lineEnd(0)) {}
+
+    // Whether the text has line i (a final line break ends the last line, it starts none).
+    bool has(qsizetype i) { return seek(i); }
+    QStringView at(qsizetype i)
+    {
+        seek(i);
+        return m_text.sliced(m_start, m_end - m_start);
+    }
+
+private:
+    qsizetype lineEnd(qsizetype from) const
+    {
+        const qsizetype end = m_text.indexOf(u'\n', from);
+        return end < 0 ? m_text.size() : end;
+    }
+    bool seek(qsizetype i)
+    {
+        if (i < m_line) {
+            m_line = 0;
+            m_start = 0;
+            m_end = lineEnd(0);
+        }
+        while (m_line < i) {
+            const qsizetype next = m_end + 1;
+            if (next >= m_text.size())
+                return false;
+            m_start = next;
+            m_end = lineEnd(next);
+            ++m_line;
+        }
+        return true;
+    }
+
+    QStringView m_text;
+    qsizetype m_line = 0; // the line m_start..m_end holds
+    qsizetype m_start = 0;
+    qsizetype m_end = 0;
+};
+
 class Engine
 {
 public:
@@ -372,7 +419,7 @@ public:
 
 private:
     struct FileState {
-        QList<QStringView> lines;
+        TextLines lines;
         qsizetype index = 0; // the line being read
         QString path;
         int fileIndex = 0;
@@ -450,26 +497,24 @@ private:
 void Engine::runFile(const QString &text, const QString &path, int depth)
 {
     FileState file;
-    file.lines = QStringView(text).split(u'\n');
-    if (text.endsWith(u'\n'))
-        file.lines.removeLast();
+    file.lines = TextLines(text);
     file.path = path;
     file.fileIndex = m_result.fileIndexOf(path);
     m_includeStack.append(path);
     const qsizetype conditionsAtStart = m_conditions.size();
 
-    while (file.index < file.lines.size()) {
+    while (file.lines.has(file.index)) {
         const qsizetype line = file.index;
-        QStringView raw = file.lines[line];
+        QStringView raw = file.lines.at(line);
         if (raw.endsWith(u'\r'))
             raw.chop(1);
         if (raw.startsWith(u'#')) {
             // A directive; a final backslash continues it onto the next line.
             QString text = raw.toString();
             qsizetype last = line;
-            while (text.endsWith(u'\\') && last + 1 < file.lines.size()) {
+            while (text.endsWith(u'\\') && file.lines.has(last + 1)) {
                 text.chop(1);
-                QStringView more = file.lines[++last];
+                QStringView more = file.lines.at(++last);
                 if (more.endsWith(u'\r'))
                     more.chop(1);
                 text += more;
@@ -712,9 +757,9 @@ std::optional<QString> Engine::substitute(const FMacroDefinition &macro, QString
     for (;;) {
         if (i >= buffer.size()) {
             // The call continues on the next code line (the line break reads as a blank).
-            if (!fortranCode || !file || file->index >= file->lines.size())
+            if (!fortranCode || !file || !file->lines.has(file->index))
                 return std::nullopt;
-            QStringView next = file->lines[file->index];
+            QStringView next = file->lines.at(file->index);
             if (next.startsWith(u'#'))
                 return std::nullopt;
             if (next.endsWith(u'\r'))
@@ -953,7 +998,9 @@ FPreprocessor::Result FPreprocessor::preprocess(const QString &text, const QStri
                                                 const Options &options)
 {
     Result result;
-    result.text.reserve(text.size() + text.size() / 8);
+    // Most output is the input less its directives: room for a little more, so that a long
+    // file's output is not reallocated, nor given twice the room it needs.
+    result.text.reserve(text.size() + text.size() / 64 + 64);
     Engine engine(options, result);
     engine.runFile(text, path, 0);
     return result;

@@ -82,6 +82,7 @@ ProjectIndexer::Parsed ProjectIndexer::parseOne(const Job &job)
     if (!job.preprocessor)
         return {job.path, parser.declarationsInFortranFile(job.path, text, form)};
     const SourceForIndexing source = sourceForIndexing(job.path, text, *job.preprocessor);
+    text = QString(); // a preprocessed text replaces the file's for the parse, which is the peak
     return {job.path,
             parser.declarationsInFortranFile(job.path, source.text, form,
                                              source.sourceMap ? &*source.sourceMap : nullptr),
