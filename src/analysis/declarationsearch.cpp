@@ -405,6 +405,19 @@ DeclarationSearch::symbolsForProjectFiles(const QList<std::shared_ptr<FFileDecla
 {
     SymbolTables &t = tables();
     SymbolsIndex index(m_tables);
+    qsizetype keys = 0; // at most one per unit: the index is filled without regrowing
+    for (const auto &file : files) {
+        if (!file)
+            continue;
+        for (const auto *units : {&file->modules, &file->submodules})
+            if (*units)
+                for (const auto &entry : **units)
+                    keys += 1 + (entry.second && entry.second->procedures
+                                     ? entry.second->procedures->size()
+                                     : 0);
+        keys += file->nonModuleProcedures ? file->nonModuleProcedures->size() : 0;
+    }
+    index.reserve(keys);
     for (const auto &file : files) {
         if (!file)
             continue;
@@ -421,12 +434,10 @@ DeclarationSearch::symbolsForProjectFiles(const QList<std::shared_ptr<FFileDecla
                         const auto &p = pe.second;
                         if (!p)
                             continue;
-                        setSymbolsForTypesInProgramUnit(p);
                         index.insert(symbolsIndexKey(m->name, p->name),
                                      std::shared_ptr<const FProgramUnit>(p));
                     }
                 }
-                setSymbolsForTypesInProgramUnit(m);
             }
         }
         if (file->nonModuleProcedures) {

@@ -74,8 +74,10 @@ public:
                                                            const FProgramUnit &unit) const;
 
     // --- symbols --------------------------------------------------------------------------
-    // The layered index of every scope of the files (see SymbolsIndex); writes the symbols of
-    // type records as it goes. Absent when the files have no scope.
+    // The layered index of every scope of the files (see SymbolsIndex). Absent when the files
+    // have no scope. Types get no stored symbols: completion makes a type's when it is asked
+    // for (symbolsForDerivedType), which costs a walk of one type and its parents, where
+    // storing them cost over two kilobytes a type.
     std::optional<SymbolsIndex>
     symbolsForProjectFiles(const QList<std::shared_ptr<FFileDeclarations>> &files);
     // The names visible in one unit (a module: all its own names and what its uses bring in), as

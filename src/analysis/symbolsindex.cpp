@@ -42,12 +42,13 @@ public:
     {
         if (!l.module)
             return;
-        for (const auto &[localKey, item] : l.names) {
+        for (const Tuple &item : l.names) {
+            const QString localKey = item.name.toLower();
             if (hidden.contains(localKey))
                 continue;
             Seen seen;
-            lookupExported(*l.module, item.second, seen, [&](const SymbolEntry &e) {
-                m_visit(renamed(e, localKey, item.first), false);
+            lookupExported(*l.module, item.value.toLower(), seen, [&](const SymbolEntry &e) {
+                m_visit(renamed(e, localKey, item.name), false);
             });
         }
         if (l.only)
@@ -122,9 +123,9 @@ public:
         for (const UseLayer &l : s.layers) {
             if (!l.module)
                 continue;
-            if (const auto *item = l.names.find(key)) {
-                lookupExported(*l.module, item->second, seen, [&](const SymbolEntry &e) {
-                    found(renamed(e, key, item->first));
+            if (const Tuple *item = l.item(key)) {
+                lookupExported(*l.module, item->value.toLower(), seen, [&](const SymbolEntry &e) {
+                    found(renamed(e, key, item->name));
                 });
             } else if (!l.only && !l.renamedAway.contains(key)) {
                 lookupExported(*l.module, key, seen, found);
@@ -352,12 +353,20 @@ void SymbolTables::addLayers(SymbolScope &scope, const FProgramUnit &unit) const
         UseLayer l;
         l.module = m_byName.value(use.moduleName.toLower());
         l.only = use.only;
+        // A local name given twice keeps its first place and its last meaning.
+        OrderedMap<Tuple> distinct;
         for (const Tuple &t : use.names) {
             const QString local = t.name.toLower(), remote = t.value.toLower();
-            l.names.insert(local, {t.name, remote});
+            distinct.insert(local, t);
             if (!use.only && local != remote)
                 if (!l.renamedAway.contains(remote))
                     l.renamedAway.append(remote);
+        }
+        if (distinct.size() == use.names.size()) {
+            l.names = use.names;
+        } else {
+            for (const auto &[local, t] : distinct)
+                l.names.append(t);
         }
         // A plain item of an ONLY list under its own name is the same as a rename to itself.
         scope.layers.append(std::move(l));

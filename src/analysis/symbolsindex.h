@@ -12,6 +12,7 @@
 // FSymbols: symbols(key) flattens one scope on demand; addMatches walks the layers directly.
 #pragma once
 
+#include "analysis/fdefinitioninfo.h"
 #include "analysis/fsymbols.h"
 #include "settings/orderedmap.h"
 
@@ -48,12 +49,21 @@ class SymbolScope;
 struct UseLayer {
     const SymbolScope *module = nullptr; // null: a module outside the project
     bool only = false;
-    // ONLY items and renames: lower-cased local name -> {local name as written, lower-cased
-    // name in the module}.
-    OrderedMap<std::pair<QString, QString>> names;
+    // ONLY items and renames as the statement writes them: {local name, name in the module},
+    // each local name once. The statement's own list, shared, unless it names one twice.
+    QList<Tuple> names;
     // Names of the module that a rename hides under their own name: a few per statement, so a
     // list (a hashed set costs over a kilobyte even for one name, in every module's scope).
     QStringList renamedAway;
+
+    // The item whose local name is key (lower-cased), or null.
+    const Tuple *item(const QString &key) const
+    {
+        for (const Tuple &t : names)
+            if (t.name.compare(key, Qt::CaseInsensitive) == 0)
+                return &t;
+        return nullptr;
+    }
 };
 
 class SymbolScope
@@ -160,6 +170,7 @@ public:
     {
         m_scopes.insert(key, {nullptr, std::move(unit)});
     }
+    void reserve(qsizetype n) { m_scopes.reserve(n); }
     bool isEmpty() const { return m_scopes.isEmpty(); }
     qsizetype size() const { return m_scopes.size(); }
     bool contains(const QString &key) const { return m_scopes.contains(key); }

@@ -347,7 +347,7 @@ void AutocompleteManager::gatherDerivedTypeCompletions(const QString &partial,
     std::shared_ptr<FSymbols> computed;
     const FSymbols *z = type->symbols.get();
     if (!z && m_index) {
-        // Types of procedures outside modules get no symbols from indexing: make them here.
+        // Indexing stores no symbols for types: they are made here, when asked for.
         DeclarationSearch search(m_index->projectModulesDictionary, m_showArgumentLists);
         computed = search.symbolsForDerivedType(*type, type->definingProgramUnit.lock());
         z = computed.get();

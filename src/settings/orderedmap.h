@@ -77,6 +77,8 @@ public:
     }
     // Releases the spare capacity of the entry list (for maps that are complete).
     void squeeze() { m_entries.squeeze(); }
+    // Room for n entries, for a map whose size is known before it is filled.
+    void reserve(qsizetype n) { m_entries.reserve(n); }
 
     void clear()
     {

@@ -217,8 +217,10 @@ TEST(ProjectIndexMerge, ParentTypes)
     EXPECT_EQ(typeIn("base2", "loop")->superclassName, "loop");
     const bool xy = typeIn("base2", "x")->superclassType && typeIn("base2", "y")->superclassType;
     EXPECT_FALSE(xy);
-    // Symbols of the child include the inherited component.
-    const auto sqSymbols = typeIn("user", "sq")->symbols;
+    // Symbols of the child, made from the merged records, include the inherited component.
+    const auto user = index->projectModulesDictionary.value("user");
+    const auto sqSymbols = DeclarationSearch(index->projectModulesDictionary)
+                               .symbolsForDerivedType(*typeIn("user", "sq"), user);
     ASSERT_TRUE(sqSymbols);
     EXPECT_EQ(sorted(sqSymbols->variableNames), QStringList({"b"}));
 }
@@ -251,8 +253,10 @@ TEST(ProjectIndexMerge, ExclusiveInputsAreLinkedInPlaceAndLaterMergesCopyThem)
         // Each snapshot links to its own records: parent type, host of a module procedure.
         EXPECT_EQ(sq->superclassType, lookupDeclaration(base->types, "shape"));
         EXPECT_EQ(lookupDeclaration(base->procedures, "grow")->definingProgramUnit.lock(), base);
-        ASSERT_TRUE(sq->symbols);
-        EXPECT_EQ(sorted(sq->symbols->variableNames), QStringList({"a"}));
+        const auto sqSymbols =
+            DeclarationSearch(index->projectModulesDictionary).symbolsForDerivedType(*sq, user);
+        ASSERT_TRUE(sqSymbols);
+        EXPECT_EQ(sorted(sqSymbols->variableNames), QStringList({"a"}));
         EXPECT_EQ(index->dependants.value("/p/a.f90"), QSet<QString>{"/p/b.f90"});
     }
 }
