@@ -254,6 +254,22 @@ TEST(Visibility, MatchesWalkLayersWithPrefixes)
     EXPECT_TRUE(out.isEmpty());
 }
 
+// A name an ONLY list gives twice is one name, written as it was given last.
+TEST(Visibility, RepeatedOnlyNamesAreOneName)
+{
+    Project p({"module m\n integer :: a, b, c\nend module\n",
+               "module user\n use m, only: a, A, x => b, x => b\nend module\n"});
+    DeclarationSearch search(p.modules);
+    const auto index = search.symbolsForProjectFiles(p.files);
+    ASSERT_TRUE(index);
+    QStringList out;
+    index->addMatches("Module_user", {SymbolKind::Variable}, "", out);
+    out.sort();
+    EXPECT_EQ(out, QStringList({"A", "x"}));
+    const auto chain = search.buildScopeSearchChain(QString(), "user", *p.files.last());
+    EXPECT_EQ(describe(search.objectAndScopeForName("x", chain)).left(5), "var:b");
+}
+
 TEST(Visibility, ParserRecordsUseStatementsAndDefaultAccess)
 {
     FFileParser parser;
