@@ -60,7 +60,8 @@ struct UseLayer {
     const Tuple *item(const QString &key) const
     {
         for (const Tuple &t : names)
-            if (t.name.compare(key, Qt::CaseInsensitive) == 0)
+            if (t.name.size() == key.size() &&
+                (t.name == key || t.name.compare(key, Qt::CaseInsensitive) == 0))
                 return &t;
         return nullptr;
     }
