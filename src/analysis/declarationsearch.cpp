@@ -391,15 +391,6 @@ DeclarationSearch::derivedTypeSymbols(const FDerivedType &type,
     return mergeOrAbsent(s);
 }
 
-void DeclarationSearch::setSymbolsForTypesInProgramUnit(const std::shared_ptr<FProgramUnit> &unit)
-{
-    if (!unit || !unit->types)
-        return;
-    for (auto &entry : *unit->types)
-        if (entry.second)
-            entry.second->symbols = symbolsForDerivedType(*entry.second, unit);
-}
-
 std::optional<SymbolsIndex>
 DeclarationSearch::symbolsForProjectFiles(const QList<std::shared_ptr<FFileDeclarations>> &files)
 {

@@ -90,7 +90,6 @@ public:
     derivedTypeVariableNames(const QList<std::shared_ptr<FVariable>> &variables);
     std::shared_ptr<FSymbols> symbolsForDerivedType(const FDerivedType &type,
                                                     const std::shared_ptr<FProgramUnit> &unit);
-    void setSymbolsForTypesInProgramUnit(const std::shared_ptr<FProgramUnit> &unit);
 
 private:
     // The entity module (lower-cased name) shows its users under key, through its own uses.

@@ -19,7 +19,7 @@ public:
     using NodeList = DependencyGraphNode::NodeList;
 
     // One node per module (a later module with the same lower-cased name replaces an earlier
-    // one); uses of modules outside the list are ignored. Without keepChains only the cycles are
+    // one); uses of modules outside the list are ignored. With OnlyCycles only the cycles are
     // looked for (errorMessage) and no module's chain is kept.
     enum Chains { KeepChains, OnlyCycles };
     explicit UseChain(const QList<ModuleUses> &modules, Chains chains = KeepChains);
