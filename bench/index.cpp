@@ -21,12 +21,17 @@
 //
 // One heavy file: 200 MB of LAPACK routines in one source, and one free-form line of 50 MB (a
 // table as an array constructor, or as a DATA statement of short tokens), read and parsed, and the
-// first indexed as a project; peak_per_source is the peak memory over the file's size.
+// first indexed as a project; peak_per_source is the peak memory over the file's size. The same
+// table statement continued over some 800,000 lines of about 64 characters (free form with '&',
+// fixed form with column-6 marks) is joined from its pieces when read.
 //
 //   bench_index                                 run the benchmarks
 //   bench_index --generate DIR [FILES [SHAPE]]  only write the generated sources into DIR
 //                                               (SHAPE: layered, dense, deep, diamond; default
 //                                               layered), for comparing with other tools
+//   bench_index --heavy-statement PATH LAYOUT MB
+//                                               only write one continued table statement of
+//                                               MB (LAYOUT 3, 4, 5 as the rows' "line")
 #include "analysis/ffileparser.h"
 #include "project/mydocument.h"
 #include "project/projectindexer.h"
@@ -367,6 +372,61 @@ bool writeHugeLine(const QString &path, qint64 bytes, bool shortTokens)
     return true;
 }
 
+// The shapes of a heavy table statement: one line (as above), or continued over lines of about
+// 64 characters.
+enum HeavyLayout {
+    ContinuedFreeConstructor = 3, // "real, parameter :: t(*) = [1.5e-3, &" then plain lines
+    ContinuedFreeData = 4,        // "data t / 1, 2, &" then lines that start with '&'
+    ContinuedFixedData = 5,       // fixed form: column 6 marks every continuation line
+};
+
+// A module whose table statement of bytes is continued line by line, with a comment line now
+// and then between the continuations, written piece by piece.
+bool writeHeavyStatement(const QString &path, qint64 bytes, HeavyLayout layout)
+{
+    QFile out(path);
+    if (!out.open(QIODevice::WriteOnly))
+        return false;
+    const bool fixed = layout == ContinuedFixedData;
+    const bool constructor = layout == ContinuedFreeConstructor;
+    if (fixed)
+        out.write("      MODULE TABLE\n      IMPLICIT NONE\n      REAL T(9999999)\n"
+                  "      DATA T / ");
+    else if (constructor)
+        out.write("module table\n  implicit none\n  real, parameter :: t(*) = [");
+    else
+        out.write("module table\n  implicit none\n  real :: t(9999999)\n  data t / ");
+    QByteArray piece;
+    qsizetype column = 16;
+    for (qint64 i = 0, lines = 0; out.size() + piece.size() < bytes; ++i) {
+        const QByteArray item = constructor ? QByteArray::number(i % 9973) + "." +
+                                                  QByteArray::number(i % 1000) + "e-3, "
+                                            : QByteArray::number(i % 97) + ", ";
+        if (column + item.size() > (fixed ? 72 : 64)) {
+            ++lines;
+            if (fixed)
+                piece += lines % 1000 == 0 ? "\nC     a comment line\n     &" : "\n     &";
+            else if (constructor)
+                piece += lines % 1000 == 0 ? "&\n  ! a comment line\n    " : "&\n    ";
+            else
+                piece += lines % 1000 == 0 ? " &\n! a comment line\n    & " : " &\n    & ";
+            column = 6;
+        }
+        piece += item;
+        column += item.size();
+        if (piece.size() > (1 << 16)) {
+            out.write(piece);
+            piece.clear();
+        }
+    }
+    if (fixed)
+        piece += "0 /\n      END MODULE TABLE\n";
+    else
+        piece += constructor ? "0.0]\nend module table\n" : "0 /\nend module table\n";
+    out.write(piece);
+    return true;
+}
+
 // Reading and parsing one file, as indexing does it; peak_per_source is the process's peak
 // memory over the file's size (run one row per process to read it).
 void BM_ReadAndParseHeavyFile(benchmark::State &state)
@@ -406,6 +466,46 @@ BENCHMARK(BM_ReadAndParseHeavyFile)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 
+// ---- one statement of 50 MB continued over some 800,000 lines ------------------------------
+
+// Reading and parsing one file whose table statement is continued line after line (lines of
+// about 64 characters): the statement is joined from its pieces. Run one row per process.
+void BM_ReadAndParseContinuedStatement(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    const auto layout = HeavyLayout(state.range(0));
+    const QString path = dir.filePath(layout == ContinuedFixedData ? "table.f" : "table.f90");
+    if (!writeHeavyStatement(path, state.range(1) << 20, layout)) {
+        state.SkipWithError("cannot write the source");
+        return;
+    }
+    const unsigned form =
+        layout == ContinuedFixedData ? FStatementReader::FixedForm : FStatementReader::FreeForm;
+    for (auto _ : state) {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly)) {
+            state.SkipWithError("cannot read the source");
+            return;
+        }
+        std::optional<QString> text = readDecodedSource(file);
+        FFileParser parser;
+        auto declarations = parser.declarationsInFortranFile(path, std::move(*text), form);
+        benchmark::DoNotOptimize(declarations);
+    }
+    const double sourceMB = double(QFileInfo(path).size()) / (1024.0 * 1024.0);
+    state.counters["source_MB"] = sourceMB;
+    state.counters["peak_MB"] = peakMB();
+    state.counters["peak_per_source"] = peakMB() / sourceMB;
+}
+BENCHMARK(BM_ReadAndParseContinuedStatement)
+    ->ArgNames({"line", "MB"})
+    ->Args({ContinuedFreeConstructor, 50}) // free form, an array constructor over lines
+    ->Args({ContinuedFreeData, 50})        // free form, a DATA statement, '&' on both ends
+    ->Args({ContinuedFixedData, 50})       // fixed form, a DATA statement, column-6 marks
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
 // The project index of a project holding the 200 MB file alone.
 void BM_IndexHeavyFileProject(benchmark::State &state)
 {
@@ -439,6 +539,16 @@ int main(int argc, char **argv)
                 shape = Shape(s);
         generate(QString::fromLocal8Bit(argv[2]), files, shape, &lines);
         std::printf("%d files, %lld lines\n", files, static_cast<long long>(lines));
+        return 0;
+    }
+    if (argc >= 5 && std::strcmp(argv[1], "--heavy-statement") == 0) {
+        const int layout = std::atoi(argv[3]);
+        if (layout < ContinuedFreeConstructor || layout > ContinuedFixedData ||
+            !writeHeavyStatement(QString::fromLocal8Bit(argv[2]), qint64(std::atoi(argv[4])) << 20,
+                                 HeavyLayout(layout))) {
+            std::fprintf(stderr, "cannot write %s (LAYOUT is 3, 4 or 5)\n", argv[2]);
+            return 1;
+        }
         return 0;
     }
     benchmark::Initialize(&argc, argv);
