@@ -108,10 +108,24 @@ std::shared_ptr<FFileDeclarations>
 FFileParser::declarationsInFortranFile(const QString &path, const QString &fileString,
                                        unsigned type, const FPreprocessor::Result *sourceMap)
 {
+    startReading(fileString, type);
+    return parseText(path, sourceMap);
+}
+
+std::shared_ptr<FFileDeclarations>
+FFileParser::declarationsInFortranFile(const QString &path, QString &&fileString, unsigned type,
+                                       const FPreprocessor::Result *sourceMap)
+{
+    startReading(std::move(fileString), type);
+    return parseText(path, sourceMap);
+}
+
+std::shared_ptr<FFileDeclarations>
+FFileParser::parseText(const QString &path, const FPreprocessor::Result *sourceMap)
+{
     auto result = std::make_shared<FFileDeclarations>();
     result->name = path;
     filePath = path;
-    startReading(fileString, type);
     // Every unit of the file has the same, never-changed definition info: one record serves all.
     m_defInfo = std::make_shared<FDefinitionInfo>();
     m_defInfo->fileSource = path;

@@ -33,6 +33,11 @@ public:
     std::shared_ptr<FFileDeclarations>
     declarationsInFortranFile(const QString &path, const QString &fileString, unsigned fileType,
                               const FPreprocessor::Result *sourceMap = nullptr);
+    // The same for a text handed over: when nobody else shares it, a statement continued over
+    // many lines is joined in place instead of in a second copy (see FStatementReader).
+    std::shared_ptr<FFileDeclarations>
+    declarationsInFortranFile(const QString &path, QString &&fileString, unsigned fileType,
+                              const FPreprocessor::Result *sourceMap = nullptr);
 
     // Modules that are never recorded as used: "iso_c_binding", "iso_fortran_env", the IEEE ones.
     static bool isIntrinsicModuleName(QStringView name);
@@ -95,6 +100,9 @@ private:
     };
     struct Frame;
 
+    // The parse of the text startReading installed.
+    std::shared_ptr<FFileDeclarations> parseText(const QString &path,
+                                                 const FPreprocessor::Result *sourceMap);
     // Reads and classifies the next statement; false when none was produced here.
     bool readStatement(Statement &s);
 

@@ -1,6 +1,8 @@
 #include "fstatementreader.h"
 
+#include <algorithm>
 #include <array>
+#include <cstring>
 #include <string_view>
 
 namespace corvane
@@ -111,34 +113,94 @@ qsizetype skipNonAlpha(const QChar *d, qsizetype i, qsizetype n)
 
 // The text of one statement while it is read: a view of the source as long as its pieces follow
 // each other there (most statements are one line), copied into a string once a piece comes from
-// elsewhere (a continuation line, a literal continued over lines).
+// elsewhere (a continuation line, a literal continued over lines). Given the writable source, a
+// statement that reaches joinFrom characters is instead joined in place: each piece is moved
+// down to follow the last, which never overtakes the reading (every character of the statement
+// comes from a distinct, later or equal, position of the source), and the line feeds passed
+// over are counted so that finish() can write them back after the statement.
 class FStatementReader::StatementText
 {
 public:
-    explicit StatementText(QString &buffer) : m_buffer(buffer) {}
+    StatementText(QString &buffer, QChar *source, qsizetype joinFrom)
+        : m_buffer(buffer), m_source(source), m_joinFrom(joinFrom)
+    {
+    }
 
-    bool isEmpty() const { return m_copied ? m_buffer.isEmpty() : m_view.isEmpty(); }
-    QStringView view() const { return m_copied ? QStringView(m_buffer) : m_view; }
+    bool isEmpty() const { return view().isEmpty(); }
+    QStringView view() const
+    {
+        switch (m_state) {
+        case Copied:
+            return m_buffer;
+        case InPlace:
+            return QStringView(m_start, m_write - m_start);
+        case InView:
+            break;
+        }
+        return m_view;
+    }
     // The text as a string of its own; a single piece is copied exactly, without growth reserve.
-    QString take() { return m_copied ? std::move(m_buffer) : m_view.toString(); }
+    QString take() { return m_state == Copied ? std::move(m_buffer) : view().toString(); }
+    bool isInPlace() const { return m_state == InPlace; }
+    // Where a read of the statement begins again (set by the reader).
+    qsizetype regionStart = 0;
 
     void append(QStringView piece)
     {
         if (piece.isEmpty())
             return;
-        if (m_copied) {
+        switch (m_state) {
+        case InView:
+            if (m_view.isEmpty()) {
+                m_view = piece;
+            } else if (piece.data() == m_view.data() + m_view.size()) {
+                m_view = QStringView(m_view.data(), m_view.size() + piece.size());
+            } else if (m_source && m_view.size() + piece.size() >= m_joinFrom) {
+                startInPlace(m_view.size(), 0);
+                appendInPlace(piece);
+                return;
+            } else {
+                m_buffer.clear();
+                m_buffer.reserve(m_view.size() + piece.size());
+                m_buffer.append(m_view);
+                m_buffer.append(piece);
+                m_state = Copied;
+            }
+            break;
+        case Copied:
+            if (m_source && m_buffer.size() + piece.size() >= m_joinFrom) {
+                // The line feeds passed so far: those of the source read, less the statement's.
+                const QStringView read(m_view.data(), m_sourceEnd - m_view.data());
+                const qsizetype passed = read.count(u'\n') - m_buffer.count(u'\n');
+                startInPlace(m_view.size(), passed);
+                const qsizetype rest = m_buffer.size() - m_view.size();
+                std::memcpy(static_cast<void *>(m_write), m_buffer.constData() + m_view.size(),
+                            size_t(rest) * sizeof(QChar));
+                m_write += rest;
+                m_buffer.clear();
+                appendInPlace(piece);
+                return;
+            }
             m_buffer.append(piece);
-        } else if (m_view.isEmpty()) {
-            m_view = piece;
-        } else if (piece.data() == m_view.data() + m_view.size()) {
-            m_view = QStringView(m_view.data(), m_view.size() + piece.size());
-        } else {
-            m_buffer.clear();
-            m_buffer.reserve(m_view.size() + piece.size());
-            m_buffer.append(m_view);
-            m_buffer.append(piece);
-            m_copied = true;
+            break;
+        case InPlace:
+            appendInPlace(piece);
+            return;
         }
+        m_sourceEnd = piece.data() + piece.size();
+    }
+
+    // Ends a statement joined in place whose reading stopped at regionEnd: the rest of the region
+    // becomes blanks and then as many line feeds as the region held outside the statement.
+    void finish(const QChar *regionEnd)
+    {
+        Q_ASSERT(m_state == InPlace);
+        m_lineFeeds += QStringView(m_sourceEnd, regionEnd).count(u'\n');
+        QChar *const end = m_source + (regionEnd - m_source);
+        Q_ASSERT(m_write + m_lineFeeds <= end);
+        QChar *const feeds = end - m_lineFeeds;
+        std::fill(m_write, feeds, QChar(u' '));
+        std::fill(feeds, end, QChar(u'\n'));
     }
 
     // Appends a free-form character literal. One that spans lines was continued with '&' at the
@@ -168,9 +230,34 @@ public:
     }
 
 private:
+    enum State { InView, Copied, InPlace };
+
+    // The statement so far stands at m_view's start, its first inPlace characters already there.
+    void startInPlace(qsizetype inPlace, qsizetype lineFeeds)
+    {
+        m_start = m_source + (m_view.data() - m_source);
+        m_write = m_start + inPlace;
+        m_lineFeeds = lineFeeds;
+        m_state = InPlace;
+    }
+
+    void appendInPlace(QStringView piece)
+    {
+        m_lineFeeds += QStringView(m_sourceEnd, piece.data()).count(u'\n');
+        std::memmove(static_cast<void *>(m_write), piece.data(), size_t(piece.size()) * sizeof(QChar));
+        m_write += piece.size();
+        m_sourceEnd = piece.data() + piece.size();
+    }
+
     QString &m_buffer;
-    QStringView m_view;
-    bool m_copied = false;
+    QChar *const m_source; // the writable source text, or null
+    const qsizetype m_joinFrom;
+    State m_state = InView;
+    QStringView m_view;                // InView: the statement; later: its first piece(s)
+    const QChar *m_sourceEnd = nullptr; // just after the last piece in the source
+    QChar *m_start = nullptr;          // InPlace: the statement and its end
+    QChar *m_write = nullptr;
+    qsizetype m_lineFeeds = 0; // InPlace: line feeds passed over, not in the statement
 };
 
 namespace
@@ -193,6 +280,52 @@ void FStatementReader::startReading(const QString &text, unsigned form)
     scanner.text = text;
     scanner.location = 0;
     fileType = form;
+    m_mayJoinInPlace = false;
+    m_joined.clear();
+    m_nextJoined = 0;
+}
+
+void FStatementReader::startReading(QString &&text, unsigned form)
+{
+    scanner.text = std::move(text);
+    scanner.location = 0;
+    fileType = form;
+    m_mayJoinInPlace = scanner.text.isDetached();
+    m_joined.clear();
+    m_nextJoined = 0;
+}
+
+const FStatementReader::JoinedRegion *FStatementReader::joinedAt(qsizetype position)
+{
+    size_t &i = m_nextJoined;
+    while (i > 0 && m_joined[i - 1].start >= position)
+        --i;
+    while (i < m_joined.size() && m_joined[i].start < position)
+        ++i;
+    return i < m_joined.size() && m_joined[i].start == position ? &m_joined[i] : nullptr;
+}
+
+bool FStatementReader::readStatement(StatementText &result, unsigned form)
+{
+    bool produced = false;
+    if (form == FixedForm) {
+        produced = readF77Statement(result);
+    } else {
+        readF90Statement(result);
+        produced = !result.isEmpty();
+    }
+    if (result.isInPlace()) {
+        result.finish(scanner.text.constData() + scanner.location);
+        const QStringView joined = result.view();
+        const JoinedRegion region{result.regionStart, joined.data() - scanner.text.constData(),
+                                  joined.size(), scanner.location};
+        const auto at = std::upper_bound(
+            m_joined.begin(), m_joined.end(), region.start,
+            [](qsizetype start, const JoinedRegion &r) { return start < r.start; });
+        m_joined.insert(at, region);
+        m_nextJoined = 0;
+    }
+    return produced;
 }
 
 bool FStatementReader::isTerminator(QChar c)
@@ -212,13 +345,18 @@ std::optional<QString> FStatementReader::nextFortranStatement()
     return fileType != FixedForm ? nextF90FortranStatement() : nextF77Statement();
 }
 
+QChar *FStatementReader::writableText()
+{
+    // A text someone else came to share since startReading is left as it is.
+    if (m_mayJoinInPlace && !scanner.text.isDetached())
+        m_mayJoinInPlace = false;
+    return m_mayJoinInPlace ? scanner.text.data() : nullptr;
+}
+
 std::optional<QStringView> FStatementReader::nextStatementView(QString &buffer)
 {
-    StatementText result(buffer);
-    if (fileType == FixedForm)
-        return readF77Statement(result) ? std::optional(result.view()) : std::nullopt;
-    readF90Statement(result);
-    if (result.isEmpty())
+    StatementText result(buffer, writableText(), m_joinInPlaceFrom);
+    if (!readStatement(result, fileType))
         return std::nullopt;
     return result.view();
 }
@@ -226,9 +364,8 @@ std::optional<QStringView> FStatementReader::nextStatementView(QString &buffer)
 std::optional<QString> FStatementReader::nextF90FortranStatement()
 {
     QString buffer;
-    StatementText result(buffer);
-    readF90Statement(result);
-    if (result.isEmpty())
+    StatementText result(buffer, writableText(), m_joinInPlaceFrom);
+    if (!readStatement(result, FreeForm))
         return std::nullopt;
     return result.take();
 }
@@ -236,8 +373,8 @@ std::optional<QString> FStatementReader::nextF90FortranStatement()
 std::optional<QString> FStatementReader::nextF77Statement()
 {
     QString buffer;
-    StatementText result(buffer);
-    if (!readF77Statement(result))
+    StatementText result(buffer, writableText(), m_joinInPlaceFrom);
+    if (!readStatement(result, FixedForm))
         return std::nullopt;
     return result.take();
 }
@@ -253,6 +390,16 @@ void FStatementReader::readF90Statement(StatementText &result)
     if (pos < 0)
         pos = 0;
     bool afterContinuation = false; // the last piece ended with '&'
+
+    pos = skipNonAlpha(d, pos, n);
+    result.regionStart = pos;
+    if (!m_joined.empty()) {
+        if (const JoinedRegion *joined = joinedAt(pos)) {
+            result.append(QStringView(d + joined->joined, joined->length));
+            pos = joined->end;
+            return;
+        }
+    }
 
     for (;;) {
         pos = skipNonAlpha(d, pos, n);
@@ -320,6 +467,13 @@ bool FStatementReader::readF77Statement(StatementText &statement)
 
     while (pos < n) {
         const qsizetype lineStart = pos;
+        if (!started && !m_joined.empty()) {
+            if (const JoinedRegion *joined = joinedAt(pos)) {
+                statement.append(QStringView(d + joined->joined, joined->length));
+                pos = joined->end;
+                return true;
+            }
+        }
         const qsizetype contentEnd = findLineEnd(d, pos, n);
         const qsizetype terminator = lineEndLength(d, contentEnd, n);
         const qsizetype contentLength = contentEnd - lineStart;
@@ -339,6 +493,8 @@ bool FStatementReader::readF77Statement(StatementText &statement)
         pos = next;
         if (length == 6)
             continue;
+        if (!started)
+            statement.regionStart = lineStart;
         statement.append(line.sliced(6, qMin<qsizetype>(contentLength, 72) - 6));
         started = true;
     }

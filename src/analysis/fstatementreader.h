@@ -5,6 +5,14 @@
 // The scanner never copies the file text: it holds the text (implicitly shared) and a position in
 // UTF-16 code units; statements are extracted substrings. A caller may save scanner.location
 // before a read and set it back to read the same statement again.
+//
+// A statement continued over many lines is joined from its pieces. When the reader holds the
+// only reference to its text (startReading with a moved-in string nobody else shares), a joined
+// statement of kJoinInPlaceFrom characters or more is written over the source region it was
+// read from instead of into a second buffer: it is never longer than that region. The region
+// keeps its count of line feeds (written after the statement), so line numbers counted in
+// scanner.text stay right, and the reader remembers it, so reading it again from a saved
+// location gives the same statement. A shared text (an editor's) is never changed.
 #pragma once
 
 #include "fttokenizer.h"
@@ -16,6 +24,7 @@
 #include <QStringList>
 
 #include <optional>
+#include <vector>
 
 namespace corvane
 {
@@ -38,8 +47,17 @@ public:
     FStatementReader() = default;
     virtual ~FStatementReader() = default;
 
-    // Installs a fresh scanner over text at position 0 and sets the source form.
+    // Joined statements of at least this many characters are joined in place (see above).
+    static constexpr qsizetype kJoinInPlaceFrom = qsizetype(1) << 16;
+
+    // Installs a fresh scanner over text at position 0 and sets the source form. The second
+    // form may join long statements in place when text is not shared.
     void startReading(const QString &text, unsigned form);
+    void startReading(QString &&text, unsigned form);
+    // The length from which statements are joined in place; tests set a small one.
+    void setJoinInPlaceFrom(qsizetype length) { m_joinInPlaceFrom = qMax<qsizetype>(1, length); }
+    // The number of statements joined in place since startReading.
+    qsizetype joinedInPlaceCount() const { return qsizetype(m_joined.size()); }
 
     // The next logical statement, or none when none was produced at this point (a comment line,
     // the end of the text). None does not mean the text is exhausted: loop on scanner.isAtEnd().
@@ -94,8 +112,30 @@ public:
 
 private:
     class StatementText;
+    // A statement joined in place: the region [start, end) of scanner.text it was read from, and
+    // where in it the joined text stands. start is where a read of it begins (free form: its
+    // first character; fixed form: the start of its first line).
+    struct JoinedRegion {
+        qsizetype start = 0;
+        qsizetype joined = 0;
+        qsizetype length = 0;
+        qsizetype end = 0;
+    };
+
     void readF90Statement(StatementText &result);
     bool readF77Statement(StatementText &statement);
+    // The reading of one statement into result, with the bookkeeping of a statement joined in
+    // place; false when none was produced.
+    bool readStatement(StatementText &result, unsigned form);
+    // The text to join statements in place in, or null when it is shared.
+    QChar *writableText();
+    // The region joined in place that starts at position, if any.
+    const JoinedRegion *joinedAt(qsizetype position);
+
+    bool m_mayJoinInPlace = false;
+    qsizetype m_joinInPlaceFrom = kJoinInPlaceFrom;
+    std::vector<JoinedRegion> m_joined; // ordered by start
+    size_t m_nextJoined = 0;            // where the last look-up ended
 };
 
 } // namespace corvane
