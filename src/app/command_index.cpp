@@ -98,15 +98,14 @@ int printStatements(const IndexRequest &request)
     FStatementReader reader;
     QString buffer, piece;
     for (const QString &path : request.paths) {
-        const std::optional<SourceForIndexing> source = readIndexSource(path, request);
+        std::optional<SourceForIndexing> source = readIndexSource(path, request);
         if (!source) {
             status = 1;
             continue;
         }
-        const QString *text = &source->text;
         const QString quotedPath = jsonQuoted(path);
         reader.filePath = path;
-        reader.startReading(*text, fileTypeFor(path, request.form));
+        reader.startReading(std::move(source->text), fileTypeFor(path, request.form));
         QTextStream &o = out();
         while (!reader.scanner.isAtEnd()) {
             const std::optional<QStringView> statement = reader.nextStatementView(buffer);
@@ -138,16 +137,16 @@ int printDeclarations(const IndexRequest &request, bool json)
 {
     int status = 0;
     for (const QString &path : request.paths) {
-        const std::optional<SourceForIndexing> source = readIndexSource(path, request);
+        std::optional<SourceForIndexing> source = readIndexSource(path, request);
         if (!source) {
             status = 1;
             continue;
         }
         const unsigned type = fileTypeFor(path, request.form);
         if (json)
-            out() << declarationJsonText(path, *source, type) << "\n";
+            out() << declarationJsonText(path, std::move(*source), type) << "\n";
         else
-            out() << declarationDumpText(path, *source, type) << "\n";
+            out() << declarationDumpText(path, std::move(*source), type) << "\n";
         out().flush();
     }
     return status;

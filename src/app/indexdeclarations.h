@@ -9,11 +9,10 @@
 namespace corvane::app
 {
 
-// The FFileDeclarations description of source (fileType 1 free form, 0 fixed form).
-QString declarationDumpText(const QString &path, const SourceForIndexing &source,
-                            unsigned fileType);
+// The FFileDeclarations description of source (fileType 1 free form, 0 fixed form). The text
+// is handed over to the parser, which may join long continued statements in it.
+QString declarationDumpText(const QString &path, SourceForIndexing &&source, unsigned fileType);
 // The same records as one compact JSON object, without a line end.
-QString declarationJsonText(const QString &path, const SourceForIndexing &source,
-                            unsigned fileType);
+QString declarationJsonText(const QString &path, SourceForIndexing &&source, unsigned fileType);
 
 } // namespace corvane::app

@@ -80,11 +80,11 @@ ProjectIndexer::Parsed ProjectIndexer::parseOne(const Job &job)
     const unsigned form = job.freeForm ? FStatementReader::FreeForm : FStatementReader::FixedForm;
     FFileParser parser;
     if (!job.preprocessor)
-        return {job.path, parser.declarationsInFortranFile(job.path, text, form)};
-    const SourceForIndexing source = sourceForIndexing(job.path, text, *job.preprocessor);
+        return {job.path, parser.declarationsInFortranFile(job.path, std::move(text), form)};
+    SourceForIndexing source = sourceForIndexing(job.path, text, *job.preprocessor);
     text = QString(); // a preprocessed text replaces the file's for the parse, which is the peak
     return {job.path,
-            parser.declarationsInFortranFile(job.path, source.text, form,
+            parser.declarationsInFortranFile(job.path, std::move(source.text), form,
                                              source.sourceMap ? &*source.sourceMap : nullptr),
             source.messages};
 }
