@@ -149,45 +149,18 @@ public:
     {
         if (piece.isEmpty())
             return;
-        switch (m_state) {
-        case InView:
+        if (m_state == InView) {
             if (m_view.isEmpty()) {
                 m_view = piece;
-            } else if (piece.data() == m_view.data() + m_view.size()) {
+                return;
+            }
+            if (piece.data() == m_view.data() + m_view.size()) {
                 m_view = QStringView(m_view.data(), m_view.size() + piece.size());
-            } else if (m_source && m_view.size() + piece.size() >= m_joinFrom) {
-                startInPlace(m_view.size(), 0);
-                appendInPlace(piece);
-                return;
-            } else {
-                m_buffer.clear();
-                m_buffer.reserve(m_view.size() + piece.size());
-                m_buffer.append(m_view);
-                m_buffer.append(piece);
-                m_state = Copied;
-            }
-            break;
-        case Copied:
-            if (m_source && m_buffer.size() + piece.size() >= m_joinFrom) {
-                // The line feeds passed so far: those of the source read, less the statement's.
-                const QStringView read(m_view.data(), m_sourceEnd - m_view.data());
-                const qsizetype passed = read.count(u'\n') - m_buffer.count(u'\n');
-                startInPlace(m_view.size(), passed);
-                const qsizetype rest = m_buffer.size() - m_view.size();
-                std::memcpy(static_cast<void *>(m_write), m_buffer.constData() + m_view.size(),
-                            size_t(rest) * sizeof(QChar));
-                m_write += rest;
-                m_buffer.clear();
-                appendInPlace(piece);
                 return;
             }
-            m_buffer.append(piece);
-            break;
-        case InPlace:
-            appendInPlace(piece);
-            return;
+            m_sourceEnd = m_view.data() + m_view.size();
         }
-        m_sourceEnd = piece.data() + piece.size();
+        appendElsewhere(piece);
     }
 
     // Ends a statement joined in place whose reading stopped at regionEnd: the rest of the region
@@ -232,6 +205,45 @@ public:
 private:
     enum State { InView, Copied, InPlace };
 
+    // A piece that does not follow the statement in the source.
+    void appendElsewhere(QStringView piece)
+    {
+        switch (m_state) {
+        case InView:
+            if (m_source && m_view.size() + piece.size() >= m_joinFrom) {
+                startInPlace(m_view.size(), 0);
+                appendInPlace(piece);
+                return;
+            }
+            m_buffer.clear();
+            m_buffer.reserve(m_view.size() + piece.size());
+            m_buffer.append(m_view);
+            m_buffer.append(piece);
+            m_state = Copied;
+            break;
+        case Copied:
+            if (m_source && m_buffer.size() + piece.size() >= m_joinFrom) {
+                // The line feeds passed so far: those of the source read, less the statement's.
+                const QStringView read(m_view.data(), m_sourceEnd - m_view.data());
+                const qsizetype passed = read.count(u'\n') - m_buffer.count(u'\n');
+                startInPlace(m_view.size(), passed);
+                const qsizetype rest = m_buffer.size() - m_view.size();
+                std::memcpy(static_cast<void *>(m_write), m_buffer.constData() + m_view.size(),
+                            size_t(rest) * sizeof(QChar));
+                m_write += rest;
+                m_buffer.clear();
+                appendInPlace(piece);
+                return;
+            }
+            m_buffer.append(piece);
+            break;
+        case InPlace:
+            appendInPlace(piece);
+            return;
+        }
+        m_sourceEnd = piece.data() + piece.size();
+    }
+
     // The statement so far stands at m_view's start, its first inPlace characters already there.
     void startInPlace(qsizetype inPlace, qsizetype lineFeeds)
     {
@@ -254,7 +266,7 @@ private:
     const qsizetype m_joinFrom;
     State m_state = InView;
     QStringView m_view;                // InView: the statement; later: its first piece(s)
-    const QChar *m_sourceEnd = nullptr; // just after the last piece in the source
+    const QChar *m_sourceEnd = nullptr; // Copied, InPlace: just after the last piece read
     QChar *m_start = nullptr;          // InPlace: the statement and its end
     QChar *m_write = nullptr;
     qsizetype m_lineFeeds = 0; // InPlace: line feeds passed over, not in the statement
@@ -305,7 +317,20 @@ const FStatementReader::JoinedRegion *FStatementReader::joinedAt(qsizetype posit
     return i < m_joined.size() && m_joined[i].start == position ? &m_joined[i] : nullptr;
 }
 
-bool FStatementReader::readStatement(StatementText &result, unsigned form)
+void FStatementReader::recordJoined(StatementText &result)
+{
+    result.finish(scanner.text.constData() + scanner.location);
+    const QStringView joined = result.view();
+    const JoinedRegion region{result.regionStart, joined.data() - scanner.text.constData(),
+                              joined.size(), scanner.location};
+    const auto at =
+        std::upper_bound(m_joined.begin(), m_joined.end(), region.start,
+                         [](qsizetype start, const JoinedRegion &r) { return start < r.start; });
+    m_joined.insert(at, region);
+    m_nextJoined = 0;
+}
+
+inline bool FStatementReader::readStatement(StatementText &result, unsigned form)
 {
     bool produced = false;
     if (form == FixedForm) {
@@ -314,17 +339,8 @@ bool FStatementReader::readStatement(StatementText &result, unsigned form)
         readF90Statement(result);
         produced = !result.isEmpty();
     }
-    if (result.isInPlace()) {
-        result.finish(scanner.text.constData() + scanner.location);
-        const QStringView joined = result.view();
-        const JoinedRegion region{result.regionStart, joined.data() - scanner.text.constData(),
-                                  joined.size(), scanner.location};
-        const auto at = std::upper_bound(
-            m_joined.begin(), m_joined.end(), region.start,
-            [](qsizetype start, const JoinedRegion &r) { return start < r.start; });
-        m_joined.insert(at, region);
-        m_nextJoined = 0;
-    }
+    if (result.isInPlace())
+        recordJoined(result);
     return produced;
 }
 
@@ -345,7 +361,7 @@ std::optional<QString> FStatementReader::nextFortranStatement()
     return fileType != FixedForm ? nextF90FortranStatement() : nextF77Statement();
 }
 
-QChar *FStatementReader::writableText()
+inline QChar *FStatementReader::writableText()
 {
     // A text someone else came to share since startReading is left as it is.
     if (m_mayJoinInPlace && !scanner.text.isDetached())
@@ -391,18 +407,18 @@ void FStatementReader::readF90Statement(StatementText &result)
         pos = 0;
     bool afterContinuation = false; // the last piece ended with '&'
 
-    pos = skipNonAlpha(d, pos, n);
-    result.regionStart = pos;
-    if (!m_joined.empty()) {
-        if (const JoinedRegion *joined = joinedAt(pos)) {
-            result.append(QStringView(d + joined->joined, joined->length));
-            pos = joined->end;
-            return;
-        }
-    }
-
-    for (;;) {
+    for (bool first = true;; first = false) {
         pos = skipNonAlpha(d, pos, n);
+        if (first) {
+            result.regionStart = pos;
+            if (!m_joined.empty()) {
+                if (const JoinedRegion *joined = joinedAt(pos)) {
+                    result.append(QStringView(d + joined->joined, joined->length));
+                    pos = joined->end;
+                    return;
+                }
+            }
+        }
         if (pos >= n)
             break;
         const qsizetype start = pos;
@@ -464,10 +480,11 @@ bool FStatementReader::readF77Statement(StatementText &statement)
     if (pos < 0)
         pos = 0;
     bool started = false;
+    const bool anyJoined = !m_joined.empty();
 
     while (pos < n) {
         const qsizetype lineStart = pos;
-        if (!started && !m_joined.empty()) {
+        if (anyJoined && !started) {
             if (const JoinedRegion *joined = joinedAt(pos)) {
                 statement.append(QStringView(d + joined->joined, joined->length));
                 pos = joined->end;

@@ -127,6 +127,8 @@ private:
     // The reading of one statement into result, with the bookkeeping of a statement joined in
     // place; false when none was produced.
     bool readStatement(StatementText &result, unsigned form);
+    // Finishes a statement joined in place and remembers its region.
+    void recordJoined(StatementText &result);
     // The text to join statements in place in, or null when it is shared.
     QChar *writableText();
     // The region joined in place that starts at position, if any.
