@@ -120,8 +120,8 @@ FFileParser::declarationsInFortranFile(const QString &path, QString &&fileString
     return parseText(path, sourceMap);
 }
 
-std::shared_ptr<FFileDeclarations>
-FFileParser::parseText(const QString &path, const FPreprocessor::Result *sourceMap)
+std::shared_ptr<FFileDeclarations> FFileParser::parseText(const QString &path,
+                                                          const FPreprocessor::Result *sourceMap)
 {
     auto result = std::make_shared<FFileDeclarations>();
     result->name = path;

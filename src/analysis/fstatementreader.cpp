@@ -256,7 +256,8 @@ private:
     void appendInPlace(QStringView piece)
     {
         m_lineFeeds += QStringView(m_sourceEnd, piece.data()).count(u'\n');
-        std::memmove(static_cast<void *>(m_write), piece.data(), size_t(piece.size()) * sizeof(QChar));
+        std::memmove(static_cast<void *>(m_write), piece.data(),
+                     size_t(piece.size()) * sizeof(QChar));
         m_write += piece.size();
         m_sourceEnd = piece.data() + piece.size();
     }
@@ -265,9 +266,9 @@ private:
     QChar *const m_source; // the writable source text, or null
     const qsizetype m_joinFrom;
     State m_state = InView;
-    QStringView m_view;                // InView: the statement; later: its first piece(s)
+    QStringView m_view;                 // InView: the statement; later: its first piece(s)
     const QChar *m_sourceEnd = nullptr; // Copied, InPlace: just after the last piece read
-    QChar *m_start = nullptr;          // InPlace: the statement and its end
+    QChar *m_start = nullptr;           // InPlace: the statement and its end
     QChar *m_write = nullptr;
     qsizetype m_lineFeeds = 0; // InPlace: line feeds passed over, not in the statement
 };

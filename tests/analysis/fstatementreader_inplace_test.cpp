@@ -109,7 +109,8 @@ const Case kCases[] = {
     {"crlf", "x = a + &\r\n  & b\r\ny = 1\r\n", Free, true},
     {"lone cr", "x = a + &\r  & b\ry = 1\r", Free, true},
     {"header continued",
-     "module m\ncontains\nsubroutine s(a, &\n  b, &\n  c)\nend subroutine\nend module\n", Free, true},
+     "module m\ncontains\nsubroutine s(a, &\n  b, &\n  c)\nend subroutine\nend module\n", Free,
+     true},
     {"unclosed literal", "x = 'abc &\n  &def\n y = 2\n", Free, true},
     {"literal with & inside", "x = 'a&b &\n  &c' // 'd'\n", Free, true},
     {"one-line statements", "x = 1\ny = 2 ; z = 3\n", Free, false},
@@ -165,11 +166,20 @@ TEST(StatementsJoinedInPlace, FromTheMiddleOfAStatement)
 TEST(StatementsJoinedInPlace, RandomTextReadsTheSame)
 {
     // Pieces chosen to meet at every kind of boundary the free-form reader knows.
-    const char *const pieces[] = {"a",  "x1", " ",  "&",  "\n", "\r\n", "!c", "'",  "\"", ";",
-                                  "'q'", "&\n", " & ", "(", "=", "\t",  "<",  "\r", "ä",  "1"};
-    const char *const fixedLines[] = {"      X = A +", "     &  B",    "C comment",  "",
-                                      "     1 'LIT",  "   10 Y = 1", "      ",     "* x",
-                                      "     &",       "\tZ = 2",     "     &" "xxxxxxxxxxxx"
+    const char *const pieces[] = {"a",   "x1",  " ",   "&", "\n", "\r\n", "!c", "'",  "\"", ";",
+                                  "'q'", "&\n", " & ", "(", "=",  "\t",   "<",  "\r", "ä",  "1"};
+    const char *const fixedLines[] = {"      X = A +",
+                                      "     &  B",
+                                      "C comment",
+                                      "",
+                                      "     1 'LIT",
+                                      "   10 Y = 1",
+                                      "      ",
+                                      "* x",
+                                      "     &",
+                                      "\tZ = 2",
+                                      "     &"
+                                      "xxxxxxxxxxxx"
                                       "xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx"
                                       "xxxxxxxxxxx"};
     quint64 state = 12345;
@@ -225,7 +235,8 @@ TEST(StatementsJoinedInPlace, ParserGivesTheSameDeclarations)
         unsigned form;
     } sources[] = {
         {"free",
-         "module m\n  integer :: a, &\n  ! c\n     & b, &\n  c\n  character(*), parameter :: s = 'x&\n"
+         "module m\n  integer :: a, &\n  ! c\n     & b, &\n  c\n  character(*), parameter :: s = "
+         "'x&\n"
          "  &y'\n  interface g\n    module procedure p, &\n      q\n  end interface\n"
          "contains\n  subroutine p(x, &\n      y)\n    real :: x, &\n      y\n  end subroutine\n"
          "  function q(z) &\n      result(r)\n    real :: z, r\n  end function\n"
