@@ -93,14 +93,15 @@ SourceForIndexing sourceForIndexing(const QString &path, const QString &text,
     // #include'd files may hold INCLUDE lines of their own, so the test is made again.
     const QString &after = preprocessed ? preprocessed->text : text;
     if (!FIncludeSplicer::mayHaveIncludeLines(after)) {
-        source.text = after;
+        // The text moves out of the source map, so that the parser can be its only holder.
+        source.text = preprocessed ? std::move(preprocessed->text) : after;
         source.sourceMap = std::move(preprocessed);
         return source;
     }
     FIncludeSplicer::Result spliced = FIncludeSplicer::splice(
         after, path, {options.includeFolders, reader}, preprocessed ? &*preprocessed : nullptr);
     source.messages = std::move(spliced.messages);
-    source.text = spliced.text;
+    source.text = std::move(spliced.text);
     source.sourceMap = static_cast<FPreprocessor::Result &&>(std::move(spliced));
     return source;
 }

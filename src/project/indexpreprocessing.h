@@ -26,7 +26,8 @@ FPreprocessor::Options preprocessorOptions(const QString &compilerFlags,
 struct SourceForIndexing {
     QString text;
     // The file and line of each line of text, when it was preprocessed or INCLUDE files were
-    // spliced in; absent when text is the source itself.
+    // spliced in; absent when text is the source itself. Its own text is left empty: text holds
+    // it, unshared.
     std::optional<FPreprocessor::Result> sourceMap;
     QStringList messages; // INCLUDE files not found, include cycles
 };
