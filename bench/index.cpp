@@ -23,7 +23,8 @@
 // table as an array constructor, or as a DATA statement of short tokens), read and parsed, and the
 // first indexed as a project; peak_per_source is the peak memory over the file's size. The same
 // table statement continued over some 800,000 lines of about 64 characters (free form with '&',
-// fixed form with column-6 marks) is joined from its pieces when read.
+// fixed form with column-6 marks) is joined from its pieces when read, read and parsed alone and
+// indexed as a project.
 //
 //   bench_index                                 run the benchmarks
 //   bench_index --generate DIR [FILES [SHAPE]]  only write the generated sources into DIR
@@ -502,6 +503,27 @@ BENCHMARK(BM_ReadAndParseContinuedStatement)
     ->Args({ContinuedFreeConstructor, 50}) // free form, an array constructor over lines
     ->Args({ContinuedFreeData, 50})        // free form, a DATA statement, '&' on both ends
     ->Args({ContinuedFixedData, 50})       // fixed form, a DATA statement, column-6 marks
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+// The project index of a project holding one file with a continued table statement of 50 MB.
+void BM_IndexContinuedStatementProject(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    const auto layout = HeavyLayout(state.range(0));
+    const QString path = dir.filePath(layout == ContinuedFixedData ? "table.f" : "table.f90");
+    if (!writeHeavyStatement(path, state.range(1) << 20, layout)) {
+        state.SkipWithError("cannot write the source");
+        return;
+    }
+    indexProject(state, {path}, 0, totalBytes({path}));
+    state.counters["peak_per_source"] = state.counters["peak_MB"] / state.counters["source_MB"];
+}
+BENCHMARK(BM_IndexContinuedStatementProject)
+    ->ArgNames({"line", "MB"})
+    ->Args({ContinuedFreeData, 50})
+    ->Args({ContinuedFixedData, 50})
     ->Iterations(1)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
