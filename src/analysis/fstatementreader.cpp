@@ -171,7 +171,9 @@ public:
         m_lineFeeds += QStringView(m_sourceEnd, regionEnd).count(u'\n');
         QChar *const end = m_source + (regionEnd - m_source);
         Q_ASSERT(m_write + m_lineFeeds <= end);
-        QChar *const feeds = end - m_lineFeeds;
+        // The statement and the line feeds always fit; should they not, nothing is written past
+        // the statement.
+        QChar *const feeds = std::max(end - m_lineFeeds, m_write);
         std::fill(m_write, feeds, QChar(u' '));
         std::fill(feeds, end, QChar(u'\n'));
     }
