@@ -3,6 +3,7 @@
 #include "analysis/includepath.h"
 
 #include <QHash>
+#include <QStringDecoder>
 
 #include <limits>
 #include <memory>
@@ -359,25 +360,43 @@ struct Conditional {
 // The lines of a text, found as they are asked for: a preprocessor reads them in order, so each
 // line end is searched once, and no list of every line of a long file is made. Asking for an
 // earlier line than the last one starts the search again from the top.
+//
+// The text is UTF-16, or bytes (UTF-8 or Latin-1): then at() decodes the line asked for into a
+// buffer of its own, and the view it gives lasts until the next at().
 class TextLines
 {
 public:
     TextLines() = default;
-    explicit TextLines(QStringView text) : m_text(text), m_end(lineEnd(0)) {}
+    explicit TextLines(QStringView text) : m_text(text), m_size(text.size()) { m_end = lineEnd(0); }
+    TextLines(QByteArrayView bytes, bool latin1)
+        : m_bytes(bytes), m_size(bytes.size()), m_inBytes(true),
+          m_decoder(latin1 ? QStringDecoder::Latin1 : QStringDecoder::Utf8,
+                    QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom)
+    {
+        m_end = lineEnd(0);
+    }
 
     // Whether the text has line i (a final line break ends the last line, it starts none).
     bool has(qsizetype i) { return seek(i); }
     QStringView at(qsizetype i)
     {
         seek(i);
-        return m_text.sliced(m_start, m_end - m_start);
+        if (!m_inBytes)
+            return m_text.sliced(m_start, m_end - m_start);
+        const QByteArrayView line = m_bytes.sliced(m_start, m_end - m_start);
+        const qsizetype room = m_decoder.requiredSpace(line.size());
+        if (m_buffer.size() < room)
+            m_buffer.resize(room);
+        QChar *const begin = m_buffer.data();
+        const QChar *const end = m_decoder.appendToBuffer(begin, line);
+        return QStringView(begin, end - begin);
     }
 
 private:
     qsizetype lineEnd(qsizetype from) const
     {
-        const qsizetype end = m_text.indexOf(u'\n', from);
-        return end < 0 ? m_text.size() : end;
+        const qsizetype end = m_inBytes ? m_bytes.indexOf('\n', from) : m_text.indexOf(u'\n', from);
+        return end < 0 ? m_size : end;
     }
     bool seek(qsizetype i)
     {
@@ -388,7 +407,7 @@ private:
         }
         while (m_line < i) {
             const qsizetype next = m_end + 1;
-            if (next >= m_text.size())
+            if (next >= m_size)
                 return false;
             m_start = next;
             m_end = lineEnd(next);
@@ -398,6 +417,11 @@ private:
     }
 
     QStringView m_text;
+    QByteArrayView m_bytes;
+    qsizetype m_size = 0;
+    bool m_inBytes = false;
+    QStringDecoder m_decoder;
+    QString m_buffer; // the line at() decoded last, in bytes mode
     qsizetype m_line = 0; // the line m_start..m_end holds
     qsizetype m_start = 0;
     qsizetype m_end = 0;
@@ -415,7 +439,8 @@ public:
             undefineMacro(name);
     }
 
-    void runFile(const QString &text, const QString &path, int depth);
+    // Lines' views from at() last until the next at() of the same lines.
+    void runFile(TextLines lines, const QString &path, int depth);
 
 private:
     struct FileState {
@@ -494,10 +519,10 @@ private:
     QStringList m_includeStack;
 };
 
-void Engine::runFile(const QString &text, const QString &path, int depth)
+void Engine::runFile(TextLines lines, const QString &path, int depth)
 {
     FileState file;
-    file.lines = TextLines(text);
+    file.lines = std::move(lines);
     file.path = path;
     file.fileIndex = m_result.fileIndexOf(path);
     m_includeStack.append(path);
@@ -734,7 +759,7 @@ void Engine::include(FileState &file, const QString &argument, int depth, qsizet
             continue;
         if (!m_result.includedFiles.contains(path))
             m_result.includedFiles.append(path);
-        runFile(*text, path, depth + 1);
+        runFile(TextLines(*text), path, depth + 1);
         return;
     }
     // A missing include file is passed over.
@@ -1002,7 +1027,24 @@ FPreprocessor::Result FPreprocessor::preprocess(const QString &text, const QStri
     // file's output is not reallocated, nor given twice the room it needs.
     result.text.reserve(text.size() + text.size() / 64 + 64);
     Engine engine(options, result);
-    engine.runFile(text, path, 0);
+    engine.runFile(TextLines(text), path, 0);
+    return result;
+}
+
+FPreprocessor::Result FPreprocessor::preprocess(QByteArrayView bytes, bool latin1,
+                                                const QString &path, const Options &options)
+{
+    // A byte order mark starts no line of UTF-8 text.
+    if (!latin1 && bytes.startsWith("\xEF\xBB\xBF"))
+        bytes = bytes.sliced(3);
+    Result result;
+    // Neither encoding gives more UTF-16 code units than bytes; one map entry per line, and
+    // more only when files are included.
+    result.text.reserve(bytes.size() + bytes.size() / 64 + 64);
+    const qsizetype breaks = bytes.count('\n');
+    result.lineMap.reserve(breaks + (bytes.endsWith('\n') || bytes.isEmpty() ? 0 : 1));
+    Engine engine(options, result);
+    engine.runFile(TextLines(bytes, latin1), path, 0);
     return result;
 }
 

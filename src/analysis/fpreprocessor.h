@@ -15,6 +15,7 @@
 // numbers unless an #include splices lines in.
 #pragma once
 
+#include <QByteArrayView>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -74,6 +75,11 @@ public:
     static FMacroDefinition defineFromFlag(QStringView argument);
 
     static Result preprocess(const QString &text, const QString &path, const Options &options);
+    // The same for the file's bytes, decoded as UTF-8 (a byte order mark at the start dropped)
+    // or, with latin1, one character a byte; the result is that of preprocess() of the decoded
+    // text, without the decoded text being held whole. Included files are read as text.
+    static Result preprocess(QByteArrayView bytes, bool latin1, const QString &path,
+                             const Options &options);
 };
 
 } // namespace corvane
