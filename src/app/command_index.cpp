@@ -15,7 +15,7 @@
 #include "sourcetext.h"
 
 #include <QDir>
-
+#include <QFile>
 
 #include <optional>
 
@@ -50,22 +50,25 @@ unsigned fileTypeFor(const QString &path, SourceForm form)
                                               : FStatementReader::FreeForm;
 }
 
-std::optional<QString> readSource(const QString &path)
-{
-    return readSourceText(path, "index");
-}
-
 // The source of path as the index reads it; what splicing INCLUDE files had to say goes to
 // stderr.
 std::optional<SourceForIndexing> readIndexSource(const QString &path, const IndexRequest &request)
 {
-    std::optional<QString> text = readSource(path);
-    if (!text)
-        return std::nullopt;
-    if (request.asWritten)
+    if (request.asWritten) {
+        std::optional<QString> text = readSourceText(path, "index");
+        if (!text)
+            return std::nullopt;
         return SourceForIndexing{*text, std::nullopt, {}};
-    SourceForIndexing source = sourceForIndexing(path, *text, request.preprocessor);
-    for (const QString &message : source.messages)
+    }
+    QFile file;
+    if (!openSourceFile(file, path, "index"))
+        return std::nullopt;
+    std::optional<SourceForIndexing> source = loadSourceForIndexing(file, request.preprocessor);
+    if (!source) {
+        reportUnreadable(file, "index");
+        return std::nullopt;
+    }
+    for (const QString &message : source->messages)
         err() << "corvane index: " << message << "\n";
     return source;
 }

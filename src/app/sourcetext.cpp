@@ -9,22 +9,34 @@
 namespace corvane::app
 {
 
-std::optional<QString> readSourceText(const QString &path, const char *command)
+bool openSourceFile(QFile &file, const QString &path, const char *command)
 {
     if (QFileInfo(path).isDir()) {
         err() << "corvane " << command << ": cannot read " << path << ": it is a folder\n";
-        return std::nullopt;
+        return false;
     }
-    QFile file(path);
+    file.setFileName(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        err() << "corvane " << command << ": cannot read " << path << ": " << file.errorString()
-              << "\n";
-        return std::nullopt;
+        reportUnreadable(file, command);
+        return false;
     }
+    return true;
+}
+
+void reportUnreadable(const QFile &file, const char *command)
+{
+    err() << "corvane " << command << ": cannot read " << file.fileName() << ": "
+          << file.errorString() << "\n";
+}
+
+std::optional<QString> readSourceText(const QString &path, const char *command)
+{
+    QFile file;
+    if (!openSourceFile(file, path, command))
+        return std::nullopt;
     std::optional<QString> text = readDecodedSource(file);
     if (!text)
-        err() << "corvane " << command << ": cannot read " << path << ": " << file.errorString()
-              << "\n";
+        reportUnreadable(file, command);
     return text;
 }
 

@@ -3,10 +3,13 @@
 #include "analysis/fincludesplicer.h"
 
 #include "project/projectindexer.h"
+#include "project/sourcetext.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
+
+#include <cstring>
 
 namespace corvane
 {
@@ -72,24 +75,24 @@ FPreprocessor::Options preprocessorOptions(const QString &compilerFlags,
     return options;
 }
 
-SourceForIndexing sourceForIndexing(const QString &path, const QString &text,
-                                    const FPreprocessor::Options &options)
+namespace
 {
-    const bool directives = FPreprocessor::needsPreprocessing(text);
-    const bool includes = FIncludeSplicer::mayHaveIncludeLines(text);
-    if (!directives && !includes)
-        return {text, std::nullopt, {}};
-    FPreprocessor::IncludeReader reader = options.readFile;
-    if (!reader)
-        reader = [](const QString &file) { return ProjectIndexer::readSourceForIndexing(file); };
 
+FPreprocessor::IncludeReader includeReader(const FPreprocessor::Options &options)
+{
+    if (options.readFile)
+        return options.readFile;
+    return [](const QString &file) { return ProjectIndexer::readSourceForIndexing(file); };
+}
+
+// The source from text, or from preprocessed's text when there is one, with the files of its
+// INCLUDE lines spliced in.
+SourceForIndexing withIncludeFiles(const QString &path, const QString &text,
+                                   std::optional<FPreprocessor::Result> preprocessed,
+                                   const FPreprocessor::Options &options,
+                                   const FPreprocessor::IncludeReader &reader)
+{
     SourceForIndexing source;
-    std::optional<FPreprocessor::Result> preprocessed;
-    if (directives) {
-        FPreprocessor::Options withReader = options;
-        withReader.readFile = reader;
-        preprocessed = FPreprocessor::preprocess(text, path, withReader);
-    }
     // #include'd files may hold INCLUDE lines of their own, so the test is made again.
     const QString &after = preprocessed ? preprocessed->text : text;
     if (!FIncludeSplicer::mayHaveIncludeLines(after)) {
@@ -103,6 +106,162 @@ SourceForIndexing sourceForIndexing(const QString &path, const QString &text,
     source.messages = std::move(spliced.messages);
     source.text = std::move(spliced.text);
     source.sourceMap = static_cast<FPreprocessor::Result &&>(std::move(spliced));
+    return source;
+}
+
+constexpr qint64 kScanPiece = qint64(1) << 20;
+constexpr QByteArrayView kByteOrderMark("\xEF\xBB\xBF");
+
+// Whether some line of bytes starts with '#', as FPreprocessor::needsPreprocessing decides it
+// for the text; atLineStart says whether bytes start a line.
+bool hasDirectiveLine(QByteArrayView bytes, bool atLineStart = true)
+{
+    const char *const data = bytes.data();
+    const auto size = size_t(bytes.size());
+    for (const char *at = static_cast<const char *>(std::memchr(data, '#', size)); at;
+         at = static_cast<const char *>(std::memchr(at + 1, '#', size - size_t(at + 1 - data))))
+        if (at == data ? atLineStart : at[-1] == '\n')
+            return true;
+    return false;
+}
+
+enum class Scan { Plain, Directive, CarriageReturn };
+
+// A pass over the rest of file in pieces, keeping none of them: is there a '\r' (the search
+// stops there), or else a line that starts with '#' (the search stops there too; a '\r' later on
+// is not seen). A line after a byte order mark at the start counts as a line, whatever the
+// encoding turns out to be. None when a read fails.
+std::optional<Scan> scanSource(QFile &file)
+{
+    QByteArray piece(kScanPiece, Qt::Uninitialized);
+    bool atLineStart = true;
+    bool first = true;
+    while (true) {
+        const qint64 n = file.read(piece.data(), kScanPiece);
+        if (n < 0)
+            return std::nullopt;
+        if (n == 0)
+            return Scan::Plain;
+        QByteArrayView bytes(piece.constData(), n);
+        if (bytes.contains('\r'))
+            return Scan::CarriageReturn;
+        if (first && bytes.startsWith(kByteOrderMark))
+            bytes = bytes.sliced(kByteOrderMark.size());
+        first = false;
+        if (hasDirectiveLine(bytes, atLineStart))
+            return Scan::Directive;
+        atLineStart = bytes.isEmpty() ? atLineStart : bytes.back() == '\n';
+    }
+}
+
+// The rest of file's bytes, in one buffer of its size.
+std::optional<QByteArray> readRest(QFile &file)
+{
+    QByteArray bytes(qMax<qint64>(0, file.size() - file.pos()), Qt::Uninitialized);
+    qint64 filled = 0;
+    while (filled < bytes.size()) {
+        const qint64 n = file.read(bytes.data() + filled, bytes.size() - filled);
+        if (n < 0)
+            return std::nullopt;
+        if (n == 0)
+            break;
+        filled += n;
+    }
+    bytes.truncate(filled);
+    // A file that grew since its size was taken is read to its end.
+    while (true) {
+        char piece[4096];
+        const qint64 n = file.read(piece, sizeof piece);
+        if (n < 0)
+            return std::nullopt;
+        if (n == 0)
+            return bytes;
+        bytes.append(piece, n);
+    }
+}
+
+// As the index reads the source today: decoded whole, line endings normalised, then
+// sourceForIndexing.
+std::optional<SourceForIndexing> loadFromText(QFile &file, const FPreprocessor::Options &options)
+{
+    std::optional<QString> text = readDecodedSource(file);
+    if (!text)
+        return std::nullopt;
+    *text = normaliseLineEndings(std::move(*text));
+    return sourceForIndexing(file.fileName(), *text, options);
+}
+
+} // namespace
+
+SourceForIndexing sourceForIndexing(const QString &path, const QString &text,
+                                    const FPreprocessor::Options &options)
+{
+    const bool directives = FPreprocessor::needsPreprocessing(text);
+    if (!directives && !FIncludeSplicer::mayHaveIncludeLines(text))
+        return {text, std::nullopt, {}};
+    const FPreprocessor::IncludeReader reader = includeReader(options);
+    std::optional<FPreprocessor::Result> preprocessed;
+    if (directives) {
+        FPreprocessor::Options withReader = options;
+        withReader.readFile = reader;
+        preprocessed = FPreprocessor::preprocess(text, path, withReader);
+    }
+    return withIncludeFiles(path, text, std::move(preprocessed), options, reader);
+}
+
+std::optional<SourceForIndexing> loadSourceForIndexing(QFile &file,
+                                                       const FPreprocessor::Options &options)
+{
+    if (file.isSequential())
+        return loadFromText(file, options);
+    const qint64 start = file.pos();
+    const std::optional<Scan> scan = scanSource(file);
+    if (!scan || !file.seek(start))
+        return std::nullopt;
+    if (*scan != Scan::Directive)
+        return loadFromText(file, options);
+
+    std::optional<QByteArray> bytes = readRest(file);
+    if (!bytes)
+        return std::nullopt;
+    // Decoded as readDecodedSource decodes: UTF-8 without its byte order mark, else Latin-1. The
+    // file may have changed since the scan, and a '#' after a byte order mark starts a line only
+    // in UTF-8: the choice is made again on the bytes.
+    const QByteArrayView view(*bytes);
+    const bool latin1 = !view.isValidUtf8();
+    const bool directives =
+        hasDirectiveLine(!latin1 && view.startsWith(kByteOrderMark)
+                             ? view.sliced(kByteOrderMark.size())
+                             : view);
+    if (view.contains('\r') || !directives) {
+        bytes.reset();
+        if (!file.seek(start))
+            return std::nullopt;
+        return loadFromText(file, options);
+    }
+    const QString path = file.fileName();
+    const FPreprocessor::IncludeReader reader = includeReader(options);
+    FPreprocessor::Options withReader = options;
+    withReader.readFile = reader;
+    std::optional<FPreprocessor::Result> preprocessed =
+        FPreprocessor::preprocess(view, latin1, path, withReader);
+    bytes.reset(); // the bytes go before INCLUDE files are spliced in and the text is parsed
+    SourceForIndexing source =
+        withIncludeFiles(path, QString(), std::move(preprocessed), options, reader);
+    source.fromBytes = true;
+    return source;
+}
+
+std::optional<SourceForIndexing> loadSourceForIndexing(const QString &path,
+                                                       const FPreprocessor::Options &options,
+                                                       QString *error)
+{
+    QFile file;
+    if (!openSource(file, path, error))
+        return std::nullopt;
+    std::optional<SourceForIndexing> source = loadSourceForIndexing(file, options);
+    if (!source && error)
+        *error = sourceReadError(file);
     return source;
 }
 

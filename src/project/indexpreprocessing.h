@@ -10,6 +10,8 @@
 
 #include <optional>
 
+class QFile;
+
 namespace corvane
 {
 
@@ -30,6 +32,9 @@ struct SourceForIndexing {
     // it, unshared.
     std::optional<FPreprocessor::Result> sourceMap;
     QStringList messages; // INCLUDE files not found, include cycles
+    // Whether loadSourceForIndexing preprocessed the file's bytes, never holding its decoded
+    // text.
+    bool fromBytes = false;
 };
 
 // The source the index parses: text itself when it holds no directive and no INCLUDE line;
@@ -38,6 +43,19 @@ struct SourceForIndexing {
 // ProjectIndexer::readSourceForIndexing unless options has a reader.
 SourceForIndexing sourceForIndexing(const QString &path, const QString &text,
                                     const FPreprocessor::Options &options);
+// The source at path as the index parses it: sourceForIndexing() of its text as
+// ProjectIndexer::readSourceForIndexing reads it (line endings normalised). A file with directive
+// lines and no '\r' is preprocessed from its bytes, so that its decoded text is never held beside
+// the preprocessed one. None, with error set to a message naming the file, when it cannot be
+// opened or read.
+std::optional<SourceForIndexing> loadSourceForIndexing(const QString &path,
+                                                       const FPreprocessor::Options &options,
+                                                       QString *error);
+// The same from a file open for reading, from its position; none when a read fails
+// (file.errorString() says why).
+std::optional<SourceForIndexing> loadSourceForIndexing(QFile &file,
+                                                       const FPreprocessor::Options &options);
+
 // Its text alone.
 QString textForIndexing(const QString &path, const QString &text,
                         const FPreprocessor::Options &options);

@@ -22,15 +22,6 @@ namespace
 
 constexpr int kLongRunFileCount = 5; // more files than this show the progress animation
 
-QString normaliseLineEndings(QString text)
-{
-    if (text.contains(QLatin1Char('\r'))) {
-        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-        text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    }
-    return text;
-}
-
 } // namespace
 
 const QString &ProjectIndexer::indexingMessage()
@@ -70,6 +61,20 @@ bool ProjectIndexer::showArgumentLists()
 
 ProjectIndexer::Parsed ProjectIndexer::parseOne(const Job &job)
 {
+    const unsigned form = job.freeForm ? FStatementReader::FreeForm : FStatementReader::FixedForm;
+    FFileParser parser;
+    if (job.text.isNull() && job.preprocessor) {
+        // Read for preprocessing from the file's bytes, so that its decoded text is not held
+        // beside the preprocessed text.
+        const std::optional<SourceForIndexing> source =
+            loadSourceForIndexing(job.path, *job.preprocessor, nullptr);
+        if (!source)
+            return {job.path, nullptr};
+        return {job.path,
+                parser.declarationsInFortranFile(job.path, source->text, form,
+                                                 source->sourceMap ? &*source->sourceMap : nullptr),
+                source->messages};
+    }
     QString text = job.text;
     if (text.isNull()) {
         std::optional<QString> read = readSourceForIndexing(job.path);
@@ -77,8 +82,6 @@ ProjectIndexer::Parsed ProjectIndexer::parseOne(const Job &job)
             return {job.path, nullptr};
         text = std::move(*read);
     }
-    const unsigned form = job.freeForm ? FStatementReader::FreeForm : FStatementReader::FixedForm;
-    FFileParser parser;
     if (!job.preprocessor)
         return {job.path, parser.declarationsInFortranFile(job.path, std::move(text), form)};
     SourceForIndexing source = sourceForIndexing(job.path, text, *job.preprocessor);

@@ -93,22 +93,43 @@ std::optional<QString> readDecodedSource(QFile &file)
     }
 }
 
-std::optional<QString> readSource(const QString &path, QString *error)
+QString normaliseLineEndings(QString text)
+{
+    if (text.contains(QLatin1Char('\r'))) {
+        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    }
+    return text;
+}
+
+bool openSource(QFile &file, const QString &path, QString *error)
 {
     const QFileInfo info(path);
-    QFile file(path);
-    if (!info.isFile() || !file.open(QIODevice::ReadOnly)) {
-        if (error)
-            *error = QString("The file \"%1\" couldn't be opened: %2")
-                         .arg(info.fileName(), !info.exists() ? "No such file or directory"
-                                               : info.isFile() ? file.errorString()
-                                                               : "Is a directory");
+    file.setFileName(path);
+    if (info.isFile() && file.open(QIODevice::ReadOnly))
+        return true;
+    if (error)
+        *error = QString("The file \"%1\" couldn't be opened: %2")
+                     .arg(info.fileName(), !info.exists() ? "No such file or directory"
+                                           : info.isFile() ? file.errorString()
+                                                           : "Is a directory");
+    return false;
+}
+
+QString sourceReadError(const QFile &file)
+{
+    return QString("The file \"%1\" couldn't be read: %2")
+        .arg(QFileInfo(file.fileName()).fileName(), file.errorString());
+}
+
+std::optional<QString> readSource(const QString &path, QString *error)
+{
+    QFile file;
+    if (!openSource(file, path, error))
         return std::nullopt;
-    }
     std::optional<QString> text = readDecodedSource(file);
     if (!text && error)
-        *error = QString("The file \"%1\" couldn't be read: %2")
-                     .arg(info.fileName(), file.errorString());
+        *error = sourceReadError(file);
     return text;
 }
 

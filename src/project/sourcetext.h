@@ -20,6 +20,15 @@ QString decodeSource(const QByteArray &bytes);
 // why).
 std::optional<QString> readDecodedSource(QFile &file);
 
+// text with "\r\n" and lone '\r' line endings made '\n', as the index and the editor read it.
+QString normaliseLineEndings(QString text);
+
+// Opens path for reading when it is a regular file; else false, with error set to a message
+// naming the file ("The file \"a.f90\" couldn't be opened: No such file or directory").
+bool openSource(QFile &file, const QString &path, QString *error);
+// The message for a read of an open file that failed, naming the file.
+QString sourceReadError(const QFile &file);
+
 // Reads and decodes a source file; none, with error set to a message naming the file, when it
 // cannot be opened or read.
 std::optional<QString> readSource(const QString &path, QString *error);

@@ -3,6 +3,7 @@
 #include "project/indexpreprocessing.h"
 
 #include "analysis/parsertesthelper.h"
+#include "project/sourcetext.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,6 +11,8 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <cstring>
 
 using namespace corvane;
 
@@ -163,6 +166,104 @@ TEST(IndexPreprocessing, TextWithoutIncludeLinesIsTheSameString)
         sourceForIndexing("/p/a.f90", text, preprocessorOptions("", "", "", "/p"));
     EXPECT_TRUE(source.text.isSharedWith(text) || source.text == text);
     EXPECT_TRUE(source.messages.isEmpty());
+}
+
+// The loader reads a file as the index always read it (decoded, line endings normalised, then
+// sourceForIndexing) whichever way it takes: from the bytes for a file with directive lines and
+// no '\r', from the decoded text otherwise. The scan that chooses reads the file in pieces, so
+// the table puts lines at a piece's start.
+TEST(IndexPreprocessing, LoadedSourceIsTheDecodedTextsSource)
+{
+    constexpr qsizetype kPiece = qsizetype(1) << 20; // the loader's scan reads pieces of this size
+    const QByteArray filler(kPiece - 1, 'x');           // then "\n": the next line starts a piece
+    const struct {
+        const char *name;
+        QByteArray bytes;
+        bool preprocessed; // whether the text is preprocessed, not the file's own
+        bool fromBytes;    // whether it was preprocessed from the bytes
+    } rows[] = {
+        {"no directive", "module m\n  x = __GFORTRAN__ ! # no\nend module\n", false, false},
+        {"directives", "#ifdef __GFORTRAN__\nx = __GNUC__\n#else\ny\n#endif\n", true, true},
+        {"directives and CRLF", "#define A 1\r\nx = A\r\n#if A\r\ny\r\n#endif\r\n", true,
+         false},
+        {"directives and lone CRs", "#define A 1\rx = A\r", true, false},
+        {"a CR far after the directive", "#define A 1\nx = A\n" + filler + "\r\ny = A\n", true,
+         false},
+        {"directives, not UTF-8", "#define S 'caf\xe9'\ns = S\n", true, true},
+        {"not UTF-8 far after the directive", "#define A 1\n" + filler + "\n'\xff' A\n", true,
+         true},
+        {"a byte order mark before the directive", "\xEF\xBB\xBF#define A 1\nx = A\n", true, true},
+        {"a byte order mark of Latin-1 text starts no directive",
+         "\xEF\xBB\xBF#define A 1\nx = A '\xe9'\n", false, false},
+        {"a directive line at the start of a later piece",
+         filler + "\n#define A 1\nx = A\n", true, true},
+        {"a '#' at the start of a later piece inside a line",
+         filler + "x#define A 1\nx = A\n", false, false},
+        {"INCLUDE lines in preprocessed text",
+         "#define A 1\n  include 'missing.inc'\nx = A\n", true, true},
+        {"INCLUDE lines only", "  include 'missing.inc'\n", true, false},
+        {"an empty file", "", false, false},
+    };
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const FPreprocessor::Options options = preprocessorOptions("-DK=2", "", "gfortran", dir.path());
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        const QString path = dir.filePath("a.F90");
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        ASSERT_EQ(file.write(row.bytes), row.bytes.size());
+        file.close();
+
+        const SourceForIndexing want =
+            sourceForIndexing(path, normaliseLineEndings(decodeSource(row.bytes)), options);
+        QString error;
+        const std::optional<SourceForIndexing> got = loadSourceForIndexing(path, options, &error);
+        ASSERT_TRUE(got) << qPrintable(error);
+        EXPECT_TRUE(error.isEmpty());
+        EXPECT_EQ(got->text, want.text);
+        EXPECT_FALSE(got->text.contains(u'\r'));
+        EXPECT_EQ(got->messages, want.messages);
+        EXPECT_EQ(got->fromBytes, row.fromBytes);
+        ASSERT_EQ(got->sourceMap.has_value(), row.preprocessed);
+        ASSERT_EQ(want.sourceMap.has_value(), row.preprocessed);
+        if (!row.preprocessed)
+            continue;
+        EXPECT_EQ(got->sourceMap->files, want.sourceMap->files);
+        ASSERT_EQ(got->sourceMap->lineMap.size(), want.sourceMap->lineMap.size());
+        for (qsizetype i = 0; i < got->sourceMap->lineMap.size(); ++i) {
+            EXPECT_EQ(got->sourceMap->lineMap[i].file, want.sourceMap->lineMap[i].file) << i;
+            EXPECT_EQ(got->sourceMap->lineMap[i].line, want.sourceMap->lineMap[i].line) << i;
+        }
+    }
+}
+
+TEST(IndexPreprocessing, UnreadableSourcesAreNamedInTheMessage)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QDir(dir.path()).mkdir("folder.F90");
+    const struct {
+        const char *name;
+        QString path;
+        const char *message;
+    } rows[] = {
+        {"missing", dir.filePath("missing.F90"),
+         "The file \"missing.F90\" couldn't be opened: No such file or directory"},
+        {"a folder", dir.filePath("folder.F90"),
+         "The file \"folder.F90\" couldn't be opened: Is a directory"},
+        // A regular file by its status whose reads fail.
+        {"reads fail", "/proc/self/mem", "The file \"mem\" couldn't be read: "},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        QString error;
+        EXPECT_FALSE(loadSourceForIndexing(row.path, FPreprocessor::Options(), &error));
+        EXPECT_TRUE(error.startsWith(QString::fromUtf8(row.message))) << qPrintable(error);
+        if (QByteArrayView(row.message).endsWith(": ")) { // the system's reason follows
+            EXPECT_GT(error.size(), qsizetype(std::strlen(row.message)));
+        }
+    }
 }
 
 } // namespace
