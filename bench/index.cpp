@@ -34,6 +34,7 @@
 //                                               only write one continued table statement of
 //                                               MB (LAYOUT 3, 4, 5 as the rows' "line")
 #include "analysis/ffileparser.h"
+#include "project/indexpreprocessing.h"
 #include "project/mydocument.h"
 #include "project/projectindexer.h"
 #include "project/prompts.h"
@@ -541,6 +542,45 @@ void BM_IndexHeavyFileProject(benchmark::State &state)
     state.counters["peak_per_source"] = state.counters["peak_MB"] / state.counters["source_MB"];
 }
 BENCHMARK(BM_IndexHeavyFileProject)
+    ->ArgName("MB")
+    ->Arg(200)
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+// ---- one heavy file with preprocessor directives, read as the index reads it -------------
+
+// The 200 MB file, which holds .F routines with #if lines, loaded for indexing (preprocessed
+// from its bytes) and parsed; peak_per_source as above.
+void BM_PreprocessAndParseHeavyFile(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("lapack.F");
+    if (!writeHugeSource(path, state.range(0) << 20)) {
+        state.SkipWithError("cannot write the source (is the LAPACK corpus there?)");
+        return;
+    }
+    const FPreprocessor::Options options = preprocessorOptions("", "", "gfortran", dir.path());
+    for (auto _ : state) {
+        QString error;
+        const std::optional<SourceForIndexing> source =
+            loadSourceForIndexing(path, options, &error);
+        if (!source) {
+            state.SkipWithError(qPrintable(error));
+            return;
+        }
+        FFileParser parser;
+        auto declarations = parser.declarationsInFortranFile(
+            path, source->text, FStatementReader::FixedForm,
+            source->sourceMap ? &*source->sourceMap : nullptr);
+        benchmark::DoNotOptimize(declarations);
+    }
+    const double sourceMB = double(QFileInfo(path).size()) / (1024.0 * 1024.0);
+    state.counters["source_MB"] = sourceMB;
+    state.counters["peak_MB"] = peakMB();
+    state.counters["peak_per_source"] = peakMB() / sourceMB;
+}
+BENCHMARK(BM_PreprocessAndParseHeavyFile)
     ->ArgName("MB")
     ->Arg(200)
     ->Iterations(1)
