@@ -110,9 +110,10 @@ bool openSource(QFile &file, const QString &path, QString *error)
         return true;
     if (error)
         *error = QString("The file \"%1\" couldn't be opened: %2")
-                     .arg(info.fileName(), !info.exists() ? "No such file or directory"
+                     .arg(info.fileName(), !info.exists()  ? "No such file or directory"
                                            : info.isFile() ? file.errorString()
-                                                           : "Is a directory");
+                                           : info.isDir()  ? "Is a directory"
+                                                           : "Not a regular file");
     return false;
 }
 

@@ -14,6 +14,8 @@
 
 #include <cstring>
 
+#include <sys/stat.h>
+
 using namespace corvane;
 
 namespace
@@ -175,7 +177,7 @@ TEST(IndexPreprocessing, TextWithoutIncludeLinesIsTheSameString)
 TEST(IndexPreprocessing, LoadedSourceIsTheDecodedTextsSource)
 {
     constexpr qsizetype kPiece = qsizetype(1) << 20; // the loader's scan reads pieces of this size
-    const QByteArray filler(kPiece - 1, 'x');           // then "\n": the next line starts a piece
+    const QByteArray filler(kPiece - 1, 'x');        // then "\n": the next line starts a piece
     const struct {
         const char *name;
         QByteArray bytes;
@@ -184,8 +186,7 @@ TEST(IndexPreprocessing, LoadedSourceIsTheDecodedTextsSource)
     } rows[] = {
         {"no directive", "module m\n  x = __GFORTRAN__ ! # no\nend module\n", false, false},
         {"directives", "#ifdef __GFORTRAN__\nx = __GNUC__\n#else\ny\n#endif\n", true, true},
-        {"directives and CRLF", "#define A 1\r\nx = A\r\n#if A\r\ny\r\n#endif\r\n", true,
-         false},
+        {"directives and CRLF", "#define A 1\r\nx = A\r\n#if A\r\ny\r\n#endif\r\n", true, false},
         {"directives and lone CRs", "#define A 1\rx = A\r", true, false},
         {"a CR far after the directive", "#define A 1\nx = A\n" + filler + "\r\ny = A\n", true,
          false},
@@ -195,12 +196,12 @@ TEST(IndexPreprocessing, LoadedSourceIsTheDecodedTextsSource)
         {"a byte order mark before the directive", "\xEF\xBB\xBF#define A 1\nx = A\n", true, true},
         {"a byte order mark of Latin-1 text starts no directive",
          "\xEF\xBB\xBF#define A 1\nx = A '\xe9'\n", false, false},
-        {"a directive line at the start of a later piece",
-         filler + "\n#define A 1\nx = A\n", true, true},
-        {"a '#' at the start of a later piece inside a line",
-         filler + "x#define A 1\nx = A\n", false, false},
-        {"INCLUDE lines in preprocessed text",
-         "#define A 1\n  include 'missing.inc'\nx = A\n", true, true},
+        {"a directive line at the start of a later piece", filler + "\n#define A 1\nx = A\n", true,
+         true},
+        {"a '#' at the start of a later piece inside a line", filler + "x#define A 1\nx = A\n",
+         false, false},
+        {"INCLUDE lines in preprocessed text", "#define A 1\n  include 'missing.inc'\nx = A\n",
+         true, true},
         {"INCLUDE lines only", "  include 'missing.inc'\n", true, false},
         {"an empty file", "", false, false},
     };
@@ -243,6 +244,8 @@ TEST(IndexPreprocessing, UnreadableSourcesAreNamedInTheMessage)
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     QDir(dir.path()).mkdir("folder.F90");
+    const QString fifo = dir.filePath("fifo.F90");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     const struct {
         const char *name;
         QString path;
@@ -252,6 +255,8 @@ TEST(IndexPreprocessing, UnreadableSourcesAreNamedInTheMessage)
          "The file \"missing.F90\" couldn't be opened: No such file or directory"},
         {"a folder", dir.filePath("folder.F90"),
          "The file \"folder.F90\" couldn't be opened: Is a directory"},
+        // Opening it would wait for a writer.
+        {"a FIFO", fifo, "The file \"fifo.F90\" couldn't be opened: Not a regular file"},
         // A regular file by its status whose reads fail.
         {"reads fail", "/proc/self/mem", "The file \"mem\" couldn't be read: "},
     };
