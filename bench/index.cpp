@@ -570,9 +570,9 @@ void BM_PreprocessAndParseHeavyFile(benchmark::State &state)
             return;
         }
         FFileParser parser;
-        auto declarations = parser.declarationsInFortranFile(
-            path, source->text, FStatementReader::FixedForm,
-            source->sourceMap ? &*source->sourceMap : nullptr);
+        auto declarations =
+            parser.declarationsInFortranFile(path, source->text, FStatementReader::FixedForm,
+                                             source->sourceMap ? &*source->sourceMap : nullptr);
         benchmark::DoNotOptimize(declarations);
     }
     const double sourceMB = double(QFileInfo(path).size()) / (1024.0 * 1024.0);

@@ -421,7 +421,7 @@ private:
     qsizetype m_size = 0;
     bool m_inBytes = false;
     QStringDecoder m_decoder;
-    QString m_buffer; // the line at() decoded last, in bytes mode
+    QString m_buffer;     // the line at() decoded last, in bytes mode
     qsizetype m_line = 0; // the line m_start..m_end holds
     qsizetype m_start = 0;
     qsizetype m_end = 0;

@@ -229,10 +229,8 @@ std::optional<SourceForIndexing> loadSourceForIndexing(QFile &file,
     // in UTF-8: the choice is made again on the bytes.
     const QByteArrayView view(*bytes);
     const bool latin1 = !view.isValidUtf8();
-    const bool directives =
-        hasDirectiveLine(!latin1 && view.startsWith(kByteOrderMark)
-                             ? view.sliced(kByteOrderMark.size())
-                             : view);
+    const bool directives = hasDirectiveLine(
+        !latin1 && view.startsWith(kByteOrderMark) ? view.sliced(kByteOrderMark.size()) : view);
     if (view.contains('\r') || !directives) {
         bytes.reset();
         if (!file.seek(start))
@@ -252,9 +250,8 @@ std::optional<SourceForIndexing> loadSourceForIndexing(QFile &file,
     return source;
 }
 
-std::optional<SourceForIndexing> loadSourceForIndexing(const QString &path,
-                                                       const FPreprocessor::Options &options,
-                                                       QString *error)
+std::optional<SourceForIndexing>
+loadSourceForIndexing(const QString &path, const FPreprocessor::Options &options, QString *error)
 {
     QFile file;
     if (!openSource(file, path, error))

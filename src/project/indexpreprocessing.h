@@ -48,9 +48,8 @@ SourceForIndexing sourceForIndexing(const QString &path, const QString &text,
 // lines and no '\r' is preprocessed from its bytes, so that its decoded text is never held beside
 // the preprocessed one. None, with error set to a message naming the file, when it cannot be
 // opened or read.
-std::optional<SourceForIndexing> loadSourceForIndexing(const QString &path,
-                                                       const FPreprocessor::Options &options,
-                                                       QString *error);
+std::optional<SourceForIndexing>
+loadSourceForIndexing(const QString &path, const FPreprocessor::Options &options, QString *error);
 // The same from a file open for reading, from its position; none when a read fails
 // (file.errorString() says why).
 std::optional<SourceForIndexing> loadSourceForIndexing(QFile &file,

@@ -296,26 +296,29 @@ TEST(FPreprocessor, BytesGiveWhatTheirDecodedTextGives)
     } rows[] = {
         {"directives", "#define N 3\nx = N\n#ifdef N\ny = 1\n#else\ny = 2\n#endif\nz\n", false},
         {"continued directives",
-         "#define LONG a + \\\n  b\nz = LONG\n#if defined(LONG) && \\\n  1\nw = 1\n#endif\n", false},
+         "#define LONG a + \\\n  b\nz = LONG\n#if defined(LONG) && \\\n  1\nw = 1\n#endif\n",
+         false},
         {"macro calls continued over lines",
          "#define F(a,b) a*b\nq = F(1,\n  2) + F(x,\n y)\nr = F(3,\n#define G 1\n4)\n", false},
         {"C comments over lines", "#define Q 1\nx = 1 /* a\n b */ + Q\ny = 2 /* c\nd\n*/ Q\n",
          false},
         {"not UTF-8", "#define C 'caf\xe9'\ns = C\nt = '\xff\xfe' ! \xe9\n", true},
-        {"overlong and surrogate sequences are not UTF-8", "#if 1\na = '\xc0\x80\xed\xa0\x80'\n#endif\n",
-         true},
+        {"overlong and surrogate sequences are not UTF-8",
+         "#if 1\na = '\xc0\x80\xed\xa0\x80'\n#endif\n", true},
         {"a sequence cut at the end is not UTF-8", "#define E 1\ne = E '\xe2\x82", true},
         {"byte order mark", "\xEF\xBB\xBF#define A 1\nx = A\n", false},
         {"byte order mark in Latin-1 text", "\xEF\xBB\xBF#define A 1\nx = A '\xe9'\n", true},
         {"byte order mark inside the text", "#define A 1\n\xEF\xBB\xBFx = A\n", false},
         {"multi-byte characters",
-         "#define G gr\xc3\xb6\xc3\x9f" "e\nG = '\xc3\xbc\xe2\x82\xac\xf0\x9d\x84\x9e' ! G \xe2\x88\x91\n"
+         "#define G gr\xc3\xb6\xc3\x9f"
+         "e\nG = '\xc3\xbc\xe2\x82\xac\xf0\x9d\x84\x9e' ! G \xe2\x88\x91\n"
          "h = G\n",
          false},
         {"a final line without a line break", "#define A 2\nx = A", false},
         {"an empty file", "", false},
         {"only line breaks", "\n\n\n", false},
-        {"a long line between short ones", "#define Y z\n" + longLine + "a = Y\n" + longLine, false},
+        {"a long line between short ones", "#define Y z\n" + longLine + "a = Y\n" + longLine,
+         false},
         {"__LINE__, __FILE__ and an include file",
          "#include \"inc.h\"\nl = __LINE__\nf = __FILE__\nv = V\n#undef V\nv = V\n", false},
     };
@@ -327,8 +330,8 @@ TEST(FPreprocessor, BytesGiveWhatTheirDecodedTextGives)
         ASSERT_EQ(latin1, row.latin1);
         ASSERT_EQ(QByteArrayView(row.bytes).isValidUtf8(), !latin1);
         const auto want = FPreprocessor::preprocess(text, "main.F90", options);
-        const auto got = FPreprocessor::preprocess(QByteArrayView(row.bytes), latin1, "main.F90",
-                                                   options);
+        const auto got =
+            FPreprocessor::preprocess(QByteArrayView(row.bytes), latin1, "main.F90", options);
         EXPECT_EQ(got.text, want.text);
         EXPECT_EQ(got.files, want.files);
         EXPECT_EQ(got.includedFiles, want.includedFiles);

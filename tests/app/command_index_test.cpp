@@ -110,20 +110,23 @@ TEST(IndexStatementsCommand, EncodingsAndUnreadableFiles)
     writeFile(dir.filePath("utf8.f90"), "größe = 1\n");
     writeFile(dir.filePath("latin1.f90"), "s = 'caf\xe9'\n");
     writeFile(dir.filePath("crlf.f90"), "x = a + &\r\n  & b\r\nend\r\n");
+    // With directives: preprocessed from the bytes, and from the decoded text when there are CRs.
+    writeFile(dir.filePath("latin1.F90"), "#define S 'caf\xe9'\ns = S\n");
+    writeFile(dir.filePath("crlf.F90"), "#ifdef __GFORTRAN__\r\ny = 1\r\n#endif\r\n");
     QDir(dir.path()).mkdir("folder.f90");
 
     auto r = runProgram(corvaneExecutable(),
                         {"index", "--statements", "utf8.f90", "missing.f90", "latin1.f90",
-                         "folder.f90", "crlf.f90"},
+                         "folder.f90", "crlf.f90", "latin1.F90", "crlf.F90"},
                         {}, dir.path());
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_TRUE(r.err.contains("missing.f90")) << r.err.toStdString();
     EXPECT_TRUE(r.err.contains("folder.f90")) << r.err.toStdString();
     const QList<Line> lines = parseLines(r.out);
     EXPECT_EQ(field(lines, &Line::text),
-              QStringList({"größe = 1", "s = 'café'", "x = a + b", "end"}));
-    EXPECT_EQ(field(lines, &Line::file),
-              QStringList({"utf8.f90", "latin1.f90", "crlf.f90", "crlf.f90"}));
+              QStringList({"größe = 1", "s = 'café'", "x = a + b", "end", "s = 'café'", "y = 1"}));
+    EXPECT_EQ(field(lines, &Line::file), QStringList({"utf8.f90", "latin1.f90", "crlf.f90",
+                                                      "crlf.f90", "latin1.F90", "crlf.F90"}));
     for (const Line &l : lines)
         for (const QString &t : l.tokens)
             EXPECT_FALSE(t.contains(u'\r'));
