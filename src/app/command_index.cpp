@@ -58,7 +58,7 @@ std::optional<SourceForIndexing> readIndexSource(const QString &path, const Inde
         std::optional<QString> text = readSourceText(path, "index");
         if (!text)
             return std::nullopt;
-        return SourceForIndexing{*text, std::nullopt, {}};
+        return SourceForIndexing{std::move(*text), std::nullopt, {}};
     }
     QFile file;
     if (!openSourceFile(file, path, "index"))

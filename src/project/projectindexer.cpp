@@ -66,12 +66,12 @@ ProjectIndexer::Parsed ProjectIndexer::parseOne(const Job &job)
     if (job.text.isNull() && job.preprocessor) {
         // Read for preprocessing from the file's bytes, so that its decoded text is not held
         // beside the preprocessed text.
-        const std::optional<SourceForIndexing> source =
+        std::optional<SourceForIndexing> source =
             loadSourceForIndexing(job.path, *job.preprocessor, nullptr);
         if (!source)
             return {job.path, nullptr};
         return {job.path,
-                parser.declarationsInFortranFile(job.path, source->text, form,
+                parser.declarationsInFortranFile(job.path, std::move(source->text), form,
                                                  source->sourceMap ? &*source->sourceMap : nullptr),
                 source->messages};
     }

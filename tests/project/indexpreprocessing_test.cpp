@@ -226,6 +226,8 @@ TEST(IndexPreprocessing, LoadedSourceIsTheDecodedTextsSource)
         EXPECT_FALSE(got->text.contains(u'\r'));
         EXPECT_EQ(got->messages, want.messages);
         EXPECT_EQ(got->fromBytes, row.fromBytes);
+        // Handed to the parser, the text has no other holder (then long statements join in place).
+        EXPECT_TRUE(got->text.isEmpty() || got->text.isDetached());
         ASSERT_EQ(got->sourceMap.has_value(), row.preprocessed);
         ASSERT_EQ(want.sourceMap.has_value(), row.preprocessed);
         if (!row.preprocessed)
