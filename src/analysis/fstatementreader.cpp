@@ -178,30 +178,31 @@ public:
         std::fill(feeds, end, QChar(u'\n'));
     }
 
-    // Appends a free-form character literal. One that spans lines was continued with '&' at the
-    // end of a line and at the start of the next: keep the 1st, 3rd, ... pieces between '&'s.
+    // Appends a free-form character literal. One that spans lines was continued with '&' as
+    // the last character (but blanks) of a line and, usually, '&' as the first (but blanks) of
+    // the next: the literal goes on after that second '&', or at the start of the line without
+    // one. An '&' anywhere else is a character of the literal; a line end with no '&' before it
+    // stays in the literal as it is.
     void appendLiteral(QStringView literal)
     {
-        bool spansLines = false;
-        for (QChar c : literal)
-            if (isLineEnd(c)) {
-                spansLines = true;
-                break;
-            }
-        if (!spansLines) {
-            append(literal);
-            return;
-        }
+        const QChar *const d = literal.data();
+        const qsizetype n = literal.size();
         qsizetype pieceStart = 0;
-        bool keep = true;
-        for (qsizetype i = 0; i <= literal.size(); ++i) {
-            if (i == literal.size() || literal[i] == u'&') {
-                if (keep)
-                    append(literal.sliced(pieceStart, i - pieceStart));
-                keep = !keep;
-                pieceStart = i + 1;
-            }
+        for (qsizetype e = findLineEnd(d, 0, n); e < n; e = findLineEnd(d, e + 1, n)) {
+            qsizetype last = e;
+            while (last > pieceStart && (d[last - 1] == u' ' || d[last - 1] == u'\t'))
+                --last;
+            if (last == pieceStart || d[last - 1] != u'&')
+                continue;
+            append(literal.sliced(pieceStart, last - 1 - pieceStart));
+            const qsizetype lineStart = e + lineEndLength(d, e, n);
+            qsizetype next = lineStart;
+            while (next < n && (d[next] == u' ' || d[next] == u'\t'))
+                ++next;
+            pieceStart = next < n && d[next] == u'&' ? next + 1 : lineStart;
+            e = pieceStart - 1; // the search goes on from the continued line
         }
+        append(literal.sliced(pieceStart));
     }
 
 private:

@@ -32,7 +32,8 @@ QStringList readAll(const QString &text, unsigned form)
             EXPECT_EQ(v->toString(), *s) << "at " << before;
             const bool inSource = v->data() >= text.constData() &&
                                   v->data() + v->size() <= text.constData() + text.size();
-            const QStringView read = QStringView(text).sliced(before, reader.scanner.location - before);
+            const QStringView read =
+                QStringView(text).sliced(before, reader.scanner.location - before);
             // Literals may drop blanks after them and continuations join lines: those copy.
             const bool oneLine = !read.trimmed().contains(u'\n') && !read.contains(u'&') &&
                                  !read.contains(u'\'') && !read.contains(u'"');
@@ -88,6 +89,16 @@ TEST(FreeFormReader, Statements)
          "s = 'abc&\n    &def'\nt = 1\n",
          {"s = 'abcdef'", "t = 1"}},
         {"literal continued twice", "s = 'a&\n&b&\n  &c' // x\n", {"s = 'abc'// x"}},
+        {"literal holding & continued", "s = 'a&b &\n  &c'\ny = 1\n", {"s = 'a&b c'", "y = 1"}},
+        {"literal continued, blanks after &",
+         "s = 'ab&  \n  &cd'\ny = 1\n",
+         {"s = 'abcd'", "y = 1"}},
+        {"literal continued without leading &",
+         "s = 'ab&\n  cd'\ny = 1\n",
+         {"s = 'ab  cd'", "y = 1"}},
+        {"literal continued, && on the next line",
+         "s = 'a&\n  &&b'\ny = 1\n",
+         {"s = 'a&b'", "y = 1"}},
         {"unclosed literal runs to the end", "s = 'abc\nx = 1\n", {"s = 'abc\nx = 1\n"}},
         {"lone quote", "'", {"'"}},
         {"leading junk skipped", "  $<&; x = 1\n", {"x = 1"}},
