@@ -26,7 +26,7 @@ void setIfNotEmpty(FSymbols::NameSet &set, const std::optional<QStringList> &nam
 QString accessOf(const FDeclaration &d)
 {
     if (const auto *v = std::get_if<std::shared_ptr<FVariable>>(&d))
-        return *v ? (*v)->access : QString();
+        return *v ? (*v)->access.text() : QString();
     if (const auto *p = std::get_if<std::shared_ptr<FProgramUnit>>(&d))
         return *p ? (*p)->access : QString();
     if (const auto *t = std::get_if<std::shared_ptr<FDerivedType>>(&d))

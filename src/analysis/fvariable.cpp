@@ -1,7 +1,39 @@
 #include "analysis/fvariable.h"
 
+#include <mutex>
+#include <set>
+
 namespace corvane
 {
+
+AccessText &AccessText::operator=(const QString &text)
+{
+    if (text.isNull()) {
+        m_spelling = nullptr;
+        return *this;
+    }
+    // The lower-case keywords are nearly all there is, and need no lock.
+    static const QString common[] = {QStringLiteral("public"), QStringLiteral("private"),
+                                     QStringLiteral("protected")};
+    for (const QString &keyword : common) {
+        if (text == keyword) {
+            m_spelling = &keyword;
+            return *this;
+        }
+    }
+    // Other spellings live as long as the process; a set's nodes never move.
+    static std::mutex mutex;
+    static std::set<QString> others;
+    const std::lock_guard lock(mutex);
+    m_spelling = &*others.insert(text).first;
+    return *this;
+}
+
+const QString &AccessText::text() const
+{
+    static const QString null;
+    return m_spelling ? *m_spelling : null;
+}
 
 QString dumpText(const QString &text)
 {

@@ -68,9 +68,9 @@ public:
 
     const std::shared_ptr<FFileDeclarations> &declarations() const { return m_declarations; }
     void setDeclarations(std::shared_ptr<FFileDeclarations> d) { m_declarations = std::move(d); }
-    // Files that depend on this one (filled by indexing); empty when none.
-    QSet<QString> &dependentFileNames() { return m_dependentFileNames; }
-    const QSet<QString> &dependentFileNames() const { return m_dependentFileNames; }
+    // Files that depend on this one, each once (filled by indexing); empty when none.
+    QStringList &dependentFileNames() { return m_dependentFileNames; }
+    const QStringList &dependentFileNames() const { return m_dependentFileNames; }
 
     // "f", "for", "f77", "ftn" (path lower-cased) -> fixed form; anything else -> free form.
     void configureFileFormat();
@@ -101,7 +101,7 @@ private:
     bool m_isF90File = true;
     std::unique_ptr<QTextDocument> m_textStorage;
     std::shared_ptr<FFileDeclarations> m_declarations;
-    QSet<QString> m_dependentFileNames;
+    QStringList m_dependentFileNames;
 };
 
 } // namespace corvane

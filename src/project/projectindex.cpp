@@ -44,13 +44,23 @@ void cloneMap(DeclarationMap<FProgramUnit> &map)
             entry.second = cloneUnit(*entry.second, nullptr, 0);
 }
 
+// Adds path as a dependant of definingPath. A merge adds all of one file's edges before the next
+// file's, so a path already there is the list's last.
+void addDependant(QHash<QString, QStringList> &dependants, const QString &definingPath,
+                  const QString &path)
+{
+    QStringList &list = dependants[definingPath];
+    if (list.isEmpty() || list.constLast() != path)
+        list.append(path);
+}
+
 // Adds path as a dependant of the files defining the modules that unit's USE statements name.
 // Only these direct edges are stored: the files that depend on a file through other modules are
 // reached along them when they are needed (re-indexing after a save), so what a merge records
 // grows with the project's USE statements, not with the squares of its use chains.
 void addDependencies(const QString &path, const FProgramUnit &unit,
                      const ModulesDictionary &modules, const QSet<QString> &projectPaths,
-                     QHash<QString, QSet<QString>> &dependants)
+                     QHash<QString, QStringList> &dependants)
 {
     for (const FUseStatement &use : useStatementsOf(unit)) {
         const auto module = modules.value(use.moduleName.toLower());
@@ -58,7 +68,7 @@ void addDependencies(const QString &path, const FProgramUnit &unit,
             continue;
         const QString definingPath = module->defInfo ? module->defInfo->fileSource : QString();
         if (definingPath != path && projectPaths.contains(definingPath))
-            dependants[definingPath].insert(path);
+            addDependant(dependants, definingPath, path);
     }
 }
 
@@ -267,7 +277,7 @@ std::shared_ptr<ProjectIndex> gatherProjectDeclarations(const QList<MergeInput> 
                 const QString definingPath =
                     ancestor && ancestor->defInfo ? ancestor->defInfo->fileSource : QString();
                 if (definingPath != path && projectPaths.contains(definingPath))
-                    index->dependants[definingPath].insert(path);
+                    addDependant(index->dependants, definingPath, path);
             }
         }
     }

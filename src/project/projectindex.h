@@ -28,9 +28,10 @@ public:
     std::optional<SymbolsIndex> projectSymbolsIndex;
     // Path -> the file's declarations as merged (linked parent types and hosts, symbols).
     QHash<QString, std::shared_ptr<const FFileDeclarations>> fileDeclarations;
-    // Path of a defining file -> paths of the project files that use its modules; publishing
-    // the snapshot hands them over to the files' records.
-    QHash<QString, QSet<QString>> dependants;
+    // Path of a defining file -> paths of the project files that use its modules, each once;
+    // publishing the snapshot hands them over to the files' records. Lists, not sets: a project
+    // has as many of them as USE edges between files, and a set costs three times the room.
+    QHash<QString, QStringList> dependants;
     NameSet moduleNames;
     NameSet subroutineNames; // completion entries of the global subroutines
     NameSet functionNames;

@@ -244,11 +244,15 @@ void ProjectIndexer::publish(std::shared_ptr<ProjectIndex> index, bool showProgr
         // The dependants move to the files' records, which keep them between snapshots.
         const auto it = index->dependants.find(file->filePath());
         if (it != index->dependants.end()) {
-            QSet<QString> &recorded = file->dependentFileNames();
-            if (recorded.isEmpty())
+            QStringList &recorded = file->dependentFileNames();
+            if (recorded.isEmpty()) {
                 recorded = std::move(*it);
-            else
-                recorded.unite(*it);
+            } else {
+                for (const QString &path : std::as_const(*it))
+                    if (!recorded.contains(path))
+                        recorded.append(path);
+            }
+            recorded.squeeze();
             index->dependants.erase(it);
         }
     }

@@ -95,6 +95,13 @@ TEST(AccessInTypes, ComponentsBindingsAndDefaults)
           {"modules/m/types/t/typeboundProcedures/0/access", "\"private\""},
           {"modules/m/types/t/typeboundProcedures/1/access", "\"private\""},
           {"modules/m/types/t/genericBindings/add", "[\"add_int\",\"add_real\"]"}}},
+        {"access keeps the spelling it was written in",
+         "module m\n integer, PRIVATE :: a\n integer, Public :: b\n integer :: c, d\n"
+         " PROTECTED :: c\n private :: d\nend module\n",
+         {{"modules/m/variables/a/access", "\"PRIVATE\""},
+          {"modules/m/variables/b/access", "\"Public\""},
+          {"modules/m/variables/c/access", "\"PROTECTED\""},
+          {"modules/m/variables/d/access", "\"private\""}}},
         {"a module without a PRIVATE statement records no default",
          "module m\n public\n integer :: x\nend module\nmodule n\n integer :: y\nend module\n",
          {{"modules/m/defaultAccess", "\"public\""}, {"modules/n/defaultAccess", "<absent>"}}},

@@ -39,6 +39,12 @@ QStringList sorted(const NameSet &set)
     return l;
 }
 
+QStringList sorted(QStringList l)
+{
+    l.sort();
+    return l;
+}
+
 QStringList sorted(const QSet<QString> &set)
 {
     QStringList l(set.begin(), set.end());
@@ -64,7 +70,7 @@ TEST(ProjectIndexMerge, NestedUseChainsAndDependants)
         {"/p/c.f90", "module m3\n integer :: k\nend module\n"},
         {"/p/d.f90", "program main\n use m1\nend program\n"},
         {"/p/e.f90",
-         "module lone\ncontains\n subroutine s\n  use m3\n end subroutine\nend module\n"},
+         "module lone\n use m3\ncontains\n subroutine s\n  use m3\n end subroutine\nend module\n"},
     });
     const auto index = gatherProjectDeclarations(inputs, true);
     EXPECT_EQ(chainOf(*index, "m1"), QStringList({"m3", "m2"})); // deepest first, outside dropped
@@ -257,7 +263,7 @@ TEST(ProjectIndexMerge, ExclusiveInputsAreLinkedInPlaceAndLaterMergesCopyThem)
             DeclarationSearch(index->projectModulesDictionary).symbolsForDerivedType(*sq, user);
         ASSERT_TRUE(sqSymbols);
         EXPECT_EQ(sorted(sqSymbols->variableNames), QStringList({"a"}));
-        EXPECT_EQ(index->dependants.value("/p/a.f90"), QSet<QString>{"/p/b.f90"});
+        EXPECT_EQ(index->dependants.value("/p/a.f90"), QStringList{"/p/b.f90"});
     }
 }
 

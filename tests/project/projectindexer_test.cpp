@@ -80,9 +80,12 @@ TEST_F(IndexerTest, WholeProjectPublishesSnapshotAndDependants)
     EXPECT_EQ(names(indexer.lastParsedPaths()),
               QStringList({"a1.f90", "b2.f90", "c3.f90", "d4.f90"}));
     // Each file records the files that use its modules directly; saving follows them further.
-    EXPECT_EQ(file("c3.f90")->dependentFileNames(), QSet<QString>{path("b2.f90")});
-    EXPECT_EQ(file("b2.f90")->dependentFileNames(), QSet<QString>{path("a1.f90")});
+    EXPECT_EQ(file("c3.f90")->dependentFileNames(), QStringList{path("b2.f90")});
+    EXPECT_EQ(file("b2.f90")->dependentFileNames(), QStringList{path("a1.f90")});
     EXPECT_TRUE(file("a1.f90")->dependentFileNames().isEmpty());
+    // Indexing again adds nothing twice to what the records hold.
+    indexAll();
+    EXPECT_EQ(file("c3.f90")->dependentFileNames(), QStringList{path("b2.f90")});
     // Each record now carries the merged declarations of the snapshot.
     ASSERT_TRUE(file("a1.f90")->declarations());
     EXPECT_EQ(file("a1.f90")->declarations()->moduleNamed("m1"),
