@@ -28,7 +28,7 @@ QString accessOf(const FDeclaration &d)
     if (const auto *v = std::get_if<std::shared_ptr<FVariable>>(&d))
         return *v ? (*v)->access.text() : QString();
     if (const auto *p = std::get_if<std::shared_ptr<FProgramUnit>>(&d))
-        return *p ? (*p)->access : QString();
+        return *p ? (*p)->access.text() : QString();
     if (const auto *t = std::get_if<std::shared_ptr<FDerivedType>>(&d))
         return *t ? (*t)->access : QString();
     return QString();

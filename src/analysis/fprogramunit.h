@@ -40,15 +40,14 @@ class FProgramUnit
 public:
     std::weak_ptr<FProgramUnit> definingProgramUnit; // host of a contained procedure
     unsigned pUnitType = NoUnitType;
+    // The 1-based line of the unit's header in defInfo's file (an INCLUDE or #include file when
+    // the header stands in one); 0 when unknown.
+    int line = 0;
     QString name;
     // A submodule's ancestor module, as written: "points" in "submodule (points:points_a) b".
     QString ancestorName;
     QString genericName; // the generic name this procedure is a specific of, or null
-    bool isInterface = false; // declared by an interface body, not defined here
     std::shared_ptr<FDefinitionInfo> defInfo;
-    // The 1-based line of the unit's header in defInfo's file (an INCLUDE or #include file when
-    // the header stands in one); 0 when unknown.
-    int line = 0;
     std::optional<QStringList> modulesUsed;
     // The USE statements as written, in order (ONLY lists and renames).
     std::optional<QList<FUseStatement>> useStatements;
@@ -61,10 +60,11 @@ public:
     QString languageBinding; // "bind(c,name='f')"
     std::shared_ptr<FVariable> returnVariable;
     std::optional<OrderedMap<QList<Tuple>>> interfaces; // lower-cased generic name -> specifics
-    QString access;
+    AccessText access;
     // A module's default access from a bare PRIVATE or PUBLIC statement, as written; null when
     // there is none (PUBLIC).
-    QString defaultAccess;
+    AccessText defaultAccess;
+    bool isInterface = false; // declared by an interface body, not defined here
     std::shared_ptr<FSymbols> symbols;
 
     FProgramUnit() = default;

@@ -292,7 +292,7 @@ TEST(Visibility, ParserRecordsUseStatementsAndDefaultAccess)
     ASSERT_EQ(b.names.size(), 1);
     EXPECT_EQ(b.names[0].name + ">" + b.names[0].value, "r>s");
     EXPECT_TRUE(u->useStatements->at(2).names.isEmpty());
-    EXPECT_EQ(u->defaultAccess, "private");
+    EXPECT_EQ(u->defaultAccess.text(), "private");
     EXPECT_EQ(nameInUsedModule(a, "x"), "y");
     EXPECT_EQ(nameInUsedModule(a, "y"), std::nullopt);
     EXPECT_EQ(nameInUsedModule(b, "s"), std::nullopt); // renamed away
