@@ -429,8 +429,41 @@ bool writeHeavyStatement(const QString &path, qint64 bytes, HeavyLayout layout)
     return true;
 }
 
-// Reading and parsing one file, as indexing does it; peak_per_source is the process's peak
-// memory over the file's size (run one row per process to read it).
+// The process's peak memory, and over the size of the file at path (run one row per process
+// to read it).
+void countPeak(benchmark::State &state, const QString &path)
+{
+    const double sourceMB = double(QFileInfo(path).size()) / (1024.0 * 1024.0);
+    state.counters["source_MB"] = sourceMB;
+    state.counters["peak_MB"] = peakMB();
+    state.counters["peak_per_source"] = peakMB() / sourceMB;
+}
+
+// Reading and parsing the file at path as indexing does it: the text is handed to the parser.
+void readAndParse(benchmark::State &state, const QString &path, unsigned form)
+{
+    for (auto _ : state) {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly)) {
+            state.SkipWithError("cannot read the source");
+            return;
+        }
+        std::optional<QString> text = readDecodedSource(file);
+        FFileParser parser;
+        auto declarations = parser.declarationsInFortranFile(path, std::move(*text), form);
+        benchmark::DoNotOptimize(declarations);
+    }
+    countPeak(state, path);
+}
+
+// The project index of a project holding the file at path alone.
+void indexOneFile(benchmark::State &state, const QString &path)
+{
+    indexProject(state, {path}, 0, totalBytes({path}));
+    state.counters["peak_per_source"] = state.counters["peak_MB"] / state.counters["source_MB"];
+}
+
+// Reading and parsing one heavy file; peak_per_source is the peak over the file's size.
 void BM_ReadAndParseHeavyFile(benchmark::State &state)
 {
     QTemporaryDir dir;
@@ -442,22 +475,7 @@ void BM_ReadAndParseHeavyFile(benchmark::State &state)
         state.SkipWithError("cannot write the source (is the LAPACK corpus there?)");
         return;
     }
-    for (auto _ : state) {
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly)) {
-            state.SkipWithError("cannot read the source");
-            return;
-        }
-        std::optional<QString> text = readDecodedSource(file);
-        FFileParser parser;
-        auto declarations = parser.declarationsInFortranFile(
-            path, *text, hugeLine ? FStatementReader::FreeForm : FStatementReader::FixedForm);
-        benchmark::DoNotOptimize(declarations);
-    }
-    const double sourceMB = double(QFileInfo(path).size()) / (1024.0 * 1024.0);
-    state.counters["source_MB"] = sourceMB;
-    state.counters["peak_MB"] = peakMB();
-    state.counters["peak_per_source"] = peakMB() / sourceMB;
+    readAndParse(state, path, hugeLine ? FStatementReader::FreeForm : FStatementReader::FixedForm);
 }
 BENCHMARK(BM_ReadAndParseHeavyFile)
     ->ArgNames({"line", "MB"})
@@ -483,21 +501,7 @@ void BM_ReadAndParseContinuedStatement(benchmark::State &state)
     }
     const unsigned form =
         layout == ContinuedFixedData ? FStatementReader::FixedForm : FStatementReader::FreeForm;
-    for (auto _ : state) {
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly)) {
-            state.SkipWithError("cannot read the source");
-            return;
-        }
-        std::optional<QString> text = readDecodedSource(file);
-        FFileParser parser;
-        auto declarations = parser.declarationsInFortranFile(path, std::move(*text), form);
-        benchmark::DoNotOptimize(declarations);
-    }
-    const double sourceMB = double(QFileInfo(path).size()) / (1024.0 * 1024.0);
-    state.counters["source_MB"] = sourceMB;
-    state.counters["peak_MB"] = peakMB();
-    state.counters["peak_per_source"] = peakMB() / sourceMB;
+    readAndParse(state, path, form);
 }
 BENCHMARK(BM_ReadAndParseContinuedStatement)
     ->ArgNames({"line", "MB"})
@@ -518,8 +522,7 @@ void BM_IndexContinuedStatementProject(benchmark::State &state)
         state.SkipWithError("cannot write the source");
         return;
     }
-    indexProject(state, {path}, 0, totalBytes({path}));
-    state.counters["peak_per_source"] = state.counters["peak_MB"] / state.counters["source_MB"];
+    indexOneFile(state, path);
 }
 BENCHMARK(BM_IndexContinuedStatementProject)
     ->ArgNames({"line", "MB"})
@@ -538,8 +541,7 @@ void BM_IndexHeavyFileProject(benchmark::State &state)
         state.SkipWithError("cannot write the source (is the LAPACK corpus there?)");
         return;
     }
-    indexProject(state, {path}, 0, totalBytes({path}));
-    state.counters["peak_per_source"] = state.counters["peak_MB"] / state.counters["source_MB"];
+    indexOneFile(state, path);
 }
 BENCHMARK(BM_IndexHeavyFileProject)
     ->ArgName("MB")
@@ -575,10 +577,7 @@ void BM_PreprocessAndParseHeavyFile(benchmark::State &state)
                                              source->sourceMap ? &*source->sourceMap : nullptr);
         benchmark::DoNotOptimize(declarations);
     }
-    const double sourceMB = double(QFileInfo(path).size()) / (1024.0 * 1024.0);
-    state.counters["source_MB"] = sourceMB;
-    state.counters["peak_MB"] = peakMB();
-    state.counters["peak_per_source"] = peakMB() / sourceMB;
+    countPeak(state, path);
 }
 BENCHMARK(BM_PreprocessAndParseHeavyFile)
     ->ArgName("MB")
