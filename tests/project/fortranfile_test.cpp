@@ -220,11 +220,7 @@ TEST(ReadDecodedSource, PiecesDecodeAsTheWholeFile)
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
         const QString path = dir.filePath("source.f90");
-        {
-            QFile f(path);
-            ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-            ASSERT_EQ(f.write(c.bytes), c.bytes.size());
-        }
+        test::writeFile(path, c.bytes);
         QFile f(path);
         ASSERT_TRUE(f.open(QIODevice::ReadOnly));
         const std::optional<QString> text = readDecodedSource(f);

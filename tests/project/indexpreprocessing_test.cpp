@@ -4,6 +4,7 @@
 
 #include "analysis/parsertesthelper.h"
 #include "project/sourcetext.h"
+#include "support/testutil.h"
 
 #include <QDir>
 #include <QFile>
@@ -211,10 +212,7 @@ TEST(IndexPreprocessing, LoadedSourceIsTheDecodedTextsSource)
     for (const auto &row : rows) {
         SCOPED_TRACE(row.name);
         const QString path = dir.filePath("a.F90");
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        ASSERT_EQ(file.write(row.bytes), row.bytes.size());
-        file.close();
+        test::writeFile(path, row.bytes);
 
         const SourceForIndexing want =
             sourceForIndexing(path, normaliseLineEndings(decodeSource(row.bytes)), options);

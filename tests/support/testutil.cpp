@@ -18,7 +18,8 @@ void writeFile(const QString &path, const QByteArray &contents)
         ADD_FAILURE() << "cannot write " << path.toStdString();
         return;
     }
-    f.write(contents);
+    if (f.write(contents) != contents.size() || !f.flush())
+        ADD_FAILURE() << "cannot write " << path.toStdString();
 }
 
 QByteArray readFile(const QString &path)
