@@ -488,20 +488,29 @@ BENCHMARK(BM_ReadAndParseHeavyFile)
 
 // ---- one statement of 50 MB continued over some 800,000 lines ------------------------------
 
+// The row's continued statement (layout, then size in MB) written in dir; null when it cannot be.
+QString writeContinuedStatement(benchmark::State &state, const QTemporaryDir &dir)
+{
+    const auto layout = HeavyLayout(state.range(0));
+    const QString path = dir.filePath(layout == ContinuedFixedData ? "table.f" : "table.f90");
+    if (!writeHeavyStatement(path, state.range(1) << 20, layout)) {
+        state.SkipWithError("cannot write the source");
+        return QString();
+    }
+    return path;
+}
+
 // Reading and parsing one file whose table statement is continued line after line (lines of
 // about 64 characters): the statement is joined from its pieces. Run one row per process.
 void BM_ReadAndParseContinuedStatement(benchmark::State &state)
 {
     QTemporaryDir dir;
-    const auto layout = HeavyLayout(state.range(0));
-    const QString path = dir.filePath(layout == ContinuedFixedData ? "table.f" : "table.f90");
-    if (!writeHeavyStatement(path, state.range(1) << 20, layout)) {
-        state.SkipWithError("cannot write the source");
+    const QString path = writeContinuedStatement(state, dir);
+    if (path.isNull())
         return;
-    }
-    const unsigned form =
-        layout == ContinuedFixedData ? FStatementReader::FixedForm : FStatementReader::FreeForm;
-    readAndParse(state, path, form);
+    readAndParse(state, path,
+                 HeavyLayout(state.range(0)) == ContinuedFixedData ? FStatementReader::FixedForm
+                                                                   : FStatementReader::FreeForm);
 }
 BENCHMARK(BM_ReadAndParseContinuedStatement)
     ->ArgNames({"line", "MB"})
@@ -516,12 +525,9 @@ BENCHMARK(BM_ReadAndParseContinuedStatement)
 void BM_IndexContinuedStatementProject(benchmark::State &state)
 {
     QTemporaryDir dir;
-    const auto layout = HeavyLayout(state.range(0));
-    const QString path = dir.filePath(layout == ContinuedFixedData ? "table.f" : "table.f90");
-    if (!writeHeavyStatement(path, state.range(1) << 20, layout)) {
-        state.SkipWithError("cannot write the source");
+    const QString path = writeContinuedStatement(state, dir);
+    if (path.isNull())
         return;
-    }
     indexOneFile(state, path);
 }
 BENCHMARK(BM_IndexContinuedStatementProject)
