@@ -46,6 +46,27 @@ qsizetype endAfter(QStringView s, QChar c, qsizetype from)
     return at < 0 ? s.size() : at + 1;
 }
 
+// Index just past the close that matches an open bracket before from (open and close nest,
+// literals in quotes are passed over whole), or the end of s when there is none.
+qsizetype endAfterMatching(QStringView s, QChar open, QChar close, qsizetype from)
+{
+    int depth = 1;
+    for (qsizetype j = from; j < s.size();) {
+        const QChar c = s[j];
+        if (c == u'\'' || c == u'"') {
+            j = endAfter(s, c, j + 1);
+            continue;
+        }
+        if (c == open) {
+            ++depth;
+        } else if (c == close && --depth == 0) {
+            return j + 1;
+        }
+        ++j;
+    }
+    return s.size();
+}
+
 // The ASCII characters that the tokenizer treats specially; everything else is a word character.
 constexpr std::array<bool, 128> makeSpecial()
 {
@@ -106,8 +127,9 @@ void tokenizeInto(QStringView s, Sink &&sink)
             break;
         case '(':
             if (i + 1 < n && d[i + 1] == u'/') {
-                // "(/ 1, 2 /)": one token, together with a word directly before it.
-                emitToken(start, endAfter(s, u')', i + 1));
+                // "(/ 1, f(2) /)": one token through its own "/)", together with a word
+                // directly before it.
+                emitToken(start, endAfterMatching(s, u'(', u')', i + 1));
             } else {
                 flush(i);
                 emitToken(i, i + 1);
@@ -123,7 +145,7 @@ void tokenizeInto(QStringView s, Sink &&sink)
                 flush(i);
                 emitToken(i, i + 1);
             } else {
-                emitToken(i, endAfter(s, u']', i + 1));
+                emitToken(i, endAfterMatching(s, u'[', u']', i + 1));
             }
             break;
         case '.': {

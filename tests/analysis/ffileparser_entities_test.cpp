@@ -116,6 +116,14 @@ TEST(FFileParser, TypeDeclarationStatements)
          {{"modules/m/variables/name/attributes", "[\"*(*)\"]"},
           {"modules/m/variables/ok/declaredValue", "\".true.\""},
           {"modules/m/variables/done/declaredValue", "<absent>"}}},
+        {"a constructor's value runs to its own close",
+         "module m\n real :: a(3) = (/ 1.0, f(2), 3.0 /), b(2)\n"
+         " character(2) :: s(2) = ['a]', 'b)'], t\nend module\n",
+         {{"modules/m/variables/a/declaredValue", "\"(/ 1.0, f(2), 3.0 /)\""},
+          {"modules/m/variables/a/attributes", "[\"DIMENSION(3)\"]"},
+          {"modules/m/variables/b/attributes", "[\"DIMENSION(2)\"]"},
+          {"modules/m/variables/s/declaredValue", "\"['a]', 'b)']\""},
+          {"modules/m/variables/t/typeName", "\"character(2)\""}}},
     });
 }
 

@@ -104,6 +104,13 @@ TEST(FTTokenizer, LiteralsAndConstructors)
         {"arr = (/ 1, 2 /)", {"arr", "=", "(/ 1, 2 /)"}},
         {"arr = x(/ 1 /) + 1", {"arr", "=", "x(/ 1 /)", "+", "1"}},
         {"arr = (/ 1, 2", {"arr", "=", "(/ 1, 2"}},
+        // A constructor ends at its own close, past nested brackets and quoted ones.
+        {"a = (/ 1.0, f(2), 3.0 /), b", {"a", "=", "(/ 1.0, f(2), 3.0 /)", ",", "b"}},
+        {"s = (/ 'a)', \")\" /)", {"s", "=", "(/ 'a)', \")\" /)"}},
+        {"v = [[1, 2], [3]] + 1", {"v", "=", "[[1, 2], [3]]", "+", "1"}},
+        {"v = ['a]', g(x(1))]", {"v", "=", "['a]', g(x(1))]"}},
+        {"interface operator(//)", {"interface", "operator(//)"}},
+        {"interface operator(/=)", {"interface", "operator(/=)"}},
         {"v = [1, 2", {"v", "=", "[1, 2"}},
         {"a[2] = 1", {"a", "[", "2]", "=", "1"}},
         {"x = a[i, j]", {"x", "=", "a", "[", "i", ",", "j]"}},
