@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
+#include <QRegularExpression>
 
 #include <functional>
 
@@ -135,6 +136,25 @@ MakefileGenerator::DirectScan MakefileGenerator::scanFile(const QString &path, Q
             continue;
         seen.insert(name);
         scan.uses << name;
+    }
+    // A submodule is compiled against its ancestor's module files, which compiling the
+    // ancestor writes: "submodule (m) s" and "submodule (m:parent) s" depend on m as a use does.
+    static const QRegularExpression submodule(
+        QStringLiteral("^submodule\\s*\\(\\s*([a-z_][a-z0-9_]*)"),
+        QRegularExpression::CaseInsensitiveOption);
+    scanner.rewind();
+    while (!scanner.atEnd()) {
+        const std::optional<QStringList> tokens = scanner.tokensFromLineWithKeyword(u"submodule");
+        if (!tokens)
+            break;
+        const QRegularExpressionMatch m = submodule.match(tokens->join(QLatin1Char(' ')));
+        if (!m.hasMatch())
+            continue;
+        const QString ancestor = m.captured(1);
+        if (!seen.contains(ancestor)) {
+            seen.insert(ancestor);
+            scan.uses << ancestor;
+        }
     }
     scanner.rewind();
     while (!scanner.atEnd()) {

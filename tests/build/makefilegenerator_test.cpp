@@ -57,6 +57,12 @@ TEST_F(DependencyScan, UsedModulesOfOneLine)
         {"bare use", "use\n", {}},
         {"garbage", "\x01\xff\xfe use \x80\n", {}},
         {"last line without break", "program p\nuse last", {"last"}},
+        // (we had this fault) a submodule compiled before its ancestor module failed to build.
+        {"submodule needs its ancestor", "submodule (shapes) impl\nend submodule impl\n",
+         {"shapes"}},
+        {"submodule of a submodule", "SUBMODULE(Shapes:impl) deeper\n  use util\n", {"util", "Shapes"}},
+        {"submodule ancestor also used", "submodule ( geo ) s\nuse geo\n", {"geo"}},
+        {"end submodule alone", "end submodule impl\n", {}},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
