@@ -50,6 +50,9 @@ QString moduleTarget(const QString &module, ModuleFileScheme scheme)
     return module + QLatin1String(scheme == ModuleFileScheme::Stamp ? ".mod.stamp" : ".mod");
 }
 
+// The phony target an object depends on while a module file it writes is missing.
+constexpr QLatin1StringView kModuleFileMissing("corvane-module-file-missing");
+
 // The recipe line that replaces each stamp only when its module file's content changed (and
 // always when the module file is not where it was expected, so that readers are not missed).
 QString stampRecipe(const QStringList &modules)
@@ -172,8 +175,20 @@ Result<QString> MakefileGenerator::makefileForFiles(const QStringList &paths,
                 text += QLatin1String(" \\\n") + makequoting::prerequisite(include);
             }
         }
-        text += kCompileRecipe + makequoting::shellWord(path);
         const QStringList defined = readModulesOf.value(path);
+        if (!defined.isEmpty()) {
+            // A module file deleted since its object was made (by hand, or a partial clean)
+            // would leave every reader failing to compile until a Clean: its missing file
+            // makes the object out of date, through a phony prerequisite.
+            QStringList files;
+            for (const QString &module : defined)
+                files << module + QLatin1String(".mod");
+            const QString list = files.join(QLatin1Char(' '));
+            text += QLatin1String(" \\\n$(if $(filter-out $(wildcard ") + list +
+                    QLatin1String("),") + list + QLatin1String("),") + kModuleFileMissing +
+                    QLatin1Char(')');
+        }
+        text += kCompileRecipe + makequoting::shellWord(path);
         if (scheme == ModuleFileScheme::Stamp && !defined.isEmpty())
             text += stampRecipe(defined);
         text += QLatin1String("\n\n");
@@ -185,6 +200,9 @@ Result<QString> MakefileGenerator::makefileForFiles(const QStringList &paths,
         if (!defined.isEmpty())
             text += QLatin1Char('\n');
     }
+    if (!readModulesOf.isEmpty())
+        text += QLatin1String(".PHONY : ") + kModuleFileMissing + QLatin1Char('\n') +
+                kModuleFileMissing + QLatin1String(" :\n");
     return text;
 }
 

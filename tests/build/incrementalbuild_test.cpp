@@ -152,6 +152,31 @@ TEST(IncrementalBuild, SecondBuildDoesNothingAndAnEditRebuildsTheProductBesideTh
     }
 }
 
+// (we had these faults) A submodule whose file comes before its ancestor's failed a fresh build;
+// a module file deleted after its object was made failed every reader until a Clean.
+TEST(IncrementalBuild, SubmodulesAndDeletedModuleFilesBuild)
+{
+    if (!haveTools())
+        GTEST_SKIP() << "make or gfortran missing";
+    Project p;
+    p.addSource("a_impl.f90", "submodule (shapes) a_impl\ncontains\n  module procedure area\n"
+                              "    a = side * side\n  end procedure\nend submodule\n");
+    p.addSource("shapes.f90", "module shapes\n  interface\n    module function area(side) "
+                              "result(a)\n      real, intent(in) :: side\n      real :: a\n"
+                              "    end function\n  end interface\nend module\n");
+    p.addSource("main.f90", "program main\n  use shapes\n  print '(f0.1)', area(3.0)\nend\n");
+    ASSERT_TRUE(p.buildAndWait()) << p.console.text().toStdString();
+    EXPECT_EQ(runProgram(p.path(p.doc.executableName()), {}).out, QByteArray("9.0\n"));
+
+    ASSERT_TRUE(QFile::remove(p.buildFile("shapes.mod")));
+    p.addSource("main.f90", "program main\n  use shapes\n  print '(f0.1)', area(4.0)\nend\n");
+    editedAfter(p.path("main.f90"), p.buildFile("main.o"));
+    p.console.segments.clear();
+    ASSERT_TRUE(p.buildAndWait()) << p.console.text().toStdString();
+    EXPECT_TRUE(QFileInfo::exists(p.buildFile("shapes.mod")));
+    EXPECT_EQ(runProgram(p.path(p.doc.executableName()), {}).out, QByteArray("16.0\n"));
+}
+
 TEST(IncrementalBuild, TheMakefileIsWrittenOnlyWhenItsTextChanges)
 {
     if (!haveTools())

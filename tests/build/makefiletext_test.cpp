@@ -92,24 +92,31 @@ TEST(MakefileText, ModuleAwareRulesForEachScheme)
     };
     const QString stampAlpha = "\t@if [ -f alpha.mod ]; then cmp -s alpha.mod alpha.mod.stamp || "
                                "cp alpha.mod alpha.mod.stamp; else touch alpha.mod.stamp; fi\n";
+    // An object whose module file is missing is out of date, whatever the scheme.
+    const QString missingAlpha = " \\\n$(if $(filter-out $(wildcard alpha.mod),alpha.mod),"
+                                 "corvane-module-file-missing)\n";
+    const QString missingBeta = " \\\n$(if $(filter-out $(wildcard beta.mod beta_inner.mod),"
+                                "beta.mod beta_inner.mod),corvane-module-file-missing)\n";
+    const QString phony = ".PHONY : corvane-module-file-missing\ncorvane-module-file-missing :\n";
     const Case cases[] = {
         {"gfortran",
-         "alpha.o : /p/alpha.f90\n" + compile + "/p/alpha.f90\n\nalpha.mod : alpha.o ; +\n\n"
-         "beta.o : /p/beta.f90 \\\nalpha.mod\n" + compile + "/p/beta.f90\n\n"
-         "beta.mod : beta.o ; +\nbeta_inner.mod : beta.o ; +\n\n"
-         "main.o : /p/main.f90 \\\nalpha.mod \\\nbeta.mod \\\nbeta_inner.mod \\\n/p/main.inc\n" +
-             compile + "/p/main.f90\n\n"},
+         "alpha.o : /p/alpha.f90" + missingAlpha + compile +
+             "/p/alpha.f90\n\nalpha.mod : alpha.o ; +\n\n"
+             "beta.o : /p/beta.f90 \\\nalpha.mod" + missingBeta + compile + "/p/beta.f90\n\n"
+             "beta.mod : beta.o ; +\nbeta_inner.mod : beta.o ; +\n\n"
+             "main.o : /p/main.f90 \\\nalpha.mod \\\nbeta.mod \\\nbeta_inner.mod \\\n/p/main.inc\n" +
+             compile + "/p/main.f90\n\n" + phony},
         {"/opt/intel/bin/ifort",
-         "alpha.o : /p/alpha.f90\n" + compile + "/p/alpha.f90\n" + stampAlpha +
+         "alpha.o : /p/alpha.f90" + missingAlpha + compile + "/p/alpha.f90\n" + stampAlpha +
              "\nalpha.mod.stamp : alpha.o ; +\n\n"
-             "beta.o : /p/beta.f90 \\\nalpha.mod.stamp\n" + compile + "/p/beta.f90\n"
+             "beta.o : /p/beta.f90 \\\nalpha.mod.stamp" + missingBeta + compile + "/p/beta.f90\n"
              "\t@if [ -f beta.mod ]; then cmp -s beta.mod beta.mod.stamp || cp beta.mod "
              "beta.mod.stamp; else touch beta.mod.stamp; fi; if [ -f beta_inner.mod ]; then cmp "
              "-s beta_inner.mod beta_inner.mod.stamp || cp beta_inner.mod beta_inner.mod.stamp; "
              "else touch beta_inner.mod.stamp; fi\n\n"
              "beta.mod.stamp : beta.o ; +\nbeta_inner.mod.stamp : beta.o ; +\n\n"
              "main.o : /p/main.f90 \\\nalpha.mod.stamp \\\nbeta.mod.stamp \\\n"
-             "beta_inner.mod.stamp \\\n/p/main.inc\n" + compile + "/p/main.f90\n\n"},
+             "beta_inner.mod.stamp \\\n/p/main.inc\n" + compile + "/p/main.f90\n\n" + phony},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.compiler);
