@@ -6,6 +6,9 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QStyle>
 #include <QStackedWidget>
 #include <QTextBrowser>
 #include <QVBoxLayout>
@@ -14,8 +17,8 @@ namespace corvane
 {
 
 LookupPopover::LookupPopover(QWidget *parent)
-    : QFrame(parent, Qt::Popup), m_stack(new QStackedWidget), m_label(new QLabel),
-      m_browser(new QTextBrowser)
+    : QFrame(parent, Qt::Popup), m_stack(new QStackedWidget), m_textArea(new QScrollArea),
+      m_label(new QLabel), m_browser(new QTextBrowser)
 {
     setObjectName("lookupPopover");
     setFrameShape(QFrame::StyledPanel);
@@ -26,7 +29,10 @@ LookupPopover::LookupPopover(QWidget *parent)
     m_label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_browser->setOpenLinks(false);
     m_browser->setFrameShape(QFrame::NoFrame);
-    m_stack->addWidget(m_label);
+    m_textArea->setFrameShape(QFrame::NoFrame);
+    m_textArea->setWidgetResizable(true);
+    m_textArea->setWidget(m_label);
+    m_stack->addWidget(m_textArea);
     m_stack->addWidget(m_browser);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(1, 1, 1, 1);
@@ -50,8 +56,18 @@ void LookupPopover::showText(const QString &text, const QRect &anchor)
     expanded.chop(1);
     m_text = text;
     m_label->setText(expanded);
-    m_stack->setCurrentWidget(m_label);
-    popUp(anchor, m_label->sizeHint() + QSize(4, 4));
+    m_stack->setCurrentWidget(m_textArea);
+    m_textArea->horizontalScrollBar()->setValue(0);
+    m_textArea->verticalScrollBar()->setValue(0);
+    // Room for the scroll bars, which show only when the text is larger than the popover.
+    const int bar = m_textArea->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    QSize size = m_label->sizeHint() + QSize(4, 4);
+    const QRect area = availableArea(anchor);
+    if (size.width() > area.width() * 3 / 4)
+        size.rheight() += bar;
+    if (size.height() > area.height() * 3 / 4)
+        size.rwidth() += bar;
+    popUp(anchor, size);
 }
 
 void LookupPopover::showPage(const QString &html, const QRect &anchor)
@@ -81,10 +97,15 @@ void LookupPopover::keyPressEvent(QKeyEvent *event)
     QFrame::keyPressEvent(event);
 }
 
-void LookupPopover::popUp(const QRect &anchor, const QSize &size)
+QRect LookupPopover::availableArea(const QRect &anchor)
 {
     const QScreen *screen = QGuiApplication::screenAt(anchor.center());
-    const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1280, 800);
+    return screen ? screen->availableGeometry() : QRect(0, 0, 1280, 800);
+}
+
+void LookupPopover::popUp(const QRect &anchor, const QSize &size)
+{
+    const QRect area = availableArea(anchor);
     QSize fitted = size.boundedTo(area.size() * 3 / 4);
     QPoint at(anchor.left(), anchor.bottom() + 2);
     if (at.y() + fitted.height() > area.bottom())

@@ -6,6 +6,7 @@
 #include <QFrame>
 
 class QLabel;
+class QScrollArea;
 class QStackedWidget;
 class QTextBrowser;
 
@@ -27,15 +28,19 @@ public:
     // The information text as it was given, or the page's text as plain text.
     QString shownText() const;
     QLabel *label() const { return m_label; }
+    QScrollArea *textArea() const { return m_textArea; }
     QTextBrowser *browser() const { return m_browser; }
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
+    // The screen area at anchor the popover must stay within (3/4 of it at most).
+    static QRect availableArea(const QRect &anchor);
     void popUp(const QRect &anchor, const QSize &size);
 
     QStackedWidget *m_stack;
+    QScrollArea *m_textArea; // holds the label: a long declared value scrolls, never cut off
     QLabel *m_label;
     QTextBrowser *m_browser;
     QString m_text;

@@ -12,6 +12,8 @@
 
 #include <QAction>
 #include <QLabel>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QTextBrowser>
 
@@ -191,4 +193,38 @@ TEST_F(LookupInWindowTest, CtrlIShowsInformationAndIntrinsicPages)
     press(Qt::Key_I, Qt::ControlModifier);
     EXPECT_FALSE(popover->isVisible());
     EXPECT_EQ(fx.prompts.beeps, 1);
+}
+
+// (we had this fault) A declaration with a long value was cut off at the popover's edge.
+TEST(LookupPopoverText, ALongInformationScrollsWithinTheScreen)
+{
+    LookupPopover popover;
+    const QRect anchor(100, 100, 40, 16);
+    const QString longLine = " Declared Value:\t(/ " + QString("1.0, ").repeated(2000) + "2.0 /)";
+    QStringList lines{" Variable Name: \ttable", longLine};
+    for (int i = 0; i < 300; ++i)
+        lines << QString(" line %1").arg(i);
+    popover.showText(lines.join('\n'), anchor);
+    ASSERT_TRUE(popover.isVisible());
+    const QScreen *screen = QGuiApplication::screenAt(anchor.center());
+    const QSize room = (screen ? screen->availableGeometry().size() : QSize(1280, 800)) * 3 / 4;
+    EXPECT_LE(popover.width(), room.width());
+    EXPECT_LE(popover.height(), room.height());
+    QScrollBar *across = popover.textArea()->horizontalScrollBar();
+    QScrollBar *down = popover.textArea()->verticalScrollBar();
+    EXPECT_GT(across->maximum(), 0);
+    EXPECT_GT(down->maximum(), 0);
+    QTest::keyClick(popover.textArea(), Qt::Key_End, Qt::ControlModifier);
+    QTest::keyClick(popover.textArea(), Qt::Key_PageDown);
+    EXPECT_GT(down->value(), 0);
+    QTest::keyClick(popover.textArea(), Qt::Key_Right);
+    EXPECT_GT(across->value(), 0);
+    EXPECT_EQ(popover.shownText(), lines.join('\n'));
+
+    // A short text needs no scrolling, and a new text starts at its top left.
+    popover.showText(" Variable Name: \tx", anchor);
+    EXPECT_EQ(across->value(), 0);
+    EXPECT_EQ(down->value(), 0);
+    EXPECT_EQ(across->maximum(), 0);
+    EXPECT_EQ(down->maximum(), 0);
 }
