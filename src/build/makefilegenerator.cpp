@@ -47,6 +47,36 @@ QString expandTilde(const QString &path)
     return path;
 }
 
+// "submodule (ancestor) name" or "submodule (ancestor:parent) name".
+struct SubmoduleHeader {
+    QString ancestor, parent, name;
+    // The module map's keys: what gfortran calls the submodules' files, less ".smod".
+    QString key() const { return (ancestor + QLatin1Char('@') + name).toLower(); }
+    QString parentKey() const
+    {
+        return parent.isEmpty() ? QString() : (ancestor + QLatin1Char('@') + parent).toLower();
+    }
+};
+
+// Hands each SUBMODULE statement the scanner finds from its position on to f. The scanner splits
+// at blanks and colons, so "(m:p)" comes back as the words "(m" and "p)".
+template <typename F>
+void forEachSubmodule(LineScanner &scanner, F &&f)
+{
+    static const QRegularExpression header(
+        QStringLiteral("^submodule\\s*\\(\\s*([a-z_][a-z0-9_]*)(?:\\s+([a-z_][a-z0-9_]*))?\\s*\\)"
+                       "\\s*([a-z_][a-z0-9_]*)"),
+        QRegularExpression::CaseInsensitiveOption);
+    while (!scanner.atEnd()) {
+        const std::optional<QStringList> tokens = scanner.tokensFromLineWithKeyword(u"submodule");
+        if (!tokens)
+            break;
+        const QRegularExpressionMatch m = header.match(tokens->join(QLatin1Char(' ')));
+        if (m.hasMatch())
+            f(SubmoduleHeader{m.captured(1), m.captured(2), m.captured(3)});
+    }
+}
+
 } // namespace
 
 // The uses and resolved includes written in one file, before following the includes.
@@ -138,24 +168,17 @@ MakefileGenerator::DirectScan MakefileGenerator::scanFile(const QString &path, Q
         scan.uses << name;
     }
     // A submodule is compiled against its ancestor's module files, which compiling the
-    // ancestor writes: "submodule (m) s" and "submodule (m:parent) s" depend on m as a use does.
-    static const QRegularExpression submodule(
-        QStringLiteral("^submodule\\s*\\(\\s*([a-z_][a-z0-9_]*)"),
-        QRegularExpression::CaseInsensitiveOption);
+    // ancestor writes: "submodule (m) s" depends on m as a use does, and "submodule (m:parent) s"
+    // also on its parent submodule, known to the module map as "m@parent".
     scanner.rewind();
-    while (!scanner.atEnd()) {
-        const std::optional<QStringList> tokens = scanner.tokensFromLineWithKeyword(u"submodule");
-        if (!tokens)
-            break;
-        const QRegularExpressionMatch m = submodule.match(tokens->join(QLatin1Char(' ')));
-        if (!m.hasMatch())
-            continue;
-        const QString ancestor = m.captured(1);
-        if (!seen.contains(ancestor)) {
-            seen.insert(ancestor);
-            scan.uses << ancestor;
+    forEachSubmodule(scanner, [&](const SubmoduleHeader &header) {
+        for (const QString &name : {header.ancestor, header.parentKey()}) {
+            if (!name.isEmpty() && !seen.contains(name)) {
+                seen.insert(name);
+                scan.uses << name;
+            }
         }
-    }
+    });
     scanner.rewind();
     while (!scanner.atEnd()) {
         const std::optional<QStringList> tokens = scanner.tokensFromLineWithKeyword(u"include");
@@ -239,6 +262,9 @@ void MakefileGenerator::addModulesOf(const QString &path, const QString &text,
         if (name != QLatin1String("procedure"))
             map.insert(name, path);
     }
+    scanner.rewind();
+    forEachSubmodule(scanner,
+                     [&](const SubmoduleHeader &header) { map.insert(header.key(), path); });
 }
 
 ModuleFilesMap MakefileGenerator::filesForModuleNames(const QStringList &paths) const

@@ -159,22 +159,30 @@ TEST(IncrementalBuild, SubmodulesAndDeletedModuleFilesBuild)
     if (!haveTools())
         GTEST_SKIP() << "make or gfortran missing";
     Project p;
-    p.addSource("a_impl.f90", "submodule (shapes) a_impl\ncontains\n  module procedure area\n"
+    // The submodule of a submodule sorts first, its parent next, the ancestor module last.
+    p.addSource("a_deeper.f90", "submodule (shapes:impl) deeper\ncontains\n"
+                                "  module procedure twice\n    a = 2 * area(side)\n"
+                                "  end procedure\nend submodule\n");
+    p.addSource("b_impl.f90", "submodule (shapes) impl\ncontains\n  module procedure area\n"
                               "    a = side * side\n  end procedure\nend submodule\n");
-    p.addSource("shapes.f90", "module shapes\n  interface\n    module function area(side) "
-                              "result(a)\n      real, intent(in) :: side\n      real :: a\n"
-                              "    end function\n  end interface\nend module\n");
-    p.addSource("main.f90", "program main\n  use shapes\n  print '(f0.1)', area(3.0)\nend\n");
+    const QByteArray function = "    module function %1(side) result(a)\n"
+                                "      real, intent(in) :: side\n      real :: a\n"
+                                "    end function\n";
+    p.addSource("shapes.f90", "module shapes\n  interface\n" +
+                                  QByteArray(function).replace("%1", "area") +
+                                  QByteArray(function).replace("%1", "twice") +
+                                  "  end interface\nend module\n");
+    p.addSource("main.f90", "program main\n  use shapes\n  print '(f0.1)', twice(3.0)\nend\n");
     ASSERT_TRUE(p.buildAndWait()) << p.console.text().toStdString();
-    EXPECT_EQ(runProgram(p.path(p.doc.executableName()), {}).out, QByteArray("9.0\n"));
+    EXPECT_EQ(runProgram(p.path(p.doc.executableName()), {}).out, QByteArray("18.0\n"));
 
     ASSERT_TRUE(QFile::remove(p.buildFile("shapes.mod")));
-    p.addSource("main.f90", "program main\n  use shapes\n  print '(f0.1)', area(4.0)\nend\n");
+    p.addSource("main.f90", "program main\n  use shapes\n  print '(f0.1)', twice(4.0)\nend\n");
     editedAfter(p.path("main.f90"), p.buildFile("main.o"));
     p.console.segments.clear();
     ASSERT_TRUE(p.buildAndWait()) << p.console.text().toStdString();
     EXPECT_TRUE(QFileInfo::exists(p.buildFile("shapes.mod")));
-    EXPECT_EQ(runProgram(p.path(p.doc.executableName()), {}).out, QByteArray("16.0\n"));
+    EXPECT_EQ(runProgram(p.path(p.doc.executableName()), {}).out, QByteArray("32.0\n"));
 }
 
 TEST(IncrementalBuild, TheMakefileIsWrittenOnlyWhenItsTextChanges)

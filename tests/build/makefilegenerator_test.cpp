@@ -60,7 +60,9 @@ TEST_F(DependencyScan, UsedModulesOfOneLine)
         // (we had this fault) a submodule compiled before its ancestor module failed to build.
         {"submodule needs its ancestor", "submodule (shapes) impl\nend submodule impl\n",
          {"shapes"}},
-        {"submodule of a submodule", "SUBMODULE(Shapes:impl) deeper\n  use util\n", {"util", "Shapes"}},
+        {"submodule of a submodule needs its parent too",
+         "SUBMODULE(Shapes:Impl) deeper\n  use util\n", {"util", "Shapes", "shapes@impl"}},
+        {"blanks around the colon", "submodule ( a : b ) c\n", {"a", "a@b"}},
         {"submodule ancestor also used", "submodule ( geo ) s\nuse geo\n", {"geo"}},
         {"end submodule alone", "end submodule impl\n", {}},
     };
@@ -159,6 +161,14 @@ TEST_F(DependencyScan, ModuleFilesMap)
     EXPECT_EQ(map.value("function"), second);
     EXPECT_FALSE(map.contains("procedure"));
     EXPECT_FALSE(map.contains("hidden"));
+
+    // Submodules are known as gfortran names their files: ancestor@name.
+    const QString sub = write("sub.f90", "submodule (Shared) Impl\nend submodule\n"
+                                         "SUBMODULE(shared:impl) deeper\nend submodule deeper\n");
+    const ModuleFilesMap withSubs = generator().filesForModuleNames({second, sub});
+    EXPECT_EQ(withSubs.value("shared@impl"), sub);
+    EXPECT_EQ(withSubs.value("shared@deeper"), sub);
+    EXPECT_FALSE(withSubs.contains("shared@end"));
 }
 
 TEST_F(DependencyScan, OneReadOfEachFileFindsWhatTheTwoScansFind)
