@@ -248,9 +248,14 @@ void ProjectIndexer::publish(std::shared_ptr<ProjectIndex> index, bool showProgr
             if (recorded.isEmpty()) {
                 recorded = std::move(*it);
             } else {
+                // A set of what is there keeps this linear: a module at the bottom of a big
+                // project has thousands of dependants, and this runs on the GUI thread.
+                QSet<QString> have(recorded.cbegin(), recorded.cend());
                 for (const QString &path : std::as_const(*it))
-                    if (!recorded.contains(path))
+                    if (!have.contains(path)) {
+                        have.insert(path);
                         recorded.append(path);
+                    }
             }
             recorded.squeeze();
             index->dependants.erase(it);
