@@ -78,19 +78,22 @@ FPreprocessor::Options preprocessorOptions(const QString &compilerFlags,
 namespace
 {
 
-FPreprocessor::IncludeReader includeReader(const FPreprocessor::Options &options)
+// options with a reader of #include'd and INCLUDE files: its own, else the index's.
+FPreprocessor::Options withIncludeReader(const FPreprocessor::Options &options)
 {
-    if (options.readFile)
-        return options.readFile;
-    return [](const QString &file) { return ProjectIndexer::readSourceForIndexing(file); };
+    FPreprocessor::Options withReader = options;
+    if (!withReader.readFile)
+        withReader.readFile = [](const QString &file) {
+            return ProjectIndexer::readSourceForIndexing(file);
+        };
+    return withReader;
 }
 
 // The source from text, or from preprocessed's text when there is one, with the files of its
-// INCLUDE lines spliced in.
+// INCLUDE lines spliced in through options' reader.
 SourceForIndexing withIncludeFiles(const QString &path, const QString &text,
                                    std::optional<FPreprocessor::Result> preprocessed,
-                                   const FPreprocessor::Options &options,
-                                   const FPreprocessor::IncludeReader &reader)
+                                   const FPreprocessor::Options &options)
 {
     SourceForIndexing source;
     // #include'd files may hold INCLUDE lines of their own, so the test is made again.
@@ -102,7 +105,8 @@ SourceForIndexing withIncludeFiles(const QString &path, const QString &text,
         return source;
     }
     FIncludeSplicer::Result spliced = FIncludeSplicer::splice(
-        after, path, {options.includeFolders, reader}, preprocessed ? &*preprocessed : nullptr);
+        after, path, {options.includeFolders, options.readFile},
+        preprocessed ? &*preprocessed : nullptr);
     source.messages = std::move(spliced.messages);
     source.text = std::move(spliced.text);
     source.sourceMap = static_cast<FPreprocessor::Result &&>(std::move(spliced));
@@ -199,14 +203,11 @@ SourceForIndexing sourceForIndexing(const QString &path, const QString &text,
     const bool directives = FPreprocessor::needsPreprocessing(text);
     if (!directives && !FIncludeSplicer::mayHaveIncludeLines(text))
         return {text, std::nullopt, {}};
-    const FPreprocessor::IncludeReader reader = includeReader(options);
+    const FPreprocessor::Options withReader = withIncludeReader(options);
     std::optional<FPreprocessor::Result> preprocessed;
-    if (directives) {
-        FPreprocessor::Options withReader = options;
-        withReader.readFile = reader;
+    if (directives)
         preprocessed = FPreprocessor::preprocess(text, path, withReader);
-    }
-    return withIncludeFiles(path, text, std::move(preprocessed), options, reader);
+    return withIncludeFiles(path, text, std::move(preprocessed), withReader);
 }
 
 std::optional<SourceForIndexing> loadSourceForIndexing(QFile &file,
@@ -238,14 +239,11 @@ std::optional<SourceForIndexing> loadSourceForIndexing(QFile &file,
         return loadFromText(file, options);
     }
     const QString path = file.fileName();
-    const FPreprocessor::IncludeReader reader = includeReader(options);
-    FPreprocessor::Options withReader = options;
-    withReader.readFile = reader;
+    const FPreprocessor::Options withReader = withIncludeReader(options);
     std::optional<FPreprocessor::Result> preprocessed =
         FPreprocessor::preprocess(view, latin1, path, withReader);
     bytes.reset(); // the bytes go before INCLUDE files are spliced in and the text is parsed
-    SourceForIndexing source =
-        withIncludeFiles(path, QString(), std::move(preprocessed), options, reader);
+    SourceForIndexing source = withIncludeFiles(path, QString(), std::move(preprocessed), withReader);
     source.fromBytes = true;
     return source;
 }
