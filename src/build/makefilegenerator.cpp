@@ -47,6 +47,20 @@ QString expandTilde(const QString &path)
     return path;
 }
 
+// Hands f the words of each line from the scanner's position on whose first word is keyword
+// (any letter case) and that has more words after it.
+template <typename F>
+void forEachLineStartingWith(LineScanner &scanner, QStringView keyword, F &&f)
+{
+    while (!scanner.atEnd()) {
+        const std::optional<QStringList> tokens = scanner.tokensFromLineWithKeyword(keyword);
+        if (!tokens)
+            break;
+        if (tokens->size() >= 2 && tokens->at(0).compare(keyword, Qt::CaseInsensitive) == 0)
+            f(*tokens);
+    }
+}
+
 // "submodule (ancestor) name" or "submodule (ancestor:parent) name".
 struct SubmoduleHeader {
     QString ancestor, parent, name;
@@ -146,27 +160,22 @@ MakefileGenerator::DirectScan MakefileGenerator::scanFile(const QString &path, Q
     }
     LineScanner scanner(text);
     QSet<QString> seen;
-    while (!scanner.atEnd()) {
-        const std::optional<QStringList> tokens = scanner.tokensFromLineWithKeyword(u"use");
-        if (!tokens)
-            break;
-        if (tokens->size() < 2 || tokens->at(0).toLower() != QLatin1String("use"))
-            continue;
-        QString name = tokens->at(1);
+    forEachLineStartingWith(scanner, u"use", [&](const QStringList &tokens) {
+        QString name = tokens.at(1);
         const QString nature = name.toLower();
         if (nature == QLatin1String("intrinsic"))
-            continue;
+            return;
         // "use, non_intrinsic :: m" names m.
         if (nature == QLatin1String("non_intrinsic")) {
-            if (tokens->size() < 3)
-                continue;
-            name = tokens->at(2);
+            if (tokens.size() < 3)
+                return;
+            name = tokens.at(2);
         }
         if (m_libraryModules.contains(name.toLower()) || seen.contains(name))
-            continue;
+            return;
         seen.insert(name);
         scan.uses << name;
-    }
+    });
     // A submodule is compiled against its ancestor's module files, which compiling the
     // ancestor writes: "submodule (m) s" depends on m as a use does, and "submodule (m:parent) s"
     // also on its parent submodule, known to the module map as "m@parent".
@@ -180,20 +189,15 @@ MakefileGenerator::DirectScan MakefileGenerator::scanFile(const QString &path, Q
         }
     });
     scanner.rewind();
-    while (!scanner.atEnd()) {
-        const std::optional<QStringList> tokens = scanner.tokensFromLineWithKeyword(u"include");
-        if (!tokens)
-            break;
-        if (tokens->size() < 2 || tokens->at(0).toLower() != QLatin1String("include"))
-            continue;
-        const QString quotedName = tokens->at(1);
+    forEachLineStartingWith(scanner, u"include", [&](const QStringList &tokens) {
+        const QString &quotedName = tokens.at(1);
         if (quotedName.size() < 2)
-            continue;
+            return;
         const std::optional<QString> found =
             pathOfIncludefile(quotedName.mid(1, quotedName.size() - 2), path);
         if (found && !scan.includes.contains(*found))
             scan.includes << *found;
-    }
+    });
     return scan;
 }
 
@@ -252,16 +256,11 @@ void MakefileGenerator::addModulesOf(const QString &path, const QString &text,
                                      ModuleFilesMap &map) const
 {
     LineScanner scanner(text);
-    while (!scanner.atEnd()) {
-        const std::optional<QStringList> tokens = scanner.tokensFromLineWithKeyword(u"module");
-        if (!tokens)
-            break;
-        if (tokens->size() < 2 || tokens->at(0).toLower() != QLatin1String("module"))
-            continue;
-        const QString name = tokens->at(1).toLower();
+    forEachLineStartingWith(scanner, u"module", [&](const QStringList &tokens) {
+        const QString name = tokens.at(1).toLower();
         if (name != QLatin1String("procedure"))
             map.insert(name, path);
-    }
+    });
     scanner.rewind();
     forEachSubmodule(scanner,
                      [&](const SubmoduleHeader &header) { map.insert(header.key(), path); });
